@@ -1,0 +1,58 @@
+#include "ByteText.h"
+
+namespace voicememo {
+
+std::string LowerAscii(std::string_view text)
+{
+    std::string lowered(text);
+    for (char& c : lowered)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return lowered;
+}
+
+std::vector<std::string> SplitLines(std::string_view text)
+{
+    if (auto nul = text.find('\0'); nul != std::string_view::npos)
+        text = text.substr(0, nul);
+    std::vector<std::string> lines;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t end = text.find_first_of("\r\n", pos);
+        if (end == std::string_view::npos)
+            end = text.size();
+        lines.emplace_back(text.substr(pos, end - pos));
+        pos = end;
+        if (pos < text.size() && text[pos] == '\r')
+            ++pos;
+        if (pos < text.size() && text[pos] == '\n')
+            ++pos;
+    }
+    return lines;
+}
+
+std::string ExtractFolder(std::string_view path)
+{
+    auto at = path.rfind(kPathSeparator);
+    return at == std::string_view::npos ? std::string() : std::string(path.substr(0, at + 1));
+}
+
+std::string ExtractFileName(std::string_view path)
+{
+    auto at = path.rfind(kPathSeparator);
+    return std::string(at == std::string_view::npos ? path : path.substr(at + 1));
+}
+
+std::string ExtractFileExt(std::string_view path)
+{
+    std::string name = ExtractFileName(path);
+    auto dot = name.rfind('.');
+    return dot == std::string::npos ? std::string() : name.substr(dot);
+}
+
+std::string DecimalText(long long value)
+{
+    return std::to_string(value);
+}
+
+}  // namespace voicememo

@@ -1,0 +1,49 @@
+#pragma once
+// What the catalogue needs of the files on disk. Paths are code page 932
+// byte strings; the implementation converts them for the file system.
+// Names compare without regard to ASCII case, as on the system whose files
+// the calendar shares with us.
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace voicememo {
+
+enum class WriteResult {
+    Done,
+    CannotCreate,  // the file could not be created or replaced
+    WriteFailed,   // the bytes could not all be written and made durable
+};
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // True when a file (not a folder) of that name exists.
+    virtual bool FileExists(const std::string& path) = 0;
+
+    // The whole content, or nothing when the file exists but cannot be read
+    // (or vanished meanwhile).
+    virtual std::optional<std::string> ReadFile(const std::string& path) = 0;
+
+    // Replaces the file atomically with the bytes: on any failure the old
+    // file stays exactly as it was.
+    virtual WriteResult ReplaceFile(const std::string& path, const std::string& bytes) = 0;
+
+    // Creates an empty file, or empties the existing one. Throws Error with
+    // the system's message ("不正なﾌｧｲﾙ名です" for a missing folder, ...).
+    virtual void CreateEmptyFile(const std::string& path) = 0;
+
+    // Deletes the file when one exists; false when nothing was deleted.
+    virtual bool DeleteFile(const std::string& path) = 0;
+
+    // The names of the folder's entries (files and folders) whose names
+    // begin with prefix and end with suffix, compared without regard to
+    // ASCII case, sorted by their ASCII-lower-cased names. A missing folder
+    // gives no names; names code page 932 cannot hold are left out.
+    virtual std::vector<std::string> ListFolder(const std::string& folder,
+                                                const std::string& prefix,
+                                                const std::string& suffix) = 0;
+};
+
+}  // namespace voicememo

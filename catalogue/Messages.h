@@ -1,0 +1,41 @@
+#pragma once
+// The user-facing messages, as code page 932 bytes (the bytes the dialog
+// decodes for display). The Japanese text of each stands beside it; a test
+// checks that the bytes decode to exactly that text.
+#include <string_view>
+
+namespace voicememo::messages {
+
+// "ﾌｧｲﾙ %s は開けません"
+inline constexpr std::string_view kCannotOpen =
+    "\xcc\xa7\xb2\xd9 %s \x82\xcd\x8a\x4a\x82\xaf\x82\xdc\x82\xb9\x82\xf1";
+// "ﾌｧｲﾙ %s を作成できません"
+inline constexpr std::string_view kCannotCreate =
+    "\xcc\xa7\xb2\xd9 %s \x82\xf0\x8d\xec\x90\xac\x82\xc5\x82\xab\x82\xdc\x82\xb9\x82\xf1";
+// "ｽﾄﾘｰﾑへの書き込みｴﾗｰ"
+inline constexpr std::string_view kStreamWriteError =
+    "\xbd\xc4\xd8\xb0\xd1\x82\xd6\x82\xcc\x8f\x91\x82\xab\x8d\x9e\x82\xdd\xb4\xd7\xb0";
+// "%s に書き込めません"
+inline constexpr std::string_view kCannotWrite =
+    "%s \x82\xc9\x8f\x91\x82\xab\x8d\x9e\x82\xdf\x82\xdc\x82\xb9\x82\xf1";
+// "不正なﾌｧｲﾙ名です"
+inline constexpr std::string_view kInvalidFileName =
+    "\x95\x73\x90\xb3\x82\xc8\xcc\xa7\xb2\xd9\x96\xbc\x82\xc5\x82\xb7";
+// "ﾌｧｲﾙが見つかりません"
+inline constexpr std::string_view kFileNotFound =
+    "\xcc\xa7\xb2\xd9\x82\xaa\x8c\xa9\x82\xc2\x82\xa9\x82\xe8\x82\xdc\x82\xb9\x82\xf1";
+// "ｵｰﾌﾟﾝしたﾌｧｲﾙが多すぎます"
+inline constexpr std::string_view kTooManyOpenFiles =
+    "\xb5\xb0\xcc\xdf\xdd\x82\xb5\x82\xbd\xcc\xa7\xb2\xd9\x82\xaa\x91\xbd\x82\xb7\x82\xac\x82\xdc\x82\xb7";
+// "ﾌｧｲﾙへのｱｸｾｽが拒否されました"
+inline constexpr std::string_view kAccessDenied =
+    "\xcc\xa7\xb2\xd9\x82\xd6\x82\xcc\xb1\xb8\xbe\xbd\x82\xaa\x8b\x91\x94\xdb\x82\xb3\x82\xea\x82\xdc\x82\xb5\x82\xbd";
+// "I/O ｴﾗｰ (%d)"
+inline constexpr std::string_view kIoError = "I/O \xb4\xd7\xb0 (%d)";
+// Our own: no free voice file name is left.
+// "ボイスファイルの番号 (1～999) はすべて使用中です"
+inline constexpr std::string_view kNoFreeVoiceName =
+    "\x83\x7b\x83\x43\x83\x58\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xcc\x94\xd4\x8d\x86"
+    " (1\x81\x60" "999) \x82\xcd\x82\xb7\x82\xd7\x82\xc4\x8e\x67\x97\x70\x92\x86\x82\xc5\x82\xb7";
+
+}  // namespace voicememo::messages

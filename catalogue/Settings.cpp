@@ -1,0 +1,64 @@
+#include "Settings.h"
+
+#include "ByteText.h"
+#include "NumberText.h"
+
+namespace voicememo {
+
+namespace {
+const std::string kOptionSection = "Option";
+const std::string kShowHintKey = "ShowHint";
+const std::string kVoiceSection = "Voice";
+const std::string kLeftKey = "Left";
+const std::string kTopKey = "Top";
+}  // namespace
+
+std::int32_t ReadInteger(ProfileStore& profile, const std::string& section,
+                         const std::string& key, std::int32_t fallback)
+{
+    auto value = profile.ReadString(section, key);
+    if (!value)
+        return fallback;
+    std::string text = *value;
+    // The calendar writes hexadecimal as "0x..."; the number syntax knows "$".
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
+        text.replace(0, 2, "$");
+    return NumberOr(text, fallback);
+}
+
+bool ReadBool(ProfileStore& profile, const std::string& section, const std::string& key,
+              bool fallback)
+{
+    return ReadInteger(profile, section, key, fallback ? 1 : 0) != 0;
+}
+
+void WriteInteger(ProfileStore& profile, const std::string& section, const std::string& key,
+                  std::int32_t value)
+{
+    profile.WriteString(section, key, DecimalText(value));
+}
+
+void WriteBool(ProfileStore& profile, const std::string& section, const std::string& key,
+               bool value)
+{
+    profile.WriteString(section, key, value ? "1" : "0");
+}
+
+DialogSettings ReadDialogSettings(ProfileStore& profile, std::int32_t currentLeft,
+                                  std::int32_t currentTop)
+{
+    DialogSettings settings;
+    settings.showHint = ReadBool(profile, kOptionSection, kShowHintKey, true);
+    settings.left = ReadInteger(profile, kVoiceSection, kLeftKey, currentLeft);
+    settings.top = ReadInteger(profile, kVoiceSection, kTopKey, currentTop);
+    return settings;
+}
+
+void WriteDialogSettings(ProfileStore& profile, const DialogSettings& settings)
+{
+    WriteBool(profile, kOptionSection, kShowHintKey, settings.showHint);
+    WriteInteger(profile, kVoiceSection, kLeftKey, settings.left);
+    WriteInteger(profile, kVoiceSection, kTopKey, settings.top);
+}
+
+}  // namespace voicememo

@@ -1,0 +1,285 @@
+#include "PosixFileSystem.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "ByteText.h"
+#include "Codepage.h"
+#include "Error.h"
+#include "Messages.h"
+
+namespace voicememo {
+
+namespace {
+
+bool IsFolder(const std::string& diskPath)
+{
+    struct stat info {};
+    return ::stat(diskPath.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool Exists(const std::string& diskPath)
+{
+    struct stat info {};
+    return ::stat(diskPath.c_str(), &info) == 0;
+}
+
+bool IsExistingFile(const std::string& diskPath)
+{
+    struct stat info {};
+    return ::stat(diskPath.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+// A file whose write bits are all off is read-only, for root too, as a
+// read-only file is on the system the calendar comes from.
+bool IsReadOnlyFile(const std::string& diskPath)
+{
+    struct stat info {};
+    return ::stat(diskPath.c_str(), &info) == 0 && !S_ISDIR(info.st_mode) &&
+           (info.st_mode & 0222) == 0;
+}
+
+std::string ParentOf(const std::string& diskPath)
+{
+    auto slash = diskPath.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : diskPath.substr(0, slash);
+}
+
+// The entries of a folder, "." and ".." left out.
+std::vector<std::string> FolderEntries(const std::string& diskFolder)
+{
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(diskFolder.empty() ? "." : diskFolder.c_str());
+    if (!dir)
+        return names;
+    while (dirent* entry = ::readdir(dir)) {
+        std::string name = entry->d_name;
+        if (name != "." && name != "..")
+            names.push_back(std::move(name));
+    }
+    ::closedir(dir);
+    return names;
+}
+
+bool WriteAll(int fd, const std::string& bytes)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        done += static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+std::string ReplaceTemplate(const std::string& diskPath)
+{
+    auto slash = diskPath.find_last_of('/');
+    std::string folder = slash == std::string::npos ? "" : diskPath.substr(0, slash + 1);
+    std::string name = slash == std::string::npos ? diskPath : diskPath.substr(slash + 1);
+    return folder + "." + name + ".tmp-XXXXXX";
+}
+
+}  // namespace
+
+std::string ErrnoMessage(int error, bool parentMissing)
+{
+    switch (error) {
+    case ENOENT:
+        return std::string(parentMissing ? messages::kInvalidFileName : messages::kFileNotFound);
+    case ENOTDIR:
+        return std::string(messages::kInvalidFileName);
+    case EMFILE:
+    case ENFILE:
+        return std::string(messages::kTooManyOpenFiles);
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+    case EROFS:
+        return std::string(messages::kAccessDenied);
+    default: {
+        std::string text(messages::kIoError);
+        text.replace(text.find("%d"), 2, DecimalText(error));
+        return text;
+    }
+    }
+}
+
+std::optional<std::string> ResolveDiskPath(const std::string& path)
+{
+    auto converted = Cp932ToUtf8Exact(path);
+    if (!converted)
+        return std::nullopt;
+    const std::string& diskPath = *converted;
+    if (diskPath.empty() || Exists(diskPath))
+        return diskPath;
+
+    std::string resolved = diskPath[0] == '/' ? "/" : "";
+    bool matching = true;  // false once a component is missing: the rest is kept as written
+    std::size_t pos = 0;
+    while (pos < diskPath.size()) {
+        std::size_t end = diskPath.find('/', pos);
+        if (end == std::string::npos)
+            end = diskPath.size();
+        std::string component = diskPath.substr(pos, end - pos);
+        pos = end + 1;
+        if (component.empty())
+            continue;
+        std::string folder = resolved;
+        std::string candidate = folder + component;
+        if (matching && !Exists(candidate)) {
+            std::vector<std::string> matches;
+            std::string wanted = LowerAscii(component);
+            for (auto& name : FolderEntries(folder))
+                if (LowerAscii(name) == wanted)
+                    matches.push_back(name);
+            if (matches.empty()) {
+                matching = false;
+            } else {
+                std::sort(matches.begin(), matches.end());
+                candidate = folder + matches.front();
+            }
+        }
+        resolved = candidate;
+        if (end < diskPath.size())
+            resolved += '/';
+    }
+    return resolved;
+}
+
+bool PosixFileSystem::FileExists(const std::string& path)
+{
+    auto disk = ResolveDiskPath(path);
+    return disk && IsExistingFile(*disk);
+}
+
+std::optional<std::string> PosixFileSystem::ReadFile(const std::string& path)
+{
+    auto disk = ResolveDiskPath(path);
+    if (!disk || !IsExistingFile(*disk))
+        return std::nullopt;
+    int fd = ::open(disk->c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    std::string content;
+    char buffer[65536];
+    for (;;) {
+        ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (got == 0)
+            break;
+        content.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
+    return content;
+}
+
+WriteResult PosixFileSystem::ReplaceFile(const std::string& path, const std::string& bytes)
+{
+    auto disk = ResolveDiskPath(path);
+    if (!disk || IsFolder(*disk) || IsReadOnlyFile(*disk))
+        return WriteResult::CannotCreate;
+    if (Exists(*disk) && ::access(disk->c_str(), W_OK) != 0)
+        return WriteResult::CannotCreate;
+
+    // Write beside the file, then rename over it: a failure at any step
+    // leaves the old file exactly as it was.
+    std::string temporary = ReplaceTemplate(*disk);
+    int fd = ::mkstemp(temporary.data());
+    if (fd < 0)
+        return WriteResult::CannotCreate;
+    struct stat old {};
+    mode_t mode;
+    if (::stat(disk->c_str(), &old) == 0) {
+        mode = old.st_mode & 07777;
+    } else {
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    ::fchmod(fd, mode);
+
+    bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    written = (::close(fd) == 0) && written;
+    if (!written) {
+        ::unlink(temporary.c_str());
+        return WriteResult::WriteFailed;
+    }
+    if (::rename(temporary.c_str(), disk->c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        return WriteResult::CannotCreate;
+    }
+    // Make the rename itself durable; a failure here loses nothing already visible.
+    int folderFd = ::open(ParentOf(*disk).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd >= 0) {
+        ::fsync(folderFd);
+        ::close(folderFd);
+    }
+    return WriteResult::Done;
+}
+
+void PosixFileSystem::CreateEmptyFile(const std::string& path)
+{
+    auto disk = ResolveDiskPath(path);
+    if (!disk)
+        throw Error(std::string(messages::kInvalidFileName));
+    if (IsFolder(*disk) || IsReadOnlyFile(*disk))
+        throw Error(ErrnoMessage(EACCES, false));
+    int fd = ::open(disk->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        int error = errno;
+        bool parentMissing = !IsFolder(ParentOf(*disk));
+        throw Error(ErrnoMessage(error, parentMissing));
+    }
+    ::close(fd);
+}
+
+bool PosixFileSystem::DeleteFile(const std::string& path)
+{
+    auto disk = ResolveDiskPath(path);
+    return disk && IsExistingFile(*disk) && ::unlink(disk->c_str()) == 0;
+}
+
+std::vector<std::string> PosixFileSystem::ListFolder(const std::string& folder,
+                                                     const std::string& prefix,
+                                                     const std::string& suffix)
+{
+    std::vector<std::string> names;
+    auto disk = ResolveDiskPath(folder);
+    if (!disk || !IsFolder(*disk))
+        return names;
+    const std::string lowPrefix = LowerAscii(prefix);
+    const std::string lowSuffix = LowerAscii(suffix);
+    for (const auto& diskName : FolderEntries(*disk)) {
+        auto name = Utf8ToCp932Exact(diskName);
+        if (!name)
+            continue;  // a name code page 932 cannot hold cannot be named in the catalogue
+        std::string low = LowerAscii(*name);
+        if (low.size() >= lowPrefix.size() + lowSuffix.size() && low.starts_with(lowPrefix) &&
+            low.ends_with(lowSuffix))
+            names.push_back(std::move(*name));
+    }
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        auto lowA = LowerAscii(a), lowB = LowerAscii(b);
+        return lowA != lowB ? lowA < lowB : a < b;
+    });
+    return names;
+}
+
+}  // namespace voicememo

@@ -1,0 +1,48 @@
+#include "ProfileFile.h"
+
+#include <utility>
+
+#include "Error.h"
+#include "Messages.h"
+#include "ProfileText.h"
+
+namespace voicememo {
+
+ProfileFile::ProfileFile(FileSystem& files, std::string path)
+    : files_(files), path_(std::move(path))
+{
+}
+
+std::optional<std::string> ProfileFile::ReadString(const std::string& section,
+                                                   const std::string& key)
+{
+    if (!files_.FileExists(path_))
+        return std::nullopt;
+    const auto content = files_.ReadFile(path_);
+    if (!content)
+        return std::nullopt;
+    return ReadProfileValue(*content, section, key);
+}
+
+void ProfileFile::WriteString(const std::string& section, const std::string& key,
+                              const std::string& value)
+{
+    const bool exists = files_.FileExists(path_);
+    std::string oldContent;
+    if (exists) {
+        // Writing from an empty content would throw away everything else the
+        // file holds.
+        auto content = files_.ReadFile(path_);
+        if (!content)
+            throw Error(FormatMessage(messages::kCannotWrite, path_));
+        oldContent = std::move(*content);
+    }
+
+    const std::string newContent = WriteProfileValue(oldContent, section, key, value);
+    if (exists && newContent == oldContent)
+        return;
+    if (files_.ReplaceFile(path_, newContent) != WriteResult::Done)
+        throw Error(FormatMessage(messages::kCannotWrite, path_));
+}
+
+}  // namespace voicememo

@@ -1,0 +1,60 @@
+#include "SystemServices.h"
+
+#include <algorithm>
+#include <climits>
+#include <ctime>
+#include <unistd.h>
+
+#include <QLocale>
+#include <QString>
+
+#include "ByteText.h"
+#include "Codepage.h"
+#include "Error.h"
+
+namespace voicememo {
+
+std::string ExeDir()
+{
+    char buffer[PATH_MAX + 1];
+    ssize_t length = ::readlink("/proc/self/exe", buffer, PATH_MAX);
+    if (length <= 0)
+        throw Error("/proc/self/exe");
+    std::string path(buffer, static_cast<std::size_t>(length));
+    std::string folder = path.substr(0, path.find_last_of('/') + 1);
+    auto converted = Utf8ToCp932Exact(folder);
+    if (!converted)
+        throw Error(Utf8ToCp932(folder));
+    return *converted;
+}
+
+LocalDateTime SystemClock::Now()
+{
+    std::time_t now = std::time(nullptr);
+    std::tm local {};
+    ::localtime_r(&now, &local);
+    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+            local.tm_hour,        local.tm_min,     std::min(local.tm_sec, 59)};
+}
+
+char SeparatorOfFormat(const QString& format, char fallback)
+{
+    for (const QChar c : format) {
+        // Letters, digits and the quotes around literal text are format syntax.
+        if (c.isLetterOrNumber() || c == u'\'')
+            continue;
+        if (c.unicode() < 0x80 && !QChar::isSurrogate(c.unicode()))
+            return static_cast<char>(c.unicode());
+        return fallback;
+    }
+    return fallback;
+}
+
+Separators SystemRegionalSettings::Current()
+{
+    const QLocale locale = QLocale::system();
+    return {SeparatorOfFormat(locale.dateFormat(QLocale::ShortFormat), '/'),
+            SeparatorOfFormat(locale.timeFormat(QLocale::ShortFormat), ':')};
+}
+
+}  // namespace voicememo

@@ -1,0 +1,219 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+
+#include "CatalogueFile.h"
+#include "Error.h"
+#include "Messages.h"
+#include "PosixFileSystem.h"
+#include "TempFolder.h"
+
+using namespace voicememo;
+using namespace std::string_literals;
+using voicememo::testing::TempFolder;
+
+namespace {
+
+VoiceMemo Memo(std::string title, std::string path, std::string date, std::string time,
+               std::string kind, std::string shown)
+{
+    return {std::move(title), std::move(path), std::move(date), std::move(time), std::move(kind),
+            std::move(shown)};
+}
+
+class CatalogueFileTest : public ::testing::Test {
+protected:
+    TempFolder folder;
+    PosixFileSystem files;
+    CatalogueFile catalogue{files, folder.dir()};
+};
+
+}  // namespace
+
+TEST(CatalogueLineTest, FieldsByTabCount)
+{
+    struct Case { std::string line; VoiceMemo memo; };
+    for (const auto& [line, memo] : std::initializer_list<Case>{
+             {"", Memo("", "", "", "", "", "")},
+             {"whole line", Memo("", "", "", "", "", "whole line")},
+             {"a\tb", Memo("a", "", "", "", "", "b")},
+             {"a\tb\tc", Memo("a", "b", "", "", "", "c")},
+             {"a\tb\tc\td", Memo("a", "b", "c", "", "", "d")},
+             {"a\tb\tc\td\te", Memo("a", "b", "c", "d", "", "e")},
+             {"a\tb\tc\td\te\tf", Memo("a", "b", "c", "d", "e", "f")},
+             {"a\tb\tc\td\te\tf\tg\th", Memo("a", "b", "c", "d", "e", "f\tg\th")},
+             {"\t\t\t\t\t", Memo("", "", "", "", "", "")},
+             {"t\t/x/data/Voice1.wav\t2001/04/05\t09:12:30\tTODO\t",
+              Memo("t", "/x/data/Voice1.wav", "2001/04/05", "09:12:30", "TODO", "")}}) {
+        EXPECT_EQ(ParseCatalogueLine(line), memo) << line;
+    }
+}
+
+TEST(CatalogueLineTest, TodoLineEndsWithATab)
+{
+    EXPECT_EQ(FormatCatalogueLine(Memo("t", "/p", "2001/04/05", "09:12:30", "TODO", "")),
+              "t\t/p\t2001/04/05\t09:12:30\tTODO\t");
+    EXPECT_EQ(FormatCatalogueLine(VoiceMemo{}), "\t\t\t\t\t");
+}
+
+TEST(CatalogueLineTest, TitlesLoseTheBytesThatWouldBreakALine)
+{
+    EXPECT_EQ(SanitizeTitle("a\tb\rc\nd\0e"s), "a b c d e");
+    EXPECT_EQ(SanitizeTitle("\x94\x83\x82\xa2\x95\xa8"), "\x94\x83\x82\xa2\x95\xa8");
+}
+
+TEST_F(CatalogueFileTest, MissingFileLoadsNothingAndEmptyCatalogueLeavesNoFile)
+{
+    EXPECT_TRUE(catalogue.Load().empty());
+    EXPECT_TRUE(catalogue.Save({}).empty());
+    EXPECT_FALSE(folder.Exists("Voice.dat"));
+}
+
+TEST_F(CatalogueFileTest, OddLinesLoadAndAreWrittenBackAsRows)
+{
+    folder.Write("Voice.dat",
+                 "\x94\x83\x82\xa2\x95\xa8\t/t/data/Voice2.wav\t2001/04/05\t09:12:30\tDAILY\t2001/4/7\n"
+                 "no tabs\r"
+                 "\r\n"
+                 "a\tb\tc\td\r\n"
+                 "last\tline\0ignored\r\nmore"s);
+    auto memos = catalogue.Load();
+    ASSERT_EQ(memos.size(), 5u);
+    EXPECT_EQ(memos[0], Memo("\x94\x83\x82\xa2\x95\xa8", "/t/data/Voice2.wav", "2001/04/05",
+                             "09:12:30", "DAILY", "2001/4/7"));
+    EXPECT_EQ(memos[1], Memo("", "", "", "", "", "no tabs"));
+    EXPECT_EQ(memos[2], VoiceMemo{});
+    EXPECT_EQ(memos[3], Memo("a", "b", "c", "", "", "d"));
+    EXPECT_EQ(memos[4], Memo("last", "", "", "", "", "line"));  // cut at the NUL
+    catalogue.Save(memos);
+    EXPECT_EQ(folder.Read("Voice.dat"),
+              "\x94\x83\x82\xa2\x95\xa8\t/t/data/Voice2.wav\t2001/04/05\t09:12:30\tDAILY\t2001/4/7\r\n"
+              "\t\t\t\t\tno tabs\r\n"
+              "\t\t\t\t\t\r\n"
+              "a\tb\tc\t\t\td\r\n"
+              "last\t\t\t\t\tline\r\n");
+}
+
+TEST_F(CatalogueFileTest, WellFormedFileIsWrittenBackByteForByte)
+{
+    const std::string content =
+        "\x8e\x64\x8e\x96\t/t/data/Voice1.wav\t2001/04/05\t09:12:30\tTODO\t\r\n"
+        "x\t/t/data/Voice3.wav\t2001-04-06\t10.00.00\tDAILY\t2002/11/3\r\n";
+    folder.Write("Voice.dat", content);
+    catalogue.Save(catalogue.Load());
+    EXPECT_EQ(folder.Read("Voice.dat"), content);
+}
+
+TEST_F(CatalogueFileTest, DeletingEveryMemoDeletesTheFile)
+{
+    folder.Write("Voice.dat", "a\tb\tc\td\te\tf\r\n");
+    ASSERT_EQ(catalogue.Load().size(), 1u);
+    catalogue.Save({});
+    EXPECT_FALSE(folder.Exists("Voice.dat"));
+}
+
+TEST_F(CatalogueFileTest, FileNameMatchesWithoutRegardToCase)
+{
+    folder.Write("VOICE.DAT", "a\tb\tc\td\te\tf\r\n");
+    ASSERT_EQ(catalogue.Load().size(), 1u);
+    catalogue.Save({Memo("n", "p", "d", "t", "TODO", "")});
+    EXPECT_EQ(folder.Read("VOICE.DAT"), "n\tp\td\tt\tTODO\t\r\n");
+    EXPECT_FALSE(folder.Exists("Voice.dat"));
+}
+
+TEST_F(CatalogueFileTest, UnreadableFileIsNeverDestroyedBySave)
+{
+    folder.MakeUnreadable("Voice.dat");
+    try {
+        catalogue.Load();
+        FAIL() << "an unreadable catalogue must not load as empty";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.message(), FormatMessage(messages::kCannotOpen, catalogue.path()));
+    }
+    EXPECT_TRUE(catalogue.loadFailed());
+
+    // Nothing of ours to keep: the file stays, no error.
+    catalogue.Save({});
+    EXPECT_TRUE(std::filesystem::is_symlink(folder.path("Voice.dat")));
+
+    // A memo of this session: the save refuses rather than overwrite.
+    EXPECT_THROW(catalogue.Save({Memo("new", "p", "d", "t", "TODO", "")}), Error);
+    EXPECT_TRUE(std::filesystem::is_symlink(folder.path("Voice.dat")));
+}
+
+TEST_F(CatalogueFileTest, FileReadableAgainAtSaveIsMergedBeforeTheNewMemos)
+{
+    folder.MakeUnreadable("Voice.dat");
+    EXPECT_THROW(catalogue.Load(), Error);
+    std::filesystem::remove(folder.path("Voice.dat"));
+    folder.Write("Voice.dat", "old\tp1\td\tt\tTODO\t\r\n");
+
+    auto written = catalogue.Save({Memo("new", "p2", "d", "t", "TODO", "")});
+    ASSERT_EQ(written.size(), 2u);
+    EXPECT_EQ(written[0].Title, "old");
+    EXPECT_EQ(folder.Read("Voice.dat"), "old\tp1\td\tt\tTODO\t\r\nnew\tp2\td\tt\tTODO\t\r\n");
+    EXPECT_FALSE(catalogue.loadFailed());
+    // Once merged, a second save does not merge again.
+    EXPECT_EQ(catalogue.Save(written).size(), 2u);
+}
+
+TEST_F(CatalogueFileTest, FailedSaveLeavesTheOldFileAndSaysWhy)
+{
+    folder.Write("Voice.dat", "old\r\n");
+    std::filesystem::permissions(folder.path("Voice.dat"), std::filesystem::perms::owner_read);
+    try {
+        catalogue.Save({Memo("new", "p", "d", "t", "TODO", "")});
+        FAIL() << "a read-only catalogue must not be replaced";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.message(), FormatMessage(messages::kCannotCreate, catalogue.path()));
+    }
+    EXPECT_EQ(folder.Read("Voice.dat"), "old\r\n");
+
+    folder.MakeFolder("sub/Voice.dat");
+    CatalogueFile inFolder(files, folder.dir() + "sub/");
+    EXPECT_THROW(inFolder.Save({Memo("new", "p", "d", "t", "TODO", "")}), Error);
+    EXPECT_TRUE(std::filesystem::is_directory(folder.path("sub/Voice.dat")));
+}
+
+TEST_F(CatalogueFileTest, WriteThatStopsShortIsAStreamError)
+{
+    // The disk filling up mid-write cannot be staged here: a file system
+    // that reports it stands in.
+    struct FullDisk : PosixFileSystem {
+        WriteResult ReplaceFile(const std::string&, const std::string&) override
+        {
+            return WriteResult::WriteFailed;
+        }
+    } fullDisk;
+    CatalogueFile onFullDisk(fullDisk, folder.dir());
+    try {
+        onFullDisk.Save({Memo("new", "p", "d", "t", "TODO", "")});
+        FAIL() << "a short write must be reported";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.message(), messages::kStreamWriteError);
+    }
+}
+
+TEST_F(CatalogueFileTest, RandomMemosSurviveSaveAndLoad)
+{
+    std::mt19937 random(20011207);
+    // Every byte but TAB, CR, LF and NUL may stand in a field.
+    auto field = [&random] {
+        std::string text(random() % 12, ' ');
+        for (char& c : text) {
+            do
+                c = static_cast<char>(random() % 256);
+            while (c == '\t' || c == '\r' || c == '\n' || c == '\0');
+        }
+        return text;
+    };
+    for (int round = 0; round < 50; ++round) {
+        std::vector<VoiceMemo> memos(random() % 8 + 1);
+        for (auto& memo : memos)
+            memo = Memo(field(), field(), field(), field(), field(), field());
+        catalogue.Save(memos);
+        CatalogueFile reloaded(files, folder.dir());
+        ASSERT_EQ(reloaded.Load(), memos) << "round " << round;
+    }
+}

@@ -1,0 +1,52 @@
+#include <gtest/gtest.h>
+
+#include "Codepage.h"
+#include "Messages.h"
+
+using namespace voicememo;
+
+TEST(CodepageTest, JapaneseTextRoundTrips)
+{
+    // 買い物 ｶﾀｶﾅ ① ～ (the NEC and Microsoft extensions of the table)
+    const std::string utf8 = "買い物 ｶﾀｶﾅ ① ～ \\~";
+    auto bytes = Utf8ToCp932Exact(utf8);
+    ASSERT_TRUE(bytes);
+    EXPECT_EQ(*bytes, "\x94\x83\x82\xa2\x95\xa8 \xb6\xc0\xb6\xc5 \x87\x40 \x81\x60 \\~");
+    EXPECT_EQ(Cp932ToUtf8(*bytes), utf8);
+}
+
+TEST(CodepageTest, CharactersTheCodePageLacksBecomeQuestionMarks)
+{
+    EXPECT_EQ(Utf8ToCp932("a😀b한c"), "a?b?c");
+    EXPECT_FALSE(Utf8ToCp932Exact("a😀b"));
+    EXPECT_EQ(Utf8ToCp932("a\xff" "b"), "a?b");  // malformed UTF-8
+}
+
+TEST(CodepageTest, BytesThatDoNotDecodeShowAsReplacementCharacters)
+{
+    EXPECT_EQ(Cp932ToUtf8("a\x81"), "a\xEF\xBF\xBD");      // lead byte cut off at the end
+    EXPECT_EQ(Cp932ToUtf8("\xA0z"), "\xEF\xBF\xBDz");      // a byte with no character
+    EXPECT_FALSE(Cp932ToUtf8Exact("a\x81"));
+    // Longer than the converter's buffer: the whole text comes through.
+    std::string long_(3001, 'x');
+    long_.back() = '\xA0';
+    EXPECT_EQ(Cp932ToUtf8(long_), std::string(3000, 'x') + "\xEF\xBF\xBD");
+}
+
+TEST(CodepageTest, MessagesDecodeToTheirJapaneseText)
+{
+    struct Case { std::string_view bytes; const char* text; };
+    for (auto [bytes, text] : std::initializer_list<Case>{
+             {messages::kCannotOpen, "ﾌｧｲﾙ %s は開けません"},
+             {messages::kCannotCreate, "ﾌｧｲﾙ %s を作成できません"},
+             {messages::kStreamWriteError, "ｽﾄﾘｰﾑへの書き込みｴﾗｰ"},
+             {messages::kCannotWrite, "%s に書き込めません"},
+             {messages::kInvalidFileName, "不正なﾌｧｲﾙ名です"},
+             {messages::kFileNotFound, "ﾌｧｲﾙが見つかりません"},
+             {messages::kTooManyOpenFiles, "ｵｰﾌﾟﾝしたﾌｧｲﾙが多すぎます"},
+             {messages::kAccessDenied, "ﾌｧｲﾙへのｱｸｾｽが拒否されました"},
+             {messages::kIoError, "I/O ｴﾗｰ (%d)"},
+             {messages::kNoFreeVoiceName, "ボイスファイルの番号 (1～999) はすべて使用中です"}}) {
+        EXPECT_EQ(Cp932ToUtf8Exact(bytes), text);
+    }
+}
