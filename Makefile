@@ -18,8 +18,7 @@ stage: build
 	@bash scripts/stage-app.sh $(BUILD_DIR) app
 
 run: stage
-	@if [ -x app/voicememo ]; then cd app && ./voicememo; \
-	else echo "app/ is staged; the dialog is not built yet."; fi
+	@cd app && ./voicememo
 
 test: build
 	@cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)

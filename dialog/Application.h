@@ -1,0 +1,35 @@
+#pragma once
+// The application around the dialog: platform choice, title, style, fonts
+// and translations, and the ways the program is ended from outside.
+#include <QObject>
+
+class QApplication;
+class QSocketNotifier;
+class QWidget;
+
+namespace voicememo {
+
+// Before the application exists: prefer X11 where it is available, so the
+// stored window position is honoured.
+void PreferX11Platform();
+
+// The application title "ボイスメモ", the dialog's font with its
+// substitutions, tooltip timing, Japanese texts of Qt's own controls.
+void SetUpApplication(QApplication& app);
+
+// Closes the window through its close query when the desktop session ends
+// (a failed save cancels the log-off) and on SIGTERM or SIGHUP.
+class SessionEnd : public QObject {
+    Q_OBJECT
+public:
+    explicit SessionEnd(QWidget* window);
+    ~SessionEnd() override;
+
+private:
+    void closeWindow();
+
+    QWidget* window_;
+    QSocketNotifier* signalNotifier_ = nullptr;
+};
+
+}  // namespace voicememo

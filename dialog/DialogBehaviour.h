@@ -1,0 +1,49 @@
+#pragma once
+// Behaviour of the dialog's window that Qt does not give as the program's
+// users know it: tooltip timing and letters that press buttons alone.
+#include <QObject>
+#include <QPointer>
+
+class QWidget;
+
+namespace voicememo {
+
+// Shows a control's tooltip after 500 ms at rest, after 50 ms when moving
+// from one control to another while a tooltip is up, and hides it after
+// 2500 ms; shows none while turned off.
+class TooltipTimer : public QObject {
+    Q_OBJECT
+public:
+    explicit TooltipTimer(QWidget* window);
+    void setEnabled(bool enabled) { enabled_ = enabled; }
+    bool enabled() const { return enabled_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* window_;
+    QPointer<QWidget> shownFor_;
+    bool enabled_ = true;
+};
+
+// An underlined letter pressed alone, while the focused control takes no
+// text, presses its button or focuses the control its label names, as
+// Alt with the letter does.
+class MnemonicKeys : public QObject {
+    Q_OBJECT
+public:
+    explicit MnemonicKeys(QWidget* window);
+
+    // Triggers the control whose caption underlines the letter; false when
+    // none does.
+    bool trigger(QChar letter);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* window_;
+};
+
+}  // namespace voicememo

@@ -1,0 +1,25 @@
+#pragma once
+// The error box: caption "ボイスメモ", a stop icon and OK, modal to the
+// application. Every handler runs inside Guarded, which shows the box for an
+// error so the handler stops at the failing step and the dialog goes on.
+#include <QString>
+#include <functional>
+#include <string>
+
+class QWidget;
+
+namespace voicememo {
+
+extern const char* const kApplicationTitle;  // "ボイスメモ"
+
+// The message as the box shows it: a "." is appended when the message is
+// not empty and its last character's first byte is above "." in code order.
+std::string ErrorBoxText(const std::string& message);
+
+void ShowErrorBox(QWidget* owner, const std::string& message);
+
+// Runs the handler; an error is shown in the error box. True when the
+// handler ran to its end.
+bool Guarded(QWidget* owner, const std::function<void()>& handler);
+
+}  // namespace voicememo

@@ -1,0 +1,113 @@
+#include "MemoListModel.h"
+
+#include "TextCodec.h"
+
+namespace voicememo {
+
+namespace {
+const char* const kHeaders[] = {"名前", "ファイル名", "記録日付", "記録時刻", "種別", "日付"};
+constexpr int kColumns = 6;
+
+const std::string& Field(const VoiceMemo& memo, int column)
+{
+    switch (column) {
+    case 0: return memo.Title;
+    case 1: return memo.FilePath;
+    case 2: return memo.RecordedDate;
+    case 3: return memo.RecordedTime;
+    case 4: return memo.Kind;
+    default: return memo.ShownDate;
+    }
+}
+}  // namespace
+
+MemoListModel::MemoListModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+int MemoListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : count();
+}
+
+int MemoListModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : kColumns;
+}
+
+QVariant MemoListModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= count())
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        return Decode(Field(memo(index.row()), index.column()));
+    case Qt::DecorationRole:
+        return index.column() == 0 ? QVariant(itemImage_) : QVariant();
+    default:
+        return {};
+    }
+}
+
+QVariant MemoListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < kColumns)
+        return QString::fromUtf8(kHeaders[section]);
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+Qt::ItemFlags MemoListModel::flags(const QModelIndex& index) const
+{
+    Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+    if (index.isValid() && index.column() == 0)
+        flags |= Qt::ItemIsEditable;
+    return flags;
+}
+
+bool MemoListModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (role != Qt::EditRole || !index.isValid() || index.column() != 0)
+        return false;
+    emit titleEdited(index.row(), value.toString());
+    return true;
+}
+
+void MemoListModel::appendMemos(const std::vector<VoiceMemo>& memos)
+{
+    insertMemos(count(), memos);
+}
+
+void MemoListModel::insertMemos(int row, const std::vector<VoiceMemo>& memos)
+{
+    if (memos.empty())
+        return;
+    beginInsertRows({}, row, row + static_cast<int>(memos.size()) - 1);
+    memos_.insert(memos_.begin() + row, memos.begin(), memos.end());
+    endInsertRows();
+}
+
+void MemoListModel::appendMemo(const VoiceMemo& memo)
+{
+    insertMemos(count(), {memo});
+}
+
+void MemoListModel::removeMemo(int row)
+{
+    beginRemoveRows({}, row, row);
+    memos_.erase(memos_.begin() + row);
+    endRemoveRows();
+}
+
+void MemoListModel::setMemo(int row, const VoiceMemo& memo)
+{
+    memos_.at(static_cast<std::size_t>(row)) = memo;
+    emit dataChanged(index(row, 0), index(row, kColumns - 1));
+}
+
+void MemoListModel::setTitle(int row, const std::string& title)
+{
+    VoiceMemo changed = memo(row);
+    changed.Title = SanitizeTitle(title);
+    setMemo(row, changed);
+}
+
+}  // namespace voicememo

@@ -1,0 +1,48 @@
+#pragma once
+// The memos of the catalogue, in catalogue order: the one copy that both
+// views of the list show. Column 0 is the title, columns 1 to 5 the other
+// fields.
+#include <QAbstractTableModel>
+#include <QIcon>
+#include <vector>
+
+#include "VoiceMemo.h"
+
+namespace voicememo {
+
+class MemoListModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit MemoListModel(QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    // An in-place edit of a title: reported through titleEdited, which
+    // decides what the memo becomes.
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+
+    const std::vector<VoiceMemo>& memos() const { return memos_; }
+    const VoiceMemo& memo(int row) const { return memos_.at(static_cast<std::size_t>(row)); }
+    int count() const { return static_cast<int>(memos_.size()); }
+
+    void appendMemos(const std::vector<VoiceMemo>& memos);
+    void insertMemos(int row, const std::vector<VoiceMemo>& memos);
+    void appendMemo(const VoiceMemo& memo);
+    void removeMemo(int row);
+    void setMemo(int row, const VoiceMemo& memo);
+    void setTitle(int row, const std::string& title);
+
+    void setItemImage(const QIcon& image) { itemImage_ = image; }
+
+signals:
+    void titleEdited(int row, const QString& text);
+
+private:
+    std::vector<VoiceMemo> memos_;
+    QIcon itemImage_;
+};
+
+}  // namespace voicememo

@@ -1,0 +1,233 @@
+#include "MemoListView.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QListView>
+#include <QMouseEvent>
+#include <QStackedLayout>
+#include <QStyledItemDelegate>
+#include <QTableView>
+
+#include "MemoListModel.h"
+#include "TextCodec.h"
+#include "VoiceMemo.h"
+
+namespace voicememo {
+
+// Reports the clicks of a view to the list once the view has handled them,
+// so the selection is already up to date.
+template <typename View>
+class ClickReporting : public View {
+public:
+    explicit ClickReporting(MemoListView* list) : View(list), list_(list) {}
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        if (event->button() == Qt::LeftButton) {
+            pressPos_ = event->position().toPoint();
+            pressIsClick_ = true;
+        }
+        View::mousePressEvent(event);
+    }
+    void mouseMoveEvent(QMouseEvent* event) override
+    {
+        if ((event->buttons() & Qt::LeftButton) &&
+            (event->position().toPoint() - pressPos_).manhattanLength() >= QApplication::startDragDistance())
+            pressIsClick_ = false;
+        View::mouseMoveEvent(event);
+    }
+    void mouseReleaseEvent(QMouseEvent* event) override
+    {
+        View::mouseReleaseEvent(event);
+        if (event->button() == Qt::LeftButton && pressIsClick_) {
+            pressIsClick_ = false;
+            list_->reportRelease(this, event->position().toPoint());
+        }
+    }
+    void mouseDoubleClickEvent(QMouseEvent* event) override
+    {
+        View::mouseDoubleClickEvent(event);
+        if (event->button() == Qt::LeftButton) {
+            pressIsClick_ = false;
+            emit list_->doubleClicked();
+        }
+    }
+
+private:
+    MemoListView* list_;
+    QPoint pressPos_;
+    bool pressIsClick_ = false;
+};
+
+namespace {
+
+// The table shows no icons.
+class NoIconDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->features &= ~QStyleOptionViewItem::HasDecoration;
+        option->icon = QIcon();
+    }
+};
+
+class TitleDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override
+    {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (auto* edit = qobject_cast<QLineEdit*>(editor))
+            KeepTitleOnOneLine(edit);
+        return editor;
+    }
+};
+
+// The selection is not shown while the list lacks the focus.
+void HideSelectionWithoutFocus(QAbstractItemView* view)
+{
+    QPalette palette = view->palette();
+    palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Inactive, QPalette::Base));
+    palette.setColor(QPalette::Inactive, QPalette::HighlightedText, palette.color(QPalette::Inactive, QPalette::Text));
+    view->setPalette(palette);
+}
+
+constexpr int kColumnWidth = 50;
+
+}  // namespace
+
+MemoListView::MemoListView(QWidget* parent)
+    : QWidget(parent),
+      iconView_(new ClickReporting<QListView>(this)),
+      detailView_(new ClickReporting<QTableView>(this)),
+      stack_(new QStackedLayout(this))
+{
+    stack_->setContentsMargins(0, 0, 0, 0);
+
+    iconView_->setViewMode(QListView::IconMode);
+    iconView_->setMovement(QListView::Static);
+    iconView_->setFlow(QListView::LeftToRight);
+    iconView_->setWrapping(true);
+    iconView_->setResizeMode(QListView::Adjust);
+    iconView_->setWordWrap(true);
+    iconView_->setIconSize(QSize(32, 32));
+    iconView_->setGridSize(QSize(75, 64));
+    iconView_->setUniformItemSizes(true);
+    iconView_->setItemDelegate(new TitleDelegate(iconView_));
+
+    detailView_->setItemDelegate(new NoIconDelegate(detailView_));
+    detailView_->setItemDelegateForColumn(0, new TitleDelegate(detailView_));
+    detailView_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    detailView_->setShowGrid(false);
+    detailView_->setWordWrap(false);
+    detailView_->verticalHeader()->hide();
+    detailView_->verticalHeader()->setDefaultSectionSize(QFontMetrics(font()).height() + 4);
+    detailView_->horizontalHeader()->setSectionsClickable(false);
+    detailView_->horizontalHeader()->setHighlightSections(false);
+    detailView_->horizontalHeader()->setDefaultSectionSize(kColumnWidth);
+    detailView_->horizontalHeader()->setMinimumSectionSize(1);
+    detailView_->horizontalHeader()->setStretchLastSection(false);
+    detailView_->setSortingEnabled(false);
+
+    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(iconView_),
+                                    static_cast<QAbstractItemView*>(detailView_)})
+        attach(view);
+
+    stack_->addWidget(iconView_);
+    stack_->addWidget(detailView_);
+    showLargeIcons();
+}
+
+void MemoListView::attach(QAbstractItemView* view)
+{
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
+    view->setDragEnabled(false);
+    view->setContextMenuPolicy(Qt::CustomContextMenu);
+    HideSelectionWithoutFocus(view);
+    connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint& pos) {
+        emit contextMenuRequested(view->viewport()->mapToGlobal(pos));
+    });
+}
+
+void MemoListView::setModel(MemoListModel* model)
+{
+    model_ = model;
+    iconView_->setModel(model);
+    detailView_->setModel(model);
+    // One selection for both views.
+    QItemSelectionModel* unused = detailView_->selectionModel();
+    detailView_->setSelectionModel(iconView_->selectionModel());
+    delete unused;
+    iconView_->setModelColumn(0);
+    for (int column = 0; column < model->columnCount(); ++column)
+        detailView_->setColumnWidth(column, kColumnWidth);
+}
+
+QAbstractItemView* MemoListView::currentView() const
+{
+    return showsDetails() ? static_cast<QAbstractItemView*>(detailView_)
+                          : static_cast<QAbstractItemView*>(iconView_);
+}
+
+int MemoListView::selectedRow() const
+{
+    if (!iconView_->selectionModel())
+        return -1;
+    const QModelIndexList selected = iconView_->selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? -1 : selected.first().row();
+}
+
+void MemoListView::selectRow(int row)
+{
+    QModelIndex index = model_->index(row, 0);
+    iconView_->selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void MemoListView::clearSelection()
+{
+    iconView_->selectionModel()->clearSelection();
+}
+
+void MemoListView::editTitle(int row)
+{
+    QModelIndex index = model_->index(row, 0);
+    currentView()->setFocus();
+    currentView()->setCurrentIndex(index);
+    currentView()->edit(index);
+}
+
+void MemoListView::showLargeIcons()
+{
+    stack_->setCurrentWidget(iconView_);
+    setFocusProxy(iconView_);
+    iconView_->doItemsLayout();
+}
+
+void MemoListView::showDetails()
+{
+    stack_->setCurrentWidget(detailView_);
+    setFocusProxy(detailView_);
+}
+
+bool MemoListView::showsDetails() const
+{
+    return stack_->currentWidget() == detailView_;
+}
+
+void MemoListView::reportRelease(QAbstractItemView* view, const QPoint& pos)
+{
+    if (!view->indexAt(pos).isValid())
+        clearSelection();
+    emit clicked();
+}
+
+}  // namespace voicememo

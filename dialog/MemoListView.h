@@ -1,0 +1,60 @@
+#pragma once
+// The list of memos: one model shown as large icons or as a six-column
+// table, the two views sharing the model and its selection.
+#include <QWidget>
+#include <functional>
+
+class QAbstractItemView;
+class QItemSelectionModel;
+class QListView;
+class QStackedLayout;
+class QTableView;
+
+namespace voicememo {
+
+class MemoListModel;
+
+class MemoListView : public QWidget {
+    Q_OBJECT
+public:
+    explicit MemoListView(QWidget* parent = nullptr);
+
+    void setModel(MemoListModel* model);
+    MemoListModel* model() const { return model_; }
+
+    // The selected row, or -1.
+    int selectedRow() const;
+    void selectRow(int row);
+    void clearSelection();
+    // Starts the in-place edit of a row's title.
+    void editTitle(int row);
+
+    void showLargeIcons();
+    void showDetails();
+    bool showsDetails() const;
+
+    QListView* iconView() const { return iconView_; }
+    QTableView* detailView() const { return detailView_; }
+    QAbstractItemView* currentView() const;
+
+signals:
+    // A left click on a row or on empty space (a click on empty space
+    // clears the selection first); not a drag, not the second click of a
+    // double-click.
+    void clicked();
+    void doubleClicked();
+    void contextMenuRequested(const QPoint& globalPos);
+
+private:
+    void attach(QAbstractItemView* view);
+    void reportRelease(QAbstractItemView* view, const QPoint& pos);
+
+    MemoListModel* model_ = nullptr;
+    QListView* iconView_;
+    QTableView* detailView_;
+    QStackedLayout* stack_;
+
+    template <typename> friend class ClickReporting;
+};
+
+}  // namespace voicememo

@@ -1,0 +1,406 @@
+#include "TForm1.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QShowEvent>
+
+#include "ByteText.h"
+#include "DialogBehaviour.h"
+#include "ErrorBox.h"
+#include "Pictures.h"
+#include "ProfileFile.h"
+#include "Settings.h"
+#include "TextCodec.h"
+#include "ui_TForm1.h"
+
+namespace voicememo {
+
+namespace {
+constexpr int kYearChoices = 10;
+}
+
+TForm1::TForm1(const DialogServices& services, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint),
+      services_(services),
+      ui(std::make_unique<Ui::TForm1>()),
+      catalogue_(services.files, services.exeDir),
+      tooltips_(new TooltipTimer(this)),
+      mnemonics_(new MnemonicKeys(this))
+{
+    QFont dialogFont(QStringLiteral("ＭＳ Ｐゴシック"));
+    dialogFont.setPixelSize(12);
+    setFont(dialogFont);
+    ui->setupUi(this);
+    setWindowIcon(WindowIcon());
+    for (QLabel* label : {ui->Label1, ui->Label2, ui->Label3, ui->Label4})
+        label->adjustSize();  // labels size themselves to their caption
+
+    model_.setItemImage(ItemImage());
+    ui->ListView1->setModel(&model_);
+    ui->UpDown3->setBuddy(ui->Edit2);
+    ui->BitBtn1->setIcon(Glyph(QStringLiteral("record")));
+    ui->BitBtn2->setIcon(Glyph(QStringLiteral("play")));
+    ui->BitBtn3->setIcon(Glyph(QStringLiteral("delete")));
+    ui->BitBtn4->setIcon(Glyph(QStringLiteral("close")));
+    KeepTitleOnOneLine(ui->Edit1);
+
+    CreatePopupMenu();
+    WireHandlers();
+    // Created at the screen's top-left corner; FormShow moves it to the
+    // stored place before it becomes visible.
+    move(0, 0);
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+bool TForm1::ShowHint() const
+{
+    return tooltips_->enabled();
+}
+
+void TForm1::CreatePopupMenu()
+{
+    PopupMenu1 = new QMenu(this);
+    N1 = PopupMenu1->addAction(QStringLiteral("再生(&P)"));
+    Delete1 = PopupMenu1->addAction(QStringLiteral("削除(&D)"));
+    T1 = PopupMenu1->addAction(QStringLiteral("タイトルを変える(&T)"));
+    N2 = PopupMenu1->addSeparator();
+    LargeIcon1 = PopupMenu1->addAction(QStringLiteral("大きいアイコン(&G)"));
+    Detail1 = PopupMenu1->addAction(QStringLiteral("詳細(&S)"));
+    N1->setObjectName(QStringLiteral("N1"));
+    Delete1->setObjectName(QStringLiteral("Delete1"));
+    T1->setObjectName(QStringLiteral("T1"));
+    N2->setObjectName(QStringLiteral("N2"));
+    LargeIcon1->setObjectName(QStringLiteral("LargeIcon1"));
+    Detail1->setObjectName(QStringLiteral("Detail1"));
+    // The default entry, the one the list's double-click runs, is bold.
+    QFont bold = N1->font();
+    bold.setBold(true);
+    N1->setFont(bold);
+    PopupMenu1->setDefaultAction(N1);
+}
+
+void TForm1::WireHandlers()
+{
+    auto guarded = [this](void (TForm1::*handler)()) {
+        return [this, handler] { Guarded(this, [this, handler] { (this->*handler)(); }); };
+    };
+    connect(ui->ListView1, &MemoListView::clicked, this, guarded(&TForm1::ListView1Click));
+    connect(ui->ListView1, &MemoListView::doubleClicked, this, guarded(&TForm1::BitBtn2Click));
+    connect(ui->ListView1, &MemoListView::contextMenuRequested, this,
+            [this](const QPoint& at) { PopupMenu1->popup(at); });
+    connect(&model_, &MemoListModel::titleEdited, this, [this](int row, const QString& text) {
+        Guarded(this, [&] { ListView1Edited(row, text); });
+    });
+    connect(ui->Edit1, &QLineEdit::textChanged, this, guarded(&TForm1::Edit1Change));
+    for (QRadioButton* kind : {ui->RadioButton1, ui->RadioButton2})
+        connect(kind, &QRadioButton::toggled, this, [this](bool checked) {
+            if (checked)
+                Guarded(this, [this] { RadioButton1Click(); });
+        });
+    // The boxes' change handlers run for the user's typing and picking only.
+    connect(ui->ComboBox1->lineEdit(), &QLineEdit::textEdited, this, guarded(&TForm1::ComboBox1Change));
+    connect(ui->ComboBox1, &QComboBox::textActivated, this, guarded(&TForm1::ComboBox1Change));
+    connect(ui->ComboBox2->lineEdit(), &QLineEdit::textEdited, this, guarded(&TForm1::ComboBox2Change));
+    connect(ui->ComboBox2, &QComboBox::textActivated, this, guarded(&TForm1::ComboBox2Change));
+    connect(ui->Edit2, &QLineEdit::textChanged, this, guarded(&TForm1::Edit2Change));
+    connect(ui->UpDown3, &UpDown::clicked, this, guarded(&TForm1::UpDown3Click));
+
+    connect(ui->BitBtn1, &QPushButton::clicked, this, guarded(&TForm1::BitBtn1Click));
+    connect(ui->BitBtn2, &QPushButton::clicked, this, guarded(&TForm1::BitBtn2Click));
+    connect(ui->BitBtn3, &QPushButton::clicked, this, guarded(&TForm1::BitBtn3Click));
+    connect(ui->BitBtn4, &QPushButton::clicked, this, guarded(&TForm1::BitBtn4Click));
+    connect(ui->SpeedButton1, &QToolButton::clicked, this, guarded(&TForm1::SpeedButton1Click));
+
+    connect(N1, &QAction::triggered, this, guarded(&TForm1::BitBtn2Click));
+    connect(Delete1, &QAction::triggered, this, guarded(&TForm1::BitBtn3Click));
+    connect(T1, &QAction::triggered, this, guarded(&TForm1::T1Click));
+    connect(LargeIcon1, &QAction::triggered, this, guarded(&TForm1::LargeIcon1Click));
+    connect(Detail1, &QAction::triggered, this, guarded(&TForm1::Detail1Click));
+}
+
+// ---- start-up and close -------------------------------------------------
+
+void TForm1::FormCreate()
+{
+    work_ = WorkDate::FromLocal(services_.clock.Now());
+    QStringList years;
+    for (int offset = 0; offset < kYearChoices; ++offset)
+        years << QString::number(work_.year + offset);
+    ui->ComboBox1->addItems(years);
+    SetFieldBytes(ui->ComboBox1->lineEdit(), DecimalText(work_.year));
+    SetFieldBytes(ui->ComboBox2->lineEdit(), DecimalText(work_.month));
+    ui->UpDown3->setPosition(work_.day);
+    editIndex_ = -1;
+    SetFieldBytes(ui->Edit1, "");
+    SetEditControlsEnabled(false);
+}
+
+void TForm1::FormShow()
+{
+    ProfileFile profile(services_.files, SettingsPath());
+    DialogSettings settings = ReadDialogSettings(profile, x(), y());
+    tooltips_->setEnabled(settings.showHint);
+    move(settings.left, settings.top);
+    model_.appendMemos(catalogue_.Load());
+}
+
+bool TForm1::FormCloseQuery()
+{
+    return Guarded(this, [this] {
+        ListView1Click();
+        SaveCatalogue();
+        ProfileFile profile(services_.files, SettingsPath());
+        WriteDialogSettings(profile, {tooltips_->enabled(), x(), y()});
+    });
+}
+
+void TForm1::SaveCatalogue()
+{
+    std::vector<VoiceMemo> written = catalogue_.Save(model_.memos());
+    // After a load that failed, the memos the file held are saved before
+    // ours: show them too, so the list stays the catalogue.
+    const int recovered = static_cast<int>(written.size()) - model_.count();
+    if (recovered > 0) {
+        model_.insertMemos(0, std::vector<VoiceMemo>(written.begin(), written.begin() + recovered));
+        if (editIndex_ >= 0)
+            editIndex_ += recovered;
+    }
+}
+
+void TForm1::showEvent(QShowEvent* event)
+{
+    if (!event->spontaneous() && !shown_) {
+        shown_ = true;
+        Guarded(this, [this] { FormShow(); });
+    }
+    QWidget::showEvent(event);
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    if (FormCloseQuery())
+        event->accept();
+    else
+        event->ignore();
+}
+
+std::string TForm1::SettingsPath() const
+{
+    return services_.exeDir + kSettingsFileName;
+}
+
+// ---- control states ---------------------------------------------------
+
+void TForm1::SetEditControlsEnabled(bool enabled)
+{
+    SetEnabledStates(enabled);
+    if (enabled && !ui->RadioButton1->isChecked())
+        SetDateControlsToToday();
+}
+
+void TForm1::SetEnabledStates(bool enabled)
+{
+    for (QWidget* control : {static_cast<QWidget*>(ui->BitBtn2), static_cast<QWidget*>(ui->BitBtn3),
+                             static_cast<QWidget*>(ui->Edit1), static_cast<QWidget*>(ui->RadioButton1),
+                             static_cast<QWidget*>(ui->RadioButton2)})
+        control->setEnabled(enabled);
+    for (QAction* entry : {N1, T1, Delete1})
+        entry->setEnabled(enabled);
+    const bool dateEnabled = enabled && !ui->RadioButton1->isChecked();
+    for (QWidget* control : {static_cast<QWidget*>(ui->ComboBox1), static_cast<QWidget*>(ui->ComboBox2),
+                             static_cast<QWidget*>(ui->Edit2), static_cast<QWidget*>(ui->UpDown3)})
+        control->setEnabled(dateEnabled);
+}
+
+void TForm1::SetDateControlsToToday()
+{
+    work_ = WorkDate::FromLocal(services_.clock.Now());
+    SetFieldBytes(ui->ComboBox1->lineEdit(), DecimalText(work_.year));
+    SetFieldBytes(ui->ComboBox2->lineEdit(), DecimalText(work_.month));
+    ui->UpDown3->setPosition(work_.day);
+}
+
+void TForm1::SetFieldBytes(QLineEdit* field, const std::string& bytes)
+{
+    fieldBytes_[field] = bytes;
+    field->setText(Decode(bytes));
+}
+
+std::string TForm1::FieldBytes(QLineEdit* field) const
+{
+    return EncodeKeeping(field->text(), fieldBytes_.value(field));
+}
+
+// ---- selection and editing ----------------------------------------------
+
+void TForm1::ListView1Click()
+{
+    CommitEditingControls();
+    const int selected = ui->ListView1->selectedRow();
+    if (selected < 0) {
+        SetFieldBytes(ui->Edit1, "");
+        editIndex_ = -1;
+        SetEditControlsEnabled(false);
+    } else if (selected == editIndex_) {
+        SetEnabledStates(true);
+    } else {
+        SetEditControlsEnabled(true);
+        LoadRow(selected);
+    }
+}
+
+void TForm1::CommitEditingControls()
+{
+    if (editIndex_ < 0 || editIndex_ >= model_.count())
+        return;
+    VoiceMemo memo = model_.memo(editIndex_);
+    memo.Title = SanitizeTitle(FieldBytes(ui->Edit1));
+    if (ui->RadioButton1->isChecked()) {
+        memo.Kind = kKindTodo;
+        memo.ShownDate.clear();
+    } else {
+        memo.Kind = kKindDaily;
+        memo.ShownDate = JoinShownDate(FieldBytes(ui->ComboBox1->lineEdit()),
+                                       FieldBytes(ui->ComboBox2->lineEdit()), FieldBytes(ui->Edit2));
+    }
+    model_.setMemo(editIndex_, memo);
+}
+
+void TForm1::LoadRow(int row)
+{
+    const VoiceMemo memo = model_.memo(row);
+    editIndex_ = row;
+    SetFieldBytes(ui->Edit1, memo.Title);
+    if (memo.Kind == kKindTodo) {
+        ui->RadioButton1->setChecked(true);
+    } else if (memo.Kind == kKindDaily) {
+        ui->RadioButton2->setChecked(true);
+        ShownDateParts parts = SplitShownDate(memo.ShownDate);
+        SetFieldBytes(ui->ComboBox1->lineEdit(), parts.year);
+        SetFieldBytes(ui->ComboBox2->lineEdit(), parts.month);
+        ApplyYearRule();
+        ApplyMonthRule();
+        SetFieldBytes(ui->Edit2, parts.day);
+    }
+}
+
+void TForm1::Edit1Change()
+{
+    // The typed title shows at once in the row being edited; a row selected
+    // by other means than a click is never renamed from here.
+    const int selected = ui->ListView1->selectedRow();
+    if (selected >= 0 && selected == editIndex_)
+        model_.setTitle(selected, FieldBytes(ui->Edit1));
+}
+
+void TForm1::ListView1Edited(int row, const QString& text)
+{
+    const std::string title = SanitizeTitle(EncodeKeeping(text, model_.memo(row).Title));
+    if (row == editIndex_)
+        SetFieldBytes(ui->Edit1, title);
+    model_.setTitle(row, title);
+}
+
+void TForm1::T1Click()
+{
+    const int selected = ui->ListView1->selectedRow();
+    if (selected >= 0)
+        ui->ListView1->editTitle(selected);
+}
+
+void TForm1::RadioButton1Click()
+{
+    SetEditControlsEnabled(true);
+}
+
+void TForm1::ComboBox1Change()
+{
+    ApplyYearRule();
+}
+
+void TForm1::ComboBox2Change()
+{
+    ApplyMonthRule();
+}
+
+void TForm1::ApplyYearRule()
+{
+    work_.year = WorkValueOf(FieldBytes(ui->ComboBox1->lineEdit()));
+    ApplyDayLimit();
+}
+
+void TForm1::ApplyMonthRule()
+{
+    work_.month = WorkValueOf(FieldBytes(ui->ComboBox2->lineEdit()));
+    ApplyDayLimit();
+}
+
+void TForm1::ApplyDayLimit()
+{
+    ui->UpDown3->setRange(1, work_.Limit());
+    work_.Clamp();
+    ui->UpDown3->setPosition(work_.day);
+}
+
+void TForm1::Edit2Change()
+{
+    work_.day = static_cast<std::uint16_t>(ui->UpDown3->position());
+    work_.Clamp();
+    ui->UpDown3->setPosition(work_.day);
+    SetFieldBytes(ui->Edit2, DecimalText(work_.day));
+}
+
+void TForm1::UpDown3Click()
+{
+    work_.day = static_cast<std::uint16_t>(ui->UpDown3->position());
+    work_.Clamp();
+    ui->UpDown3->setPosition(work_.day);
+}
+
+void TForm1::LargeIcon1Click()
+{
+    ui->ListView1->showLargeIcons();
+}
+
+void TForm1::Detail1Click()
+{
+    ui->ListView1->showDetails();
+}
+
+// ---- commands -----------------------------------------------------------
+
+void TForm1::BitBtn1Click()
+{
+    // Recording comes with the memo commands; the button is wired already.
+}
+
+void TForm1::BitBtn2Click()
+{
+    // Playing comes with the memo commands; the button is wired already.
+}
+
+void TForm1::BitBtn3Click()
+{
+    // Deleting comes with the memo commands; the button is wired already.
+}
+
+void TForm1::SpeedButton1Click()
+{
+    // Adopting unused voice files comes with the memo commands.
+}
+
+void TForm1::BitBtn4Click()
+{
+    close();
+}
+
+}  // namespace voicememo

@@ -1,0 +1,115 @@
+#pragma once
+// The program's one window: the memo list, the editing controls of one memo
+// and the commands. Its handlers are named after the control and event.
+#include <QHash>
+#include <QWidget>
+#include <memory>
+#include <string>
+
+#include "Calendar.h"
+#include "CatalogueFile.h"
+#include "Clock.h"
+#include "FileSystem.h"
+#include "MemoListModel.h"
+
+class QAction;
+class QLineEdit;
+class QMenu;
+
+namespace Ui {
+class TForm1;
+}
+
+namespace voicememo {
+
+class MnemonicKeys;
+class TooltipTimer;
+
+// What the dialog uses of the system.
+struct DialogServices {
+    FileSystem& files;
+    Clock& clock;
+    RegionalSettings& regional;
+    std::string exeDir;  // with a trailing "/"
+};
+
+class TForm1 : public QWidget {
+    Q_OBJECT
+public:
+    explicit TForm1(const DialogServices& services, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Read by the tests as a person reads the screen.
+    int EditIndex() const { return editIndex_; }
+    const WorkDate& Work() const { return work_; }
+    bool ShowHint() const;
+    MemoListModel& Memos() { return model_; }
+    QMenu* PopupMenu() const { return PopupMenu1; }
+
+    void FormCreate();
+    void FormShow();
+    bool FormCloseQuery();
+    void SetEditControlsEnabled(bool enabled);
+
+    // Selection and editing.
+    void ListView1Click();
+    void Edit1Change();
+    void ListView1Edited(int row, const QString& text);
+    void T1Click();
+    void RadioButton1Click();
+    void ComboBox1Change();
+    void ComboBox2Change();
+    void Edit2Change();
+    void UpDown3Click();
+    void LargeIcon1Click();
+    void Detail1Click();
+
+    // Commands.
+    void BitBtn1Click();
+    void BitBtn2Click();
+    void BitBtn3Click();
+    void SpeedButton1Click();
+    void BitBtn4Click();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreatePopupMenu();
+    void WireHandlers();
+    void SetEnabledStates(bool enabled);
+    void SetDateControlsToToday();
+    void LoadRow(int row);
+    void CommitEditingControls();
+    void ApplyYearRule();
+    void ApplyMonthRule();
+    void ApplyDayLimit();
+    void SaveCatalogue();
+    // Sets a field's text from bytes and remembers them, so an unchanged
+    // field gives back the very same bytes.
+    void SetFieldBytes(QLineEdit* field, const std::string& bytes);
+    std::string FieldBytes(QLineEdit* field) const;
+    std::string SettingsPath() const;
+
+    DialogServices services_;
+    std::unique_ptr<Ui::TForm1> ui;
+    MemoListModel model_;
+    CatalogueFile catalogue_;
+    QMenu* PopupMenu1 = nullptr;
+    QAction* N1 = nullptr;
+    QAction* Delete1 = nullptr;
+    QAction* T1 = nullptr;
+    QAction* N2 = nullptr;
+    QAction* LargeIcon1 = nullptr;
+    QAction* Detail1 = nullptr;
+    TooltipTimer* tooltips_;
+    MnemonicKeys* mnemonics_;
+    QHash<QLineEdit*, std::string> fieldBytes_;
+
+    int editIndex_ = -1;
+    WorkDate work_;
+    bool shown_ = false;
+};
+
+}  // namespace voicememo

@@ -1,0 +1,32 @@
+// ボイスメモ: the voice-memo manager's entry. It takes no arguments; all its
+// files lie beside the program.
+#include <QApplication>
+
+#include "Application.h"
+#include "Error.h"
+#include "ErrorBox.h"
+#include "PosixFileSystem.h"
+#include "SystemServices.h"
+#include "TForm1.h"
+
+int main(int argc, char* argv[])
+{
+    voicememo::PreferX11Platform();
+    QApplication app(argc, argv);
+    voicememo::SetUpApplication(app);
+
+    std::string exeDir;
+    try {
+        exeDir = voicememo::ExeDir();
+    } catch (const voicememo::Error& error) {
+        voicememo::ShowErrorBox(nullptr, error.message());
+        return 1;
+    }
+    voicememo::PosixFileSystem files;
+    voicememo::SystemClock clock;
+    voicememo::SystemRegionalSettings regional;
+    voicememo::TForm1 form({files, clock, regional, exeDir});
+    voicememo::SessionEnd sessionEnd(&form);
+    form.show();
+    return app.exec();
+}
