@@ -103,9 +103,11 @@ void TForm1::WireHandlers()
     connect(ui->Edit1, &QLineEdit::textChanged, this, guarded(&TForm1::Edit1Change));
     for (QRadioButton* kind : {ui->RadioButton1, ui->RadioButton2})
         connect(kind, &QRadioButton::toggled, this, [this](bool checked) {
+            UpdateKindTabStop();
             if (checked)
                 Guarded(this, [this] { RadioButton1Click(); });
         });
+    UpdateKindTabStop();
     // The boxes' change handlers run for the user's typing and picking only.
     connect(ui->ComboBox1->lineEdit(), &QLineEdit::textEdited, this, guarded(&TForm1::ComboBox1Change));
     connect(ui->ComboBox1, &QComboBox::textActivated, this, guarded(&TForm1::ComboBox1Change));
@@ -125,6 +127,14 @@ void TForm1::WireHandlers()
     connect(T1, &QAction::triggered, this, guarded(&TForm1::T1Click));
     connect(LargeIcon1, &QAction::triggered, this, guarded(&TForm1::LargeIcon1Click));
     connect(Detail1, &QAction::triggered, this, guarded(&TForm1::Detail1Click));
+}
+
+// Of the two kind buttons only the checked one is a tab stop; the arrow
+// keys move between them.
+void TForm1::UpdateKindTabStop()
+{
+    for (QRadioButton* kind : {ui->RadioButton1, ui->RadioButton2})
+        kind->setFocusPolicy(kind->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
 // ---- start-up and close -------------------------------------------------

@@ -78,6 +78,7 @@ protected:
 private:
     void CreatePopupMenu();
     void WireHandlers();
+    void UpdateKindTabStop();
     void SetEnabledStates(bool enabled);
     void SetDateControlsToToday();
     void LoadRow(int row);

@@ -1,0 +1,108 @@
+#pragma once
+// What a dialog test needs: the program's folder in a temporary place, a
+// clock the test sets, the real file system, and a watcher that answers the
+// next modal message box as a person would, remembering what it said.
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+
+#include "MemoListView.h"
+#include "PosixFileSystem.h"
+#include "TForm1.h"
+#include "TempFolder.h"
+
+namespace voicememo::testing {
+
+class FixedClock : public Clock {
+public:
+    LocalDateTime now{2026, 12, 7, 9, 5, 30};
+    LocalDateTime Now() override { return now; }
+};
+
+class FixedRegional : public RegionalSettings {
+public:
+    Separators separators;
+    Separators Current() override { return separators; }
+};
+
+struct Harness {
+    TempFolder folder;
+    PosixFileSystem files;
+    FixedClock clock;
+    FixedRegional regional;
+    std::unique_ptr<TForm1> form;
+
+    Harness() { folder.MakeFolder("data"); }
+    TForm1& Create()
+    {
+        form = std::make_unique<TForm1>(DialogServices{files, clock, regional, folder.dir()});
+        return *form;
+    }
+    TForm1& Open()
+    {
+        Create().show();
+        return *form;
+    }
+    // Makes the window the active one, as a click into it would.
+    bool Activate()
+    {
+        QApplication::setActiveWindow(form.get());
+        return QTest::qWaitForWindowActive(form.get());
+    }
+    // A left click on a row of the list, as it is shown now.
+    void ClickRow(int row)
+    {
+        QAbstractItemView* view = Find<MemoListView>("ListView1")->currentView();
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                          view->visualRect(form->Memos().index(row, 0)).center());
+    }
+    template <typename T>
+    T* Find(const char* name) const
+    {
+        return form->findChild<T*>(QString::fromLatin1(name));
+    }
+};
+
+// Answers the next message box by pressing the button with the given text
+// (the first one when empty) and keeps its caption, text and icon.
+class BoxAnswerer : public QObject {
+public:
+    explicit BoxAnswerer(QString button = {}) : button_(std::move(button))
+    {
+        connect(&poll_, &QTimer::timeout, this, &BoxAnswerer::Poll);
+        poll_.start(10);
+    }
+    bool seen = false;
+    QString caption;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QStringList buttons;
+
+private:
+    void Poll()
+    {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || seen)
+            return;
+        seen = true;
+        caption = box->windowTitle();
+        text = box->text();
+        icon = box->icon();
+        QAbstractButton* chosen = nullptr;
+        for (QAbstractButton* b : box->buttons()) {
+            buttons << b->text();
+            if (!chosen && (button_.isEmpty() || b->text() == button_))
+                chosen = b;
+        }
+        poll_.stop();
+        chosen->click();
+    }
+    QString button_;
+    QTimer poll_;
+};
+
+}  // namespace voicememo::testing
