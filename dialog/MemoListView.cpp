@@ -63,23 +63,12 @@ private:
 
 namespace {
 
-// The table shows no icons.
-class NoIconDelegate : public QStyledItemDelegate {
+// Titles are edited in place with an editor that keeps them on one line;
+// the table shows no icons.
+class MemoDelegate : public QStyledItemDelegate {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    MemoDelegate(bool showIcons, QObject* parent) : QStyledItemDelegate(parent), showIcons_(showIcons) {}
 
-protected:
-    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
-    {
-        QStyledItemDelegate::initStyleOption(option, index);
-        option->features &= ~QStyleOptionViewItem::HasDecoration;
-        option->icon = QIcon();
-    }
-};
-
-class TitleDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const override
     {
@@ -88,6 +77,19 @@ public:
             KeepTitleOnOneLine(edit);
         return editor;
     }
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (!showIcons_) {
+            option->features &= ~QStyleOptionViewItem::HasDecoration;
+            option->icon = QIcon();
+        }
+    }
+
+private:
+    bool showIcons_;
 };
 
 // The selection is not shown while the list lacks the focus.
@@ -120,11 +122,9 @@ MemoListView::MemoListView(QWidget* parent)
     iconView_->setIconSize(QSize(32, 32));
     iconView_->setGridSize(QSize(75, 64));
     iconView_->setUniformItemSizes(true);
-    iconView_->setItemDelegate(new TitleDelegate(iconView_));
+    iconView_->setItemDelegate(new MemoDelegate(true, iconView_));
 
-    detailView_->setItemDelegate(new NoIconDelegate(detailView_));
-    detailView_->setItemDelegateForColumn(0, new TitleDelegate(detailView_));
-    detailView_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    detailView_->setItemDelegate(new MemoDelegate(false, detailView_));
     detailView_->setShowGrid(false);
     detailView_->setWordWrap(false);
     detailView_->verticalHeader()->hide();
@@ -148,6 +148,7 @@ MemoListView::MemoListView(QWidget* parent)
 void MemoListView::attach(QAbstractItemView* view)
 {
     view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
     view->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
     view->setDragEnabled(false);
     view->setContextMenuPolicy(Qt::CustomContextMenu);

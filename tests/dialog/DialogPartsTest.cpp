@@ -1,0 +1,153 @@
+// The dialog's own pieces on their own: the error box's text, the byte
+// keeping at the text edge, the day spinner and the list's clicks.
+#include <QLineEdit>
+#include <QListView>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "Application.h"
+#include "ErrorBox.h"
+#include "MemoListModel.h"
+#include "MemoListView.h"
+#include "TextCodec.h"
+#include "UpDown.h"
+
+using namespace voicememo;
+
+class DialogPartsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void errorBoxAppendsAFullStop_data();
+    void errorBoxAppendsAFullStop();
+    void unchangedTextKeepsItsBytes();
+    void spinnerAndEditAreOneField();
+    void listReportsClicksAsTheUserMakesThem();
+};
+
+void DialogPartsTest::errorBoxAppendsAFullStop_data()
+{
+    QTest::addColumn<QByteArray>("message");
+    QTest::addColumn<QByteArray>("shown");
+    QTest::newRow("empty") << QByteArray("") << QByteArray("");
+    QTest::newRow("Japanese last") << QByteArray("\x95\x73\x90\xb3\x82\xc8") << QByteArray("\x95\x73\x90\xb3\x82\xc8.");
+    QTest::newRow("half-width kana last") << QByteArray("\xb4\xd7\xb0") << QByteArray("\xb4\xd7\xb0.");
+    QTest::newRow("parenthesis last") << QByteArray("I/O (5)") << QByteArray("I/O (5)");
+    QTest::newRow("full stop last") << QByteArray("done.") << QByteArray("done.");
+    QTest::newRow("slash last") << QByteArray("/x/") << QByteArray("/x/.");
+    QTest::newRow("letter last") << QByteArray("a") << QByteArray("a.");
+    // The trail byte of the last character is "." itself: the character's
+    // first byte decides.
+    QTest::newRow("trail byte below") << QByteArray("\x81\x2e") << QByteArray("\x81\x2e.");
+}
+
+void DialogPartsTest::errorBoxAppendsAFullStop()
+{
+    QFETCH(QByteArray, message);
+    QFETCH(QByteArray, shown);
+    QCOMPARE(QByteArray::fromStdString(ErrorBoxText(message.toStdString())), shown);
+}
+
+void DialogPartsTest::unchangedTextKeepsItsBytes()
+{
+    const std::string broken = "a\x81";  // does not decode
+    QCOMPARE(Decode(broken), QStringLiteral("a\uFFFD"));
+    QCOMPARE(EncodeKeeping(Decode(broken), broken), broken);
+    QCOMPARE(EncodeKeeping(QStringLiteral("ab"), broken), std::string("ab"));
+    QCOMPARE(Encode(QStringLiteral("買い物😀")), std::string("\x94\x83\x82\xa2\x95\xa8?"));
+
+    QLineEdit title;
+    KeepTitleOnOneLine(&title);
+    title.insert(QStringLiteral("a\tb\r\nc"));
+    QCOMPARE(title.text(), QStringLiteral("a b  c"));
+}
+
+void DialogPartsTest::spinnerAndEditAreOneField()
+{
+    QLineEdit day;
+    UpDown spinner;
+    spinner.setBuddy(&day);
+    spinner.setRange(1, 31);
+    spinner.setPosition(7);
+    QCOMPARE(day.text(), QStringLiteral("7"));
+
+    // A text that is not a number within the range reads as the last valid day.
+    day.setText(QStringLiteral("45"));
+    QCOMPARE(spinner.position(), 7);
+    day.setText(QStringLiteral(""));
+    QCOMPARE(spinner.position(), 7);
+    day.setText(QStringLiteral("12"));
+    QCOMPARE(spinner.position(), 12);
+
+    // Setting the upper bound does not move the position; the arrows stop at it.
+    spinner.setRange(1, 10);
+    QCOMPARE(day.text(), QStringLiteral("12"));
+    day.setText(QStringLiteral("10"));
+    QSignalSpy clicks(&spinner, &UpDown::clicked);
+    QTest::keyClick(&day, Qt::Key_Up);
+    QCOMPARE(day.text(), QStringLiteral("10"));
+    QCOMPARE(clicks.count(), 0);
+    QTest::keyClick(&day, Qt::Key_Down);
+    QCOMPARE(day.text(), QStringLiteral("9"));
+    QCOMPARE(clicks.count(), 1);
+    day.setText(QStringLiteral("1"));
+    QTest::keyClick(&day, Qt::Key_Down);
+    QCOMPARE(day.text(), QStringLiteral("1"));
+
+    // Setting the position it already has writes nothing.
+    QSignalSpy edits(&day, &QLineEdit::textChanged);
+    spinner.setPosition(1);
+    QCOMPARE(edits.count(), 0);
+}
+
+void DialogPartsTest::listReportsClicksAsTheUserMakesThem()
+{
+    MemoListModel model;
+    model.appendMemos({{"a", "", "", "", "TODO", ""}, {"b", "", "", "", "TODO", ""}});
+    MemoListView list;
+    list.resize(321, 145);
+    list.setModel(&model);
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    QListView* view = list.iconView();
+    QSignalSpy clicks(&list, &MemoListView::clicked);
+    QSignalSpy doubles(&list, &MemoListView::doubleClicked);
+    const QPoint second = view->visualRect(model.index(1, 0)).center();
+
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, second);
+    QCOMPARE(clicks.count(), 1);
+    QCOMPARE(list.selectedRow(), 1);
+
+    // A click on empty space clears the selection first.
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, QPoint(300, 130));
+    QCOMPARE(clicks.count(), 2);
+    QCOMPARE(list.selectedRow(), -1);
+
+    // A double-click is one click and then the double-click.
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, second);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, second);
+    QCOMPARE(clicks.count(), 3);
+    QCOMPARE(doubles.count(), 1);
+
+    // The right button and the keyboard select without a click.
+    QTest::mouseClick(view->viewport(), Qt::RightButton, {}, view->visualRect(model.index(0, 0)).center());
+    QCOMPARE(list.selectedRow(), 0);
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Right);
+    QCOMPARE(list.selectedRow(), 1);
+    QCOMPARE(clicks.count(), 3);
+
+    // Rows stay where they are: the icons cannot be dragged about.
+    QCOMPARE(view->movement(), QListView::Static);
+}
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    voicememo::SetUpApplication(app);
+    DialogPartsTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "DialogPartsTest.moc"
