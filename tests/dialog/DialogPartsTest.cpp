@@ -5,7 +5,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "Application.h"
+#include "DialogTestMain.h"
 #include "ErrorBox.h"
 #include "MemoListModel.h"
 #include "MemoListView.h"
@@ -140,14 +140,6 @@ void DialogPartsTest::listReportsClicksAsTheUserMakesThem()
     QCOMPARE(view->movement(), QListView::Static);
 }
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    voicememo::SetUpApplication(app);
-    DialogPartsTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+VOICEMEMO_DIALOG_TEST_MAIN(DialogPartsTest)
 
 #include "DialogPartsTest.moc"

@@ -14,7 +14,7 @@
 #include <csignal>
 #include <filesystem>
 
-#include "Application.h"
+#include "DialogTestMain.h"
 #include "DialogHarness.h"
 #include "MemoListView.h"
 #include "UpDown.h"
@@ -401,14 +401,6 @@ void StartupCloseTest::detailViewShowsSixColumns()
     QCOMPARE(list->selectedRow(), 0);
 }
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    voicememo::SetUpApplication(app);
-    StartupCloseTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+VOICEMEMO_DIALOG_TEST_MAIN(StartupCloseTest)
 
 #include "StartupCloseTest.moc"
