@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
@@ -36,6 +37,7 @@ private slots:
     void failedSaveKeepsTheDialogOpen();
     void unreadableCatalogueIsShownAndKept();
     void closeCommitsTheEditedMemo();
+    void renameInPlaceReachesTheTitleEdit();
     void escapeDoesNotClose();
     void everyCloseRequestRunsTheCloseQuery();
     void endSignalClosesThroughTheCloseQuery();
@@ -272,6 +274,35 @@ void StartupCloseTest::closeCommitsTheEditedMemo()
     QVERIFY(form.close());
     QCOMPARE(h.folder.Read("Voice.dat"),
              "\x89\xef\x8b\x63 \x83\x81\x83\x82\t/x/data/Voice1.wav\t2001/04/05\t09:12:30\tDAILY\t2002/12/7\r\n"s);
+}
+
+void StartupCloseTest::renameInPlaceReachesTheTitleEdit()
+{
+    Harness h;
+    h.folder.Write("Voice.dat", "old\t/x/data/Voice1.wav\t2001/04/05\t09:12:30\tTODO\t\r\n");
+    TForm1& form = h.Open();
+    QVERIFY(h.Activate());
+    h.ClickRow(0);
+    form.T1Click();
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    QVERIFY(editor);
+    editor->selectAll();
+    QApplication::clipboard()->setText(QStringLiteral("new\ttitle"));
+    editor->paste();
+    QTest::keyClick(editor, Qt::Key_Return);  // the view takes the text a moment later
+    QTRY_COMPARE(h.Find<QLineEdit>("Edit1")->text(), QStringLiteral("new title"));
+    QCOMPARE(form.Memos().memo(0).Title, std::string("new title"));
+
+    // Esc leaves both as they were.
+    form.T1Click();
+    QPointer<QLineEdit> canceled = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    QVERIFY(canceled);
+    QTest::keyClicks(canceled, QStringLiteral("zzz"));
+    QTest::keyClick(canceled, Qt::Key_Escape);
+    QTRY_VERIFY(!canceled || !canceled->isVisible());
+    QCOMPARE(h.Find<QLineEdit>("Edit1")->text(), QStringLiteral("new title"));
+    QCOMPARE(form.Memos().memo(0).Title, std::string("new title"));
+    QVERIFY(form.isVisible());
 }
 
 void StartupCloseTest::escapeDoesNotClose()
