@@ -369,9 +369,9 @@ void StartupCloseTest::tooltipsFollowShowHint()
         if (showHint) {
             QCOMPARE(QToolTip::text(), QStringLiteral("サウンドレコーダーを呼び出し録音します"));
             // Up for 2.5 seconds, then gone by itself.
-            QTest::qWait(2000);
+            QTest::qWait(1500);
             QVERIFY(QToolTip::isVisible());
-            QTRY_VERIFY_WITH_TIMEOUT(!QToolTip::isVisible(), 1500);
+            QTRY_VERIFY_WITH_TIMEOUT(!QToolTip::isVisible(), 2500);
         }
         QVERIFY(form.close());
     }
