@@ -11,6 +11,25 @@ std::string LowerAscii(std::string_view text)
     return lowered;
 }
 
+bool IsLeadByte(char byte)
+{
+    const auto value = static_cast<unsigned char>(byte);
+    return (value >= 0x81 && value <= 0x9F) || (value >= 0xE0 && value <= 0xFC);
+}
+
+std::size_t CharacterLength(std::string_view text, std::size_t position)
+{
+    return IsLeadByte(text[position]) && position + 1 < text.size() ? 2 : 1;
+}
+
+std::size_t LastCharacterStart(std::string_view text)
+{
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); i += CharacterLength(text, i))
+        start = i;
+    return start;
+}
+
 std::vector<std::string> SplitLines(std::string_view text)
 {
     if (auto nul = text.find('\0'); nul != std::string_view::npos)

@@ -9,6 +9,14 @@ namespace voicememo {
 // Lowers the ASCII letters A to Z only; every other byte stays.
 std::string LowerAscii(std::string_view text);
 
+// Whether a byte begins a double-byte character of code page 932.
+bool IsLeadByte(char byte);
+// The bytes of the character starting at position: 2 for a lead byte with
+// its trail byte present, else 1.
+std::size_t CharacterLength(std::string_view text, std::size_t position);
+// Where the last character of a non-empty text begins.
+std::size_t LastCharacterStart(std::string_view text);
+
 // Splits text into lines: a line runs up to the next CR, LF or NUL; after it
 // one CR and then one LF are skipped. Everything from the first NUL on is
 // ignored; a terminator at the very end adds no empty line.

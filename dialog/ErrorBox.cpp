@@ -4,32 +4,13 @@
 #include <QPushButton>
 #include <exception>
 
+#include "ByteText.h"
 #include "Error.h"
 #include "TextCodec.h"
 
 namespace voicememo {
 
 const char* const kApplicationTitle = "ボイスメモ";
-
-namespace {
-
-bool IsLeadByte(unsigned char byte)
-{
-    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
-// The index of the first byte of the last character of a code page 932 text.
-std::size_t LastCharacterStart(const std::string& text)
-{
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size();) {
-        start = i;
-        i += IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
-    }
-    return start;
-}
-
-}  // namespace
 
 std::string ErrorBoxText(const std::string& message)
 {

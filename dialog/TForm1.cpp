@@ -219,15 +219,13 @@ void TForm1::SetEditControlsEnabled(bool enabled)
 
 void TForm1::SetEnabledStates(bool enabled)
 {
-    for (QWidget* control : {static_cast<QWidget*>(ui->BitBtn2), static_cast<QWidget*>(ui->BitBtn3),
-                             static_cast<QWidget*>(ui->Edit1), static_cast<QWidget*>(ui->RadioButton1),
-                             static_cast<QWidget*>(ui->RadioButton2)})
+    using Controls = std::initializer_list<QWidget*>;
+    for (QWidget* control : Controls{ui->BitBtn2, ui->BitBtn3, ui->Edit1, ui->RadioButton1, ui->RadioButton2})
         control->setEnabled(enabled);
     for (QAction* entry : {N1, T1, Delete1})
         entry->setEnabled(enabled);
     const bool dateEnabled = enabled && !ui->RadioButton1->isChecked();
-    for (QWidget* control : {static_cast<QWidget*>(ui->ComboBox1), static_cast<QWidget*>(ui->ComboBox2),
-                             static_cast<QWidget*>(ui->Edit2), static_cast<QWidget*>(ui->UpDown3)})
+    for (QWidget* control : Controls{ui->ComboBox1, ui->ComboBox2, ui->Edit2, ui->UpDown3})
         control->setEnabled(dateEnabled);
 }
 
@@ -361,19 +359,22 @@ void TForm1::ApplyDayLimit()
     ui->UpDown3->setPosition(work_.day);
 }
 
-void TForm1::Edit2Change()
+void TForm1::ClampDayFromSpinner()
 {
     work_.day = static_cast<std::uint16_t>(ui->UpDown3->position());
     work_.Clamp();
     ui->UpDown3->setPosition(work_.day);
+}
+
+void TForm1::Edit2Change()
+{
+    ClampDayFromSpinner();
     SetFieldBytes(ui->Edit2, DecimalText(work_.day));
 }
 
 void TForm1::UpDown3Click()
 {
-    work_.day = static_cast<std::uint16_t>(ui->UpDown3->position());
-    work_.Clamp();
-    ui->UpDown3->setPosition(work_.day);
+    ClampDayFromSpinner();
 }
 
 void TForm1::LargeIcon1Click()

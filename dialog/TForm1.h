@@ -41,7 +41,6 @@ public:
 
     // Read by the tests as a person reads the screen.
     int EditIndex() const { return editIndex_; }
-    const WorkDate& Work() const { return work_; }
     bool ShowHint() const;
     MemoListModel& Memos() { return model_; }
     QMenu* PopupMenu() const { return PopupMenu1; }
@@ -86,6 +85,7 @@ private:
     void ApplyYearRule();
     void ApplyMonthRule();
     void ApplyDayLimit();
+    void ClampDayFromSpinner();
     void SaveCatalogue();
     // Sets a field's text from bytes and remembers them, so an unchanged
     // field gives back the very same bytes.

@@ -3,24 +3,13 @@
 #include <cstddef>
 #include <vector>
 
+#include "ByteText.h"
+
 namespace voicememo {
 
 namespace {
 
 constexpr std::string_view kNewLine = "\r\n";
-
-bool IsLeadByte(char c)
-{
-    const auto byte = static_cast<unsigned char>(c);
-    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
-// The bytes of the character starting at position: 2 for a lead byte with
-// its trail byte present, else 1.
-std::size_t CharacterLength(std::string_view text, std::size_t position)
-{
-    return IsLeadByte(text[position]) && position + 1 < text.size() ? 2 : 1;
-}
 
 bool IsBlank(char c)
 {
@@ -108,7 +97,9 @@ void Classify(std::string_view content, Line& line)
     line.valueText = text.substr(equals + 1);
 }
 
-std::vector<Line> SplitLines(std::string_view content)
+// Unlike the catalogue's lines, these keep their positions and line ends
+// for the writer, and a NUL ends only its own line.
+std::vector<Line> SplitProfileLines(std::string_view content)
 {
     std::vector<Line> lines;
     std::size_t position = 0;
@@ -191,7 +182,7 @@ bool EndsWithLineEnd(std::string_view content)
 std::optional<std::string> ReadProfileValue(std::string_view content, std::string_view section,
                                             std::string_view key)
 {
-    const auto lines = SplitLines(content);
+    const auto lines = SplitProfileLines(content);
     const auto range = FindSection(lines, TrimBlanks(section));
     if (!range)
         return std::nullopt;
@@ -207,7 +198,7 @@ std::string WriteProfileValue(std::string_view content, std::string_view section
 {
     section = TrimBlanks(section);
     key = TrimBlanks(key);
-    const auto lines = SplitLines(content);
+    const auto lines = SplitProfileLines(content);
     const std::string keyLine = std::string(key) + "=" + std::string(value) + std::string(kNewLine);
 
     const auto range = FindSection(lines, section);
