@@ -11,7 +11,6 @@
 
 #include "MemoListModel.h"
 #include "TextCodec.h"
-#include "VoiceMemo.h"
 
 namespace voicememo {
 
