@@ -1,0 +1,33 @@
+#pragma once
+// Plays a voice file through the sound server's default output and returns
+// only when the sound has ended, as the dialog's Play command expects.
+#include <chrono>
+#include <functional>
+#include <string>
+
+namespace voicememo {
+
+class SoundPlayer {
+public:
+    virtual ~SoundPlayer() = default;
+
+    // Plays the file at diskPath (a UTF-8 path on disk) to its end. While the
+    // sound plays, whileWaiting runs every few milliseconds (the dialog
+    // repaints there). A file that cannot be decoded plays the desktop's
+    // alert sound instead; with no sound server nothing plays. Nothing is
+    // reported: playback is best effort.
+    virtual void PlayToEnd(const std::string& diskPath, const std::function<void()>& whileWaiting) = 0;
+};
+
+// libsndfile decoding into the sound server's simple API. A server that stops
+// answering is given up after the sound's length plus the grace time.
+class PulseSoundPlayer : public SoundPlayer {
+public:
+    explicit PulseSoundPlayer(std::chrono::milliseconds grace = std::chrono::seconds(3));
+    void PlayToEnd(const std::string& diskPath, const std::function<void()>& whileWaiting) override;
+
+private:
+    std::chrono::milliseconds grace_;
+};
+
+}  // namespace voicememo
