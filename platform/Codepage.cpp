@@ -99,9 +99,16 @@ std::string Utf8ToCp932(std::string_view utf8)
 std::optional<std::string> Utf8ToCp932Exact(std::string_view utf8)
 {
     Converter converter(kCodePage, "UTF-8");
-    return converter.Run(utf8, [](std::string_view) {
+    auto bytes = converter.Run(utf8, [](std::string_view) {
         return std::pair<std::size_t, std::string_view>(0, {});
     });
+    // iconv takes some characters the code page lacks without complaint and
+    // writes a look-alike's bytes instead (U+00A5 as those of U+005C, U+301C
+    // as those of U+FF5E) or nothing at all (the tag characters U+E0000 on):
+    // only bytes that read back as the very same text are exact.
+    if (!bytes || Cp932ToUtf8Exact(*bytes) != utf8)
+        return std::nullopt;
+    return bytes;
 }
 
 }  // namespace voicememo

@@ -16,7 +16,8 @@ std::optional<std::string> Cp932ToUtf8Exact(std::string_view bytes);
 // A character code page 932 cannot hold (or a malformed UTF-8 sequence)
 // becomes "?", as an ANSI program stores it.
 std::string Utf8ToCp932(std::string_view utf8);
-// Nothing when some character cannot be held.
+// Nothing when some character cannot be held, or only as another
+// character's bytes: the result always decodes back to the same text.
 std::optional<std::string> Utf8ToCp932Exact(std::string_view utf8);
 
 }  // namespace voicememo

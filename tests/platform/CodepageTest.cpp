@@ -22,6 +22,32 @@ TEST(CodepageTest, CharactersTheCodePageLacksBecomeQuestionMarks)
     EXPECT_EQ(Utf8ToCp932("a\xff" "b"), "a?b");  // malformed UTF-8
 }
 
+TEST(CodepageTest, ExactMeansTheBytesDecodeBackToTheSameText)
+{
+    // The converter takes these without complaint but writes another
+    // character's bytes (or none at all): \, ~, ～, ―, ∥, －, ￠ ...
+    for (const char* text : {"Voice\U000E0001" "1.wav", "\U000E007F", "\u00A5", "\u203E",
+                             "\u301C", "\u2014", "\u2016", "\u2212", "\u00A2", "\u00A3",
+                             "\u00AC", "a\u00A5b"}) {
+        EXPECT_FALSE(Utf8ToCp932Exact(text)) << text;
+    }
+    // The characters the code page does hold keep their own bytes.
+    struct Case { const char* text; std::string_view bytes; };
+    for (auto [text, bytes] : std::initializer_list<Case>{
+             {"Voice１.wav", "Voice\x82\x50.wav"}, {"Voiceあ.wav", "Voice\x82\xa0.wav"},
+             {"\\~", "\\~"}, {"\uFF5E", "\x81\x60"}, {"\u2015", "\x81\x5c"},
+             {"\u2225", "\x81\x61"}, {"\uFF0D", "\x81\x7c"}, {"\uFFE0", "\x81\x91"},
+             {"\uFFE2", "\x81\xca"}, {"", ""}}) {
+        EXPECT_EQ(Utf8ToCp932Exact(text), bytes) << text;
+        EXPECT_EQ(Cp932ToUtf8Exact(bytes), text) << text;
+    }
+    // All of ASCII, backslash and tilde too, is itself.
+    std::string ascii;
+    for (int c = 1; c < 0x80; ++c)
+        ascii += static_cast<char>(c);
+    EXPECT_EQ(Utf8ToCp932Exact(ascii), ascii);
+}
+
 TEST(CodepageTest, BytesThatDoNotDecodeShowAsReplacementCharacters)
 {
     EXPECT_EQ(Cp932ToUtf8("a\x81"), "a\xEF\xBF\xBD");      // lead byte cut off at the end
