@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
@@ -81,6 +82,46 @@ bool WriteAll(int fd, const std::string& bytes)
         done += static_cast<std::size_t>(written);
     }
     return true;
+}
+
+// Where a write to the path lands: the end of its chain of symbolic links
+// (a file that may not exist yet), or the path itself when it is no link.
+// Nothing for a chain that loops or runs too long.
+std::optional<std::string> FollowLinks(std::string diskPath)
+{
+    constexpr int kMostLinks = 40;  // as the kernel allows on one lookup
+    for (int hop = 0; hop < kMostLinks; ++hop) {
+        struct stat info {};
+        if (::lstat(diskPath.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return diskPath;
+        char buffer[PATH_MAX];
+        ssize_t length = ::readlink(diskPath.c_str(), buffer, sizeof buffer);
+        if (length <= 0 || static_cast<std::size_t>(length) == sizeof buffer)
+            return std::nullopt;
+        std::string target(buffer, static_cast<std::size_t>(length));
+        if (target[0] != '/') {
+            // Relative to the folder that holds the link.
+            auto slash = diskPath.find_last_of('/');
+            if (slash != std::string::npos)
+                target = diskPath.substr(0, slash + 1) + target;
+        }
+        diskPath = std::move(target);
+    }
+    return std::nullopt;
+}
+
+// Writes the bytes over the file's own content, for when no temporary file
+// can be made beside it. Not atomic: a write that fails halfway leaves a
+// damaged file, so this is only the way out when the atomic one is closed.
+WriteResult RewriteInPlace(const std::string& diskPath, const std::string& bytes)
+{
+    int fd = ::open(diskPath.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return WriteResult::CannotCreate;
+    bool written = WriteAll(fd, bytes) && ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 &&
+                   ::fsync(fd) == 0;
+    written = (::close(fd) == 0) && written;
+    return written ? WriteResult::Done : WriteResult::WriteFailed;
 }
 
 std::string ReplaceTemplate(const std::string& diskPath)
@@ -192,18 +233,30 @@ std::optional<std::string> PosixFileSystem::ReadFile(const std::string& path)
 
 WriteResult PosixFileSystem::ReplaceFile(const std::string& path, const std::string& bytes)
 {
-    auto disk = ResolveDiskPath(path);
+    auto named = ResolveDiskPath(path);
+    if (!named)
+        return WriteResult::CannotCreate;
+    // A link stays a link: the file it leads to is the one replaced, and
+    // the rules below apply to that file.
+    auto disk = FollowLinks(*named);
     if (!disk || IsFolder(*disk) || IsReadOnlyFile(*disk))
         return WriteResult::CannotCreate;
-    if (Exists(*disk) && ::access(disk->c_str(), W_OK) != 0)
+    const bool exists = Exists(*disk);
+    if (exists && ::access(disk->c_str(), W_OK) != 0)
         return WriteResult::CannotCreate;
 
     // Write beside the file, then rename over it: a failure at any step
     // leaves the old file exactly as it was.
     std::string temporary = ReplaceTemplate(*disk);
     int fd = ::mkstemp(temporary.data());
-    if (fd < 0)
+    if (fd < 0) {
+        // Nothing may be created in its folder (or on its disk), yet the
+        // file itself may be written: rewrite it where it is, as the
+        // calendar's own system would.
+        if (exists && (errno == EACCES || errno == EPERM || errno == EROFS))
+            return RewriteInPlace(*disk, bytes);
         return WriteResult::CannotCreate;
+    }
     struct stat old {};
     mode_t mode;
     if (::stat(disk->c_str(), &old) == 0) {
@@ -253,7 +306,9 @@ void PosixFileSystem::CreateEmptyFile(const std::string& path)
 bool PosixFileSystem::DeleteFile(const std::string& path)
 {
     auto disk = ResolveDiskPath(path);
-    return disk && IsExistingFile(*disk) && ::unlink(disk->c_str()) == 0;
+    // A read-only file is kept, for root too, as ReplaceFile keeps it.
+    return disk && IsExistingFile(*disk) && !IsReadOnlyFile(*disk) &&
+           ::unlink(disk->c_str()) == 0;
 }
 
 std::vector<std::string> PosixFileSystem::ListFolder(const std::string& folder,

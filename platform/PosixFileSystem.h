@@ -1,7 +1,12 @@
 #pragma once
 // The files on a Linux disk, seen with the rules the catalogue expects:
 // code page 932 names converted to UTF-8, names resolved without regard to
-// ASCII case, atomic replacement.
+// ASCII case, atomic replacement. A symbolic link is replaced through: the
+// file it leads to gets the new content and the link stays. A file that has
+// no write bit is read-only, for root too: never replaced, never deleted.
+// Where no file can be created beside a writable file (a folder the user
+// may not write to), the file is rewritten in place instead, which is not
+// atomic.
 #include "FileSystem.h"
 
 namespace voicememo {

@@ -2,15 +2,24 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <sys/stat.h>
 
+#include "AsUser.h"
+#include "CatalogueFile.h"
 #include "Codepage.h"
 #include "Error.h"
 #include "Messages.h"
 #include "PosixFileSystem.h"
+#include "ProfileFile.h"
 #include "TempFolder.h"
+#include "VoiceStore.h"
 
 using namespace voicememo;
+using voicememo::testing::RunUnprivileged;
+using voicememo::testing::UnprivilegedGid;
+using voicememo::testing::UnprivilegedUid;
 using voicememo::testing::TempFolder;
+namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
 
 namespace {
@@ -32,6 +41,27 @@ protected:
     TempFolder folder;
     PosixFileSystem files;
 };
+
+const char* NameOf(WriteResult result)
+{
+    switch (result) {
+    case WriteResult::Done:
+        return "Done";
+    case WriteResult::CannotCreate:
+        return "CannotCreate";
+    case WriteResult::WriteFailed:
+        return "WriteFailed";
+    }
+    return "?";
+}
+
+ino_t InodeOf(const fs::path& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
+}
+
+const char* kSkipReason = "cannot act as an unprivileged user here";
 
 }  // namespace
 
@@ -136,4 +166,189 @@ TEST_F(PosixFileSystemTest, ListingMatchesIgnoringCaseSortedByLowerCaseName)
               (Names{"Voice.wav", "VOICE1.wav", "Voice10.wav", "voice2.WAV", "Voice4.wav",
                      "Voice\x83\x81\x83\x82.wav"}));
     EXPECT_EQ(files.ListFolder(At("DATA/"), "Voice", ".wav").size(), 6u);
+}
+
+TEST_F(PosixFileSystemTest, ReadOnlyFileIsNeverDeleted)
+{
+    folder.Write("data/Voice1.wav", "keep");
+    folder.SetMode("data/Voice1.wav", 0444);
+    EXPECT_FALSE(files.DeleteFile(At("data/VOICE1.wav")));
+    EXPECT_EQ(folder.Read("data/Voice1.wav"), "keep");
+
+    // One write bit is enough for the file to count as writable.
+    folder.Write("data/Voice2.wav", "x");
+    folder.SetMode("data/Voice2.wav", 0020);
+    EXPECT_TRUE(files.DeleteFile(At("data/Voice2.wav")));
+    EXPECT_FALSE(folder.Exists("data/Voice2.wav"));
+    EXPECT_FALSE(files.DeleteFile(At("data/Voice2.wav")));
+    folder.MakeFolder("data/Voice3.wav");
+    EXPECT_FALSE(files.DeleteFile(At("data/Voice3.wav")));
+    EXPECT_TRUE(fs::is_directory(folder.path("data/Voice3.wav")));
+}
+
+TEST_F(PosixFileSystemTest, EmptyListKeepsAReadOnlyCatalogueAndRemoveKeepsAReadOnlyVoice)
+{
+    const std::string content = "t\t/x/data/Voice1.wav\t2001/04/05\t09:12:30\tTODO\t\r\n";
+    folder.Write("Voice.dat", content);
+    folder.Write("data/Voice1.wav", "RIFF");
+    folder.SetMode("Voice.dat", 0444);
+    folder.SetMode("data/Voice1.wav", 0444);
+
+    CatalogueFile catalogue(files, folder.dir());
+    ASSERT_EQ(catalogue.Load().size(), 1u);
+    EXPECT_NO_THROW(catalogue.Save({}));
+    EXPECT_EQ(folder.Read("Voice.dat"), content);
+
+    VoiceStore store(files, folder.dir());
+    EXPECT_NO_THROW(store.Remove(store.folder() + "voice1.wav"));
+    EXPECT_EQ(folder.Read("data/Voice1.wav"), "RIFF");
+}
+
+TEST_F(PosixFileSystemTest, DeleteInAFolderTheUserCannotWriteFailsQuietly)
+{
+    folder.Write("Voice.dat", "a\tb\tc\td\te\tf\r\n");
+    folder.Write("gone.wav", "x");
+    folder.GiveTo(UnprivilegedUid(), UnprivilegedGid());
+    folder.SetMode("", 0555);
+    auto result = RunUnprivileged([&] {
+        PosixFileSystem files;
+        std::string report = files.DeleteFile(At("gone.wav")) ? "deleted" : "kept";
+        CatalogueFile catalogue(files, folder.dir());
+        report += " " + std::to_string(catalogue.Load().size());
+        catalogue.Save({});
+        return report + " saved";
+    });
+    if (!result)
+        GTEST_SKIP() << kSkipReason;
+    EXPECT_EQ(*result, "kept 1 saved");
+    EXPECT_EQ(folder.Read("gone.wav"), "x");
+    EXPECT_EQ(folder.Read("Voice.dat"), "a\tb\tc\td\te\tf\r\n");
+}
+
+TEST_F(PosixFileSystemTest, NamesCodePage932HoldsOnlyAsALookAlikeAreNotListed)
+{
+    // Each of these converts without complaint, to a name of another file:
+    // the tag character vanishes, the others become \ ~ and ～.
+    for (const char* name : {"Voice\U000E0001" "1.wav", "Voice\u00A5" "2.wav",
+                             "Voice\u203E" "3.wav", "Voice\u301C" "4.wav"})
+        folder.Write(std::string("data/") + name, "look-alike");
+    for (const char* name : {"Voice\uFF5E" "5.wav", "Voice\\6.wav", "Voice~7.wav",
+                             "Voice１.wav", "Voiceあ.wav"})
+        folder.Write(std::string("data/") + name, name);
+
+    const Names listed = files.ListFolder(At("data/"), "Voice", ".wav");
+    EXPECT_EQ(listed, (Names{"Voice\\6.wav", "Voice~7.wav", "Voice\x81\x60" "5.wav",
+                             "Voice\x82\x50.wav", "Voice\x82\xa0.wav"}));
+    // Every name listed leads back to its own file.
+    for (const auto& name : listed)
+        EXPECT_EQ(files.ReadFile(At("data/" + name)), Cp932ToUtf8(name)) << Cp932ToUtf8(name);
+}
+
+TEST_F(PosixFileSystemTest, ReplaceThroughALinkWritesItsTargetAndKeepsTheLink)
+{
+    folder.Write("calendar/sorvane.ini", "[Option]\r\nShowHint=1\r\n");
+    folder.SetMode("calendar/sorvane.ini", 0640);
+    folder.MakeFolder("app");
+    fs::create_symlink("../calendar/sorvane.ini", folder.path("app/sorvane.ini"));
+
+    ProfileFile profile(files, At("app/SORVANE.INI"));
+    profile.WriteString("Voice", "Left", "12");
+    EXPECT_TRUE(fs::is_symlink(folder.path("app/sorvane.ini")));
+    EXPECT_EQ(fs::read_symlink(folder.path("app/sorvane.ini")), "../calendar/sorvane.ini");
+    EXPECT_EQ(profile.ReadString("Voice", "Left"), "12");
+    EXPECT_EQ(profile.ReadString("Option", "ShowHint"), "1");
+    EXPECT_NE(folder.Read("calendar/sorvane.ini").find("Left=12"), std::string::npos);
+    EXPECT_EQ(fs::status(folder.path("calendar/sorvane.ini")).permissions(), fs::perms(0640));
+    EXPECT_EQ(folder.Entries("app"), Names{"sorvane.ini"});
+    EXPECT_EQ(folder.Entries("calendar"), Names{"sorvane.ini"});
+}
+
+TEST_F(PosixFileSystemTest, ReplaceFollowsAChainOfLinks)
+{
+    folder.Write("store/Voice.dat", "old");
+    fs::create_symlink("store/Voice.dat", folder.path("middle.dat"));
+    folder.MakeFolder("app");
+    fs::create_symlink(folder.path("middle.dat"), folder.path("app/Voice.dat"));
+
+    CatalogueFile catalogue(files, At("app/"));
+    catalogue.Save({VoiceMemo{"n", "p", "d", "t", "TODO", ""}});
+    EXPECT_EQ(folder.Read("store/Voice.dat"), "n\tp\td\tt\tTODO\t\r\n");
+    EXPECT_TRUE(fs::is_symlink(folder.path("app/Voice.dat")));
+    EXPECT_TRUE(fs::is_symlink(folder.path("middle.dat")));
+    EXPECT_EQ(folder.Entries(""), (Names{"app", "middle.dat", "store"}));
+    EXPECT_EQ(folder.Entries("app"), Names{"Voice.dat"});
+    EXPECT_EQ(folder.Entries("store"), Names{"Voice.dat"});
+}
+
+TEST_F(PosixFileSystemTest, DanglingLinkGetsItsTargetCreated)
+{
+    folder.MakeFolder("calendar");
+    folder.MakeFolder("app");
+    fs::create_symlink("../calendar/Voice.dat", folder.path("app/Voice.dat"));
+    ASSERT_EQ(files.ReplaceFile(At("app/Voice.dat"), "new"), WriteResult::Done);
+    EXPECT_TRUE(fs::is_symlink(folder.path("app/Voice.dat")));
+    EXPECT_EQ(folder.Read("calendar/Voice.dat"), "new");
+    EXPECT_EQ(folder.Entries("calendar"), Names{"Voice.dat"});
+
+    // A target in a missing folder, and links that point at each other.
+    fs::create_symlink("../nowhere/Voice.dat", folder.path("app/lost.dat"));
+    EXPECT_EQ(files.ReplaceFile(At("app/lost.dat"), "new"), WriteResult::CannotCreate);
+    EXPECT_FALSE(folder.Exists("nowhere"));
+    fs::create_symlink("loop2.dat", folder.path("app/loop1.dat"));
+    fs::create_symlink("loop1.dat", folder.path("app/loop2.dat"));
+    EXPECT_EQ(files.ReplaceFile(At("app/loop1.dat"), "new"), WriteResult::CannotCreate);
+    for (const char* link : {"app/Voice.dat", "app/lost.dat", "app/loop1.dat", "app/loop2.dat"})
+        EXPECT_TRUE(fs::is_symlink(folder.path(link))) << link;
+    EXPECT_EQ(folder.Entries("app"), (Names{"Voice.dat", "loop1.dat", "loop2.dat", "lost.dat"}));
+}
+
+TEST_F(PosixFileSystemTest, LinkToAReadOnlyFileOrAFolderIsRefused)
+{
+    folder.Write("calendar/ro.dat", "old");
+    folder.SetMode("calendar/ro.dat", 0444);
+    folder.MakeFolder("calendar/dir.dat");
+    folder.MakeFolder("app");
+    fs::create_symlink("../calendar/ro.dat", folder.path("app/ro.dat"));
+    fs::create_symlink("../calendar/dir.dat", folder.path("app/dir.dat"));
+    EXPECT_EQ(files.ReplaceFile(At("app/ro.dat"), "new"), WriteResult::CannotCreate);
+    EXPECT_EQ(files.ReplaceFile(At("app/dir.dat"), "new"), WriteResult::CannotCreate);
+    EXPECT_FALSE(files.DeleteFile(At("app/ro.dat")));
+    EXPECT_EQ(folder.Read("calendar/ro.dat"), "old");
+    EXPECT_EQ(folder.Entries("app"), (Names{"dir.dat", "ro.dat"}));
+    EXPECT_EQ(folder.Entries("calendar"), (Names{"dir.dat", "ro.dat"}));
+}
+
+TEST_F(PosixFileSystemTest, WritableFileInAFolderTheUserCannotWriteIsRewrittenInPlace)
+{
+    folder.Write("Voice.dat", "old\tp\td\tt\tTODO\t\r\n");
+    folder.Write("sorvane.ini", "[Voice]\r\nLeft=1\r\n");
+    folder.Write("ro.dat", "keep");
+    folder.SetMode("Voice.dat", 0644);
+    folder.SetMode("ro.dat", 0444);
+    folder.GiveTo(UnprivilegedUid(), UnprivilegedGid());
+    folder.SetMode("", 0555);
+    const ino_t inode = InodeOf(folder.path("Voice.dat"));
+    auto result = RunUnprivileged([&] {
+        PosixFileSystem files;
+        CatalogueFile catalogue(files, folder.dir());
+        auto memos = catalogue.Load();
+        // Longer than before, then shorter: the old tail must not survive.
+        memos.push_back(VoiceMemo{"new", "p2", "d", "t", "TODO", ""});
+        catalogue.Save(memos);
+        std::string report = *files.ReadFile(At("Voice.dat")) + "|";
+        catalogue.Save({memos.back()});
+        ProfileFile(files, At("sorvane.ini")).WriteString("Voice", "Left", "200");
+        report += NameOf(files.ReplaceFile(At("ro.dat"), "new"));
+        report += std::string(" ") + NameOf(files.ReplaceFile(At("missing.dat"), "new"));
+        return report;
+    });
+    if (!result)
+        GTEST_SKIP() << kSkipReason;
+    EXPECT_EQ(*result, "old\tp\td\tt\tTODO\t\r\nnew\tp2\td\tt\tTODO\t\r\n|CannotCreate CannotCreate");
+    EXPECT_EQ(folder.Read("Voice.dat"), "new\tp2\td\tt\tTODO\t\r\n");
+    EXPECT_EQ(folder.Read("sorvane.ini"), "[Voice]\r\nLeft=200\r\n");
+    EXPECT_EQ(folder.Read("ro.dat"), "keep");
+    EXPECT_EQ(fs::status(folder.path("Voice.dat")).permissions(), fs::perms(0644));
+    EXPECT_EQ(InodeOf(folder.path("Voice.dat")), inode);  // the same file, rewritten
+    EXPECT_EQ(folder.Entries(""), (Names{"Voice.dat", "ro.dat", "sorvane.ini"}));
 }

@@ -1,12 +1,16 @@
 #pragma once
 // A fresh folder for one test, removed with everything in it afterwards,
 // and small helpers to put bytes on the disk and read them back.
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace voicememo::testing {
 
@@ -54,6 +58,30 @@ public:
     void MakeUnreadable(const std::string& relative) const
     {
         std::filesystem::create_symlink("/proc/self/mem", path(relative));
+    }
+
+    // Hands the folder and everything in it to another user (a link itself,
+    // not what it points to), so a test can act as that user.
+    void GiveTo(uid_t uid, gid_t gid) const
+    {
+        if (::lchown(path_.c_str(), uid, gid) != 0)
+            throw std::runtime_error("lchown " + path_.string());
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(path_))
+            if (::lchown(entry.path().c_str(), uid, gid) != 0)
+                throw std::runtime_error("lchown " + entry.path().string());
+    }
+    void SetMode(const std::string& relative, unsigned mode) const
+    {
+        std::filesystem::permissions(path(relative), std::filesystem::perms(mode));
+    }
+    // The names in a folder, temporary files too, sorted.
+    std::vector<std::string> Entries(const std::string& relative) const
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(path(relative)))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
     }
 
 private:
