@@ -1,6 +1,8 @@
 #include "Settings.h"
 
 #include "ByteText.h"
+#include "Error.h"
+#include "Messages.h"
 #include "NumberText.h"
 
 namespace voicememo {
@@ -59,6 +61,17 @@ void WriteDialogSettings(ProfileStore& profile, const DialogSettings& settings)
     WriteBool(profile, kOptionSection, kShowHintKey, settings.showHint);
     WriteInteger(profile, kVoiceSection, kLeftKey, settings.left);
     WriteInteger(profile, kVoiceSection, kTopKey, settings.top);
+}
+
+std::vector<std::string> ReadSettingsLines(FileSystem& files, const std::string& exeDir)
+{
+    const std::string path = exeDir + kSettingsFileName;
+    if (!files.FileExists(path))
+        return {};
+    auto content = files.ReadFile(path);
+    if (!content)
+        throw Error(FormatMessage(messages::kCannotOpen, path));
+    return SplitLines(*content);
 }
 
 }  // namespace voicememo

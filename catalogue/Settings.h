@@ -3,6 +3,9 @@
 #include <cstdint>
 #include <string>
 
+#include <vector>
+
+#include "FileSystem.h"
 #include "ProfileStore.h"
 
 namespace voicememo {
@@ -31,5 +34,10 @@ DialogSettings ReadDialogSettings(ProfileStore& profile, std::int32_t currentLef
                                   std::int32_t currentTop);
 // Writes ShowHint, Left and Top, in that order.
 void WriteDialogSettings(ProfileStore& profile, const DialogSettings& settings);
+
+// Every line of the settings file as plain text (the calendar's voice alarms
+// name their files there); none when the file does not exist. A file that
+// exists but cannot be read throws "ﾌｧｲﾙ %s は開けません".
+std::vector<std::string> ReadSettingsLines(FileSystem& files, const std::string& exeDir);
 
 }  // namespace voicememo

@@ -57,6 +57,9 @@ void VoiceStore::FindUnusedVoiceFiles(const std::vector<std::string>& memoPaths,
         if (name.empty() || name[0] == '.')
             continue;
         std::string candidate = folder_ + name;
+        // A folder of a voice file's name could be neither played nor deleted.
+        if (!files_.FileExists(candidate))
+            continue;
         std::string lowered = LowerAscii(candidate);
         bool inUse = false;
         for (const auto& text : usedTexts)

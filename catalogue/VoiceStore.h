@@ -30,7 +30,7 @@ public:
     void Remove(const std::string& path);
 
     using UnusedFileFound = std::function<void(const std::string& name, const std::string& path)>;
-    // Calls found for each Voice*.wav entry of the folder that no memo path
+    // Calls found for each Voice*.wav file of the folder (folders left out) that no memo path
     // and no settings line names (a case-insensitive substring test), in
     // listing order. pumpEvents runs once per entry so the window stays alive.
     void FindUnusedVoiceFiles(const std::vector<std::string>& memoPaths,

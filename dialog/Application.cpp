@@ -1,6 +1,7 @@
 #include "Application.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QFont>
 #include <QLibraryInfo>
 #include <QProxyStyle>
@@ -14,6 +15,7 @@
 #include <unistd.h>
 
 #include "ErrorBox.h"
+#include "TForm1.h"
 
 namespace voicememo {
 
@@ -33,6 +35,8 @@ public:
             return kTooltipWakeUpMs;
         case SH_ToolTip_FallAsleepDelay:
             return kTooltipFallAsleepMs;
+        case SH_DialogButtonLayout:
+            return QDialogButtonBox::WinLayout;  // Yes before No, OK before Cancel
         default:
             return QProxyStyle::styleHint(hint, option, widget, returnData);
         }
@@ -74,13 +78,13 @@ void SetUpApplication(QApplication& app)
         QApplication::installTranslator(translator);
 }
 
-SessionEnd::SessionEnd(QWidget* window) : QObject(window), window_(window)
+SessionEnd::SessionEnd(TForm1* window) : QObject(window), window_(window)
 {
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& manager) {
         if (!window_->isVisible())
             return;
         manager.allowsInteraction();
-        if (!window_->close())
+        if (!window_->close() && !window_->ClosePending())
             manager.cancel();
     });
 

@@ -8,6 +8,10 @@ class QSocketNotifier;
 class QWidget;
 
 namespace voicememo {
+class TForm1;
+}
+
+namespace voicememo {
 
 // Before the application exists: prefer X11 where it is available, so the
 // stored window position is honoured.
@@ -18,17 +22,18 @@ void PreferX11Platform();
 void SetUpApplication(QApplication& app);
 
 // Closes the window through its close query when the desktop session ends
-// (a failed save cancels the log-off) and on SIGTERM or SIGHUP.
+// (a failed save cancels the log-off; a close that waits for the walk for
+// unused files does not) and on SIGTERM or SIGHUP.
 class SessionEnd : public QObject {
     Q_OBJECT
 public:
-    explicit SessionEnd(QWidget* window);
+    explicit SessionEnd(TForm1* window);
     ~SessionEnd() override;
 
 private:
     void closeWindow();
 
-    QWidget* window_;
+    TForm1* window_;
     QSocketNotifier* signalNotifier_ = nullptr;
 };
 

@@ -28,6 +28,22 @@ void ShowErrorBox(QWidget* owner, const std::string& message)
     box.exec();
 }
 
+bool AskYesNo(QWidget* owner, const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kApplicationTitle), text,
+                    QMessageBox::Yes | QMessageBox::No, owner);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setWindowModality(Qt::ApplicationModal);
+    return box.exec() != QMessageBox::No;
+}
+
+void ShowNotice(QWidget* owner, const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kApplicationTitle), text, QMessageBox::Ok, owner);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
 bool Guarded(QWidget* owner, const std::function<void()>& handler)
 {
     try {

@@ -1,7 +1,8 @@
 #pragma once
-// The error box: caption "ボイスメモ", a stop icon and OK, modal to the
-// application. Every handler runs inside Guarded, which shows the box for an
-// error so the handler stops at the failing step and the dialog goes on.
+// The program's message boxes, all with the caption "ボイスメモ" and modal
+// to the application. The error box has a stop icon and OK. Every handler
+// runs inside Guarded, which shows the box for an error so the handler stops
+// at the failing step and the dialog goes on.
 #include <QString>
 #include <functional>
 #include <string>
@@ -17,6 +18,12 @@ extern const char* const kApplicationTitle;  // "ボイスメモ"
 std::string ErrorBoxText(const std::string& message);
 
 void ShowErrorBox(QWidget* owner, const std::string& message);
+
+// A question with Yes and No, Yes first and the default, no icon; true for
+// Yes.
+bool AskYesNo(QWidget* owner, const QString& text);
+// A notice with an OK button and no icon.
+void ShowNotice(QWidget* owner, const QString& text);
 
 // Runs the handler; an error is shown in the error box. True when the
 // handler ran to its end.

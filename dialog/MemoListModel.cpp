@@ -85,6 +85,18 @@ void MemoListModel::insertMemos(int row, const std::vector<VoiceMemo>& memos)
     endInsertRows();
 }
 
+void MemoListModel::appendMemo(const VoiceMemo& memo)
+{
+    insertMemos(count(), {memo});
+}
+
+void MemoListModel::removeMemo(int row)
+{
+    beginRemoveRows({}, row, row);
+    memos_.erase(memos_.begin() + row);
+    endRemoveRows();
+}
+
 void MemoListModel::setMemo(int row, const VoiceMemo& memo)
 {
     memos_.at(static_cast<std::size_t>(row)) = memo;

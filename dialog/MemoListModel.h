@@ -30,6 +30,8 @@ public:
 
     void appendMemos(const std::vector<VoiceMemo>& memos);
     void insertMemos(int row, const std::vector<VoiceMemo>& memos);
+    void appendMemo(const VoiceMemo& memo);
+    void removeMemo(int row);
     void setMemo(int row, const VoiceMemo& memo);
     void setTitle(int row, const std::string& title);
 

@@ -1,6 +1,7 @@
 #include "TForm1.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QLineEdit>
@@ -13,8 +14,11 @@
 #include "DialogBehaviour.h"
 #include "ErrorBox.h"
 #include "Pictures.h"
+#include "PosixFileSystem.h"
 #include "ProfileFile.h"
+#include "RecorderLaunch.h"
 #include "Settings.h"
+#include "VoiceStore.h"
 #include "TextCodec.h"
 #include "ui_TForm1.h"
 
@@ -197,6 +201,11 @@ void TForm1::showEvent(QShowEvent* event)
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
+    if (walk_.running()) {
+        closeAfterWalk_ = true;
+        event->ignore();
+        return;
+    }
     if (FormCloseQuery())
         event->accept();
     else
@@ -389,24 +398,101 @@ void TForm1::Detail1Click()
 
 // ---- commands -----------------------------------------------------------
 
+void TForm1::AddMemoRow(const std::string& name, const std::string& path)
+{
+    const Separators separators = services_.regional.Current();
+    VoiceMemo memo;
+    memo.Title = name;
+    memo.FilePath = path;
+    memo.RecordedDate = FormatRecordedDate(services_.clock.Now(), separators.date);
+    memo.RecordedTime = FormatRecordedTime(services_.clock.Now(), separators.time);
+    memo.Kind = kKindTodo;
+    model_.appendMemo(memo);
+    SetFieldBytes(ui->Edit1, memo.Title);
+    ui->RadioButton1->setChecked(true);
+    SetEditControlsEnabled(true);
+    editIndex_ = model_.count() - 1;
+}
+
+// Plays a voice file to its end; anything else plays nothing. The window
+// repaints meanwhile but takes no input, so nothing changes under the sound.
+void TForm1::PlayVoiceFile(const std::string& path)
+{
+    if (!services_.files.FileExists(path) || LowerAscii(ExtractFileExt(path)) != ".wav")
+        return;
+    if (auto diskPath = ResolveDiskPath(path))
+        services_.player.PlayToEnd(*diskPath, [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+}
+
 void TForm1::BitBtn1Click()
 {
-    // Recording comes with the memo commands; the button is wired already.
+    if (walk_.running())
+        return;
+    ListView1Click();
+    editIndex_ = -1;
+    ui->ListView1->clearSelection();
+    VoiceStore store(services_.files, services_.exeDir);
+    const std::string path = store.NextVoiceFileName();
+    store.Reserve(path);
+    StartRecorder(services_.exeDir, path);  // not checked: the row is added all the same
+    AddMemoRow(ExtractFileName(path), path);
 }
 
 void TForm1::BitBtn2Click()
 {
-    // Playing comes with the memo commands; the button is wired already.
+    const int selected = ui->ListView1->selectedRow();
+    if (selected < 0)
+        return;
+    ui->BitBtn2->setEnabled(false);
+    PlayVoiceFile(model_.memo(selected).FilePath);
+    ui->BitBtn2->setEnabled(true);
 }
 
 void TForm1::BitBtn3Click()
 {
-    // Deleting comes with the memo commands; the button is wired already.
+    if (walk_.running())
+        return;
+    const int selected = ui->ListView1->selectedRow();
+    if (selected < 0)
+        return;
+    if (!AskYesNo(this, QStringLiteral("削除してもよろしいですか?")))
+        return;
+    const std::string path = model_.memo(selected).FilePath;
+    model_.removeMemo(selected);
+    ui->ListView1->clearSelection();
+    VoiceStore(services_.files, services_.exeDir).Remove(path);
+    SetFieldBytes(ui->Edit1, "");
+    SetEditControlsEnabled(false);
+    editIndex_ = -1;
 }
 
 void TForm1::SpeedButton1Click()
 {
-    // Adopting unused voice files comes with the memo commands.
+    if (walk_.running())
+        return;
+    ListView1Click();
+    ui->ListView1->clearSelection();
+    std::vector<std::string> memoPaths;
+    memoPaths.reserve(model_.memos().size());
+    for (const VoiceMemo& memo : model_.memos())
+        memoPaths.push_back(memo.FilePath);
+    const std::vector<std::string> settingsLines = ReadSettingsLines(services_.files, services_.exeDir);
+
+    VoiceStore store(services_.files, services_.exeDir);
+    const int found = walk_.Run(store, memoPaths, settingsLines, [this](const std::string& name, const std::string& path) {
+        // A row the user clicked meanwhile keeps its edits and is not
+        // renamed by the next row's title.
+        CommitEditingControls();
+        ui->ListView1->clearSelection();
+        AddMemoRow(name, path);
+    });
+    if (closeAfterWalk_) {
+        closeAfterWalk_ = false;
+        close();
+        return;
+    }
+    ShowNotice(this, found > 0 ? QString::number(found) + QStringLiteral("個の未使用のファイルが見つかり、追加しました。")
+                               : QStringLiteral("未使用のファイルは見つかりませんでした"));
 }
 
 void TForm1::BitBtn4Click()

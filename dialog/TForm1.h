@@ -11,6 +11,8 @@
 #include "Clock.h"
 #include "FileSystem.h"
 #include "MemoListModel.h"
+#include "SoundPlayer.h"
+#include "UnusedFileWalk.h"
 
 class QAction;
 class QLineEdit;
@@ -30,6 +32,7 @@ struct DialogServices {
     FileSystem& files;
     Clock& clock;
     RegionalSettings& regional;
+    SoundPlayer& player;
     std::string exeDir;  // with a trailing "/"
 };
 
@@ -44,6 +47,8 @@ public:
     bool ShowHint() const;
     MemoListModel& Memos() { return model_; }
     QMenu* PopupMenu() const { return PopupMenu1; }
+    // A close requested during the walk for unused files waits for its end.
+    bool ClosePending() const { return closeAfterWalk_; }
 
     void FormCreate();
     void FormShow();
@@ -87,6 +92,8 @@ private:
     void ApplyDayLimit();
     void ClampDayFromSpinner();
     void SaveCatalogue();
+    void AddMemoRow(const std::string& name, const std::string& path);
+    void PlayVoiceFile(const std::string& path);
     // Sets a field's text from bytes and remembers them, so an unchanged
     // field gives back the very same bytes.
     void SetFieldBytes(QLineEdit* field, const std::string& bytes);
@@ -108,9 +115,12 @@ private:
     MnemonicKeys* mnemonics_;
     QHash<QLineEdit*, std::string> fieldBytes_;
 
+    UnusedFileWalk walk_;
+
     int editIndex_ = -1;
     WorkDate work_;
     bool shown_ = false;
+    bool closeAfterWalk_ = false;
 };
 
 }  // namespace voicememo

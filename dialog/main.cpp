@@ -6,6 +6,7 @@
 #include "Error.h"
 #include "ErrorBox.h"
 #include "PosixFileSystem.h"
+#include "SoundPlayer.h"
 #include "SystemServices.h"
 #include "TForm1.h"
 
@@ -25,7 +26,8 @@ int main(int argc, char* argv[])
     voicememo::PosixFileSystem files;
     voicememo::SystemClock clock;
     voicememo::SystemRegionalSettings regional;
-    voicememo::TForm1 form({files, clock, regional, exeDir});
+    voicememo::PulseSoundPlayer player;
+    voicememo::TForm1 form({files, clock, regional, player, exeDir});
     voicememo::SessionEnd sessionEnd(&form);
     form.show();
     return app.exec();

@@ -8,7 +8,10 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "MemoListView.h"
 #include "PosixFileSystem.h"
@@ -29,17 +32,40 @@ public:
     Separators Current() override { return separators; }
 };
 
+// Remembers what it was asked to play, and what the window showed then.
+class ListeningPlayer : public SoundPlayer {
+public:
+    struct Played {
+        std::string diskPath;
+        int editIndex;
+        bool playButtonEnabled;
+    };
+    std::vector<Played> played;
+    std::function<Played(const std::string&)> observe;  // what the window shows at the call
+    void PlayToEnd(const std::string& diskPath, const std::function<void()>& whileWaiting) override
+    {
+        played.push_back(observe ? observe(diskPath) : Played{diskPath, -1, false});
+        if (whileWaiting)
+            whileWaiting();
+    }
+};
+
 struct Harness {
     TempFolder folder;
     PosixFileSystem files;
     FixedClock clock;
     FixedRegional regional;
+    ListeningPlayer player;
+    std::string exeDir = folder.dir();  // the program's folder; a test may move it
     std::unique_ptr<TForm1> form;
 
     Harness() { folder.MakeFolder("data"); }
     TForm1& Create()
     {
-        form = std::make_unique<TForm1>(DialogServices{files, clock, regional, folder.dir()});
+        form = std::make_unique<TForm1>(DialogServices{files, clock, regional, player, exeDir});
+        player.observe = [this](const std::string& diskPath) {
+            return ListeningPlayer::Played{diskPath, form->EditIndex(), Find<QWidget>("BitBtn2")->isEnabled()};
+        };
         return *form;
     }
     TForm1& Open()
@@ -81,6 +107,8 @@ public:
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QStringList buttons;
+    QStringList buttonsLeftToRight;
+    QString defaultButton;
 
 private:
     void Poll()
@@ -92,6 +120,14 @@ private:
         caption = box->windowTitle();
         text = box->text();
         icon = box->icon();
+        QList<QAbstractButton*> shown = box->buttons();
+        std::sort(shown.begin(), shown.end(), [box](QAbstractButton* a, QAbstractButton* b) {
+            return a->mapTo(box, QPoint()).x() < b->mapTo(box, QPoint()).x();
+        });
+        for (QAbstractButton* b : shown)
+            buttonsLeftToRight << b->text();
+        if (box->defaultButton())
+            defaultButton = box->defaultButton()->text();
         QAbstractButton* chosen = nullptr;
         for (QAbstractButton* b : box->buttons()) {
             buttons << b->text();

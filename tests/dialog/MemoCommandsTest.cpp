@@ -1,0 +1,388 @@
+// The memo commands as a person uses them: record through a stand-in
+// recorder, play, delete after the question, and adopt unused voice files,
+// on real files in the program's own folder.
+#include <QAction>
+#include <QCursor>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolButton>
+#include <filesystem>
+#include <fstream>
+
+#include "DialogHarness.h"
+#include "DialogTestMain.h"
+#include "MemoListView.h"
+
+using namespace voicememo;
+using namespace voicememo::testing;
+using namespace std::string_literals;
+
+class MemoCommandsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void recordReservesTheNextNameAndStartsTheRecorder();
+    void recordWithoutDataFolderAddsNothing();
+    void recordWithEveryNameTakenChangesNoFile();
+    void deleteAsksFirst();
+    void addUnusedAdoptsOnlyFilesNothingNames();
+    void addUnusedRightAfterRecordFindsNothing();
+    void addUnusedWithUnreadableSettingsStops();
+    void doubleClickLoadsThenPlays();
+    void playOnlyExistingWaveFiles();
+    void walkHoldsOffCommandsAndClose();
+};
+
+namespace {
+
+QString Text(Harness& h, const char* name)
+{
+    return h.Find<QLineEdit>(name)->text();
+}
+
+void Click(Harness& h, const char* name)
+{
+    QTest::mouseClick(h.Find<QAbstractButton>(name), Qt::LeftButton);
+}
+
+// A recorder beside the program that logs how it was called: the number of
+// its arguments, then each on a line.
+void InstallStandInRecorder(const std::string& exeDir)
+{
+    const std::string script = exeDir + "voicememo-recorder";
+    std::ofstream(script) << "#!/bin/sh\n{ echo \"$#\"; for a in \"$@\"; do echo \"$a\"; done; } >> \"$(dirname \"$0\")/recorder.log\"\n";
+    std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+}
+
+std::string RecorderLog(const std::string& exeDir)
+{
+    std::ifstream in(exeDir + "recorder.log", std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+VoiceMemo Memo(const std::string& title, const std::string& path)
+{
+    return {title, path, "2001/04/05", "09:12:30", "TODO", ""};
+}
+
+void WriteCatalogue(Harness& h, const std::vector<VoiceMemo>& memos)
+{
+    std::string text;
+    for (const VoiceMemo& m : memos)
+        text += m.Title + "\t" + m.FilePath + "\t" + m.RecordedDate + "\t" + m.RecordedTime + "\t" + m.Kind +
+                "\t" + m.ShownDate + "\r\n";
+    h.folder.Write("Voice.dat", text);
+}
+
+// Loads a row with a click and enters a new title for it, as an input
+// method does.
+void RetitleRow(Harness& h, int row, const QString& title)
+{
+    h.ClickRow(row);
+    QLineEdit* edit = h.Find<QLineEdit>("Edit1");
+    edit->selectAll();
+    edit->insert(title);
+}
+
+}  // namespace
+
+void MemoCommandsTest::recordReservesTheNextNameAndStartsTheRecorder()
+{
+    Harness h;
+    h.exeDir = h.folder.dir() + "my memos/";
+    h.folder.MakeFolder("my memos/data");
+    h.folder.Write("my memos/data/Voice1.wav", "RIFF");
+    InstallStandInRecorder(h.exeDir);
+    h.folder.Write("my memos/Voice.dat", "A\t" + h.exeDir + "data/Voice1.wav\t2001/04/05\t09:12:30\tTODO\t\r\n");
+    TForm1& form = h.Open();
+    RetitleRow(h, 0, QStringLiteral("会議"));
+
+    Click(h, "BitBtn1");
+    Click(h, "BitBtn1");
+
+    // The memo loaded before keeps its new title; the gap-free names follow.
+    QCOMPARE(form.Memos().count(), 3);
+    QCOMPARE(form.Memos().memo(0).Title, "\x89\xef\x8b\x63"s);
+    const std::string second = h.exeDir + "data/Voice2.wav";
+    const std::string third = h.exeDir + "data/Voice3.wav";
+    QCOMPARE(form.Memos().memo(1), (VoiceMemo{"Voice2.wav", second, "2026/12/07", "09:05:30", "TODO", ""}));
+    QCOMPARE(form.Memos().memo(2).FilePath, third);
+    QVERIFY(std::filesystem::file_size(second) == 0 && std::filesystem::file_size(third) == 0);
+    QCOMPARE(h.folder.Read("my memos/data/Voice1.wav"), "RIFF"s);
+
+    // The controls show the new memo, which is not selected.
+    QCOMPARE(form.EditIndex(), 2);
+    QCOMPARE(h.Find<MemoListView>("ListView1")->selectedRow(), -1);
+    QCOMPARE(Text(h, "Edit1"), QStringLiteral("Voice3.wav"));
+    QVERIFY(h.Find<QRadioButton>("RadioButton1")->isChecked());
+    QVERIFY(h.Find<QWidget>("Edit1")->isEnabled());
+
+    // The recorder got each path whole, spaces and all, as its one argument.
+    QTRY_COMPARE_WITH_TIMEOUT(RecorderLog(h.exeDir), "1\n" + second + "\n1\n" + third + "\n", 20000);
+
+    QVERIFY(form.close());
+    QVERIFY(h.folder.Read("my memos/Voice.dat").find("Voice3.wav\t" + third + "\t2026/12/07\t09:05:30\tTODO\t\r\n") !=
+            std::string::npos);
+}
+
+void MemoCommandsTest::recordWithoutDataFolderAddsNothing()
+{
+    Harness h;
+    std::filesystem::remove(h.folder.path("data"));
+    InstallStandInRecorder(h.exeDir);
+    WriteCatalogue(h, {Memo("A", h.exeDir + "data/Voice1.wav")});
+    TForm1& form = h.Open();
+    RetitleRow(h, 0, QStringLiteral("B"));
+    {
+        BoxAnswerer box;
+        Click(h, "BitBtn1");
+        QVERIFY(box.seen);
+        QCOMPARE(box.text, QStringLiteral("不正なﾌｧｲﾙ名です."));
+        QCOMPARE(box.icon, QMessageBox::Critical);
+    }
+    QCOMPARE(form.Memos().count(), 1);
+    QCOMPARE(form.Memos().memo(0).Title, "B"s);
+    // The commit and the cleared selection have happened; nothing else.
+    QCOMPARE(form.EditIndex(), -1);
+    QCOMPARE(h.Find<MemoListView>("ListView1")->selectedRow(), -1);
+    QTest::qWait(200);
+    QVERIFY(!h.folder.Exists("recorder.log"));
+}
+
+void MemoCommandsTest::recordWithEveryNameTakenChangesNoFile()
+{
+    Harness h;
+    InstallStandInRecorder(h.exeDir);
+    for (int n = 1; n <= 999; ++n)
+        h.folder.Write("data/Voice" + std::to_string(n) + ".wav", "take " + std::to_string(n));
+    TForm1& form = h.Open();
+    {
+        BoxAnswerer box;
+        Click(h, "BitBtn1");
+        QVERIFY(box.seen);
+        QCOMPARE(box.text, QStringLiteral("ボイスファイルの番号 (1～999) はすべて使用中です."));
+    }
+    QCOMPARE(form.Memos().count(), 0);
+    for (int n = 1; n <= 999; ++n)
+        QCOMPARE(h.folder.Read("data/Voice" + std::to_string(n) + ".wav"), "take " + std::to_string(n));
+    QTest::qWait(200);
+    QVERIFY(!h.folder.Exists("recorder.log"));
+}
+
+void MemoCommandsTest::deleteAsksFirst()
+{
+    Harness h;
+    h.folder.Write("data/Voice1.wav", "one");
+    h.folder.Write("data/Voice2.wav", "two");
+    // The calendar's alarm names the file; the memo's file goes all the same.
+    h.folder.Write("sorvane.ini", "[Alarm]\r\nVoice=" + h.exeDir + "data/Voice2.wav\r\n");
+    WriteCatalogue(h, {Memo("A", h.exeDir + "data/Voice1.wav"), Memo("B", h.exeDir + "data/Voice2.wav")});
+    TForm1& form = h.Open();
+    RetitleRow(h, 1, QStringLiteral("not kept"));
+    {
+        BoxAnswerer box(QStringLiteral("いいえ(&N)"));
+        Click(h, "BitBtn3");
+        QVERIFY(box.seen);
+        QCOMPARE(box.caption, QStringLiteral("ボイスメモ"));
+        QCOMPARE(box.text, QStringLiteral("削除してもよろしいですか?"));
+        QCOMPARE(box.icon, QMessageBox::NoIcon);
+        QCOMPARE(box.buttonsLeftToRight, QStringList({"はい(&Y)", "いいえ(&N)"}));
+        QCOMPARE(box.defaultButton, QStringLiteral("はい(&Y)"));
+    }
+    QCOMPARE(form.Memos().count(), 2);
+    QVERIFY(h.folder.Exists("data/Voice2.wav"));
+    {
+        BoxAnswerer box(QStringLiteral("はい(&Y)"));
+        form.PopupMenu()->findChild<QAction*>(QStringLiteral("Delete1"))->trigger();
+        QVERIFY(box.seen);
+    }
+    QCOMPARE(form.Memos().count(), 1);
+    QCOMPARE(form.Memos().memo(0).Title, "A"s);
+    QVERIFY(!h.folder.Exists("data/Voice2.wav"));
+    QVERIFY(h.folder.Exists("data/Voice1.wav"));
+    QCOMPARE(form.EditIndex(), -1);
+    QCOMPARE(h.Find<MemoListView>("ListView1")->selectedRow(), -1);
+    QCOMPARE(Text(h, "Edit1"), QString());
+    QVERIFY(!h.Find<QWidget>("Edit1")->isEnabled());
+    QVERIFY(!h.Find<QWidget>("BitBtn3")->isEnabled());
+
+    // A memo whose file is already gone goes without a word.
+    std::filesystem::remove(h.folder.path("data/Voice1.wav"));
+    h.ClickRow(0);
+    {
+        BoxAnswerer box;
+        Click(h, "BitBtn3");
+        QVERIFY(box.seen);
+        QCOMPARE(box.text, QStringLiteral("削除してもよろしいですか?"));
+    }
+    QCOMPARE(form.Memos().count(), 0);
+    QVERIFY(form.close());
+    QVERIFY(!h.folder.Exists("Voice.dat"));
+}
+
+void MemoCommandsTest::addUnusedAdoptsOnlyFilesNothingNames()
+{
+    Harness h;
+    for (const char* name : {"voice5.WAV", "Voice7.wav", "Memo1.wav", "Voice10.wav", "Voice2.wav", "Voice71.wav"})
+        h.folder.Write("data/"s + name, "x");
+    h.folder.MakeFolder("data/Voice8.wav");
+    h.folder.Write("data/.Voice9.wav.take-abc123", "partial");
+    h.folder.Write("sorvane.ini",
+                   "[Alarm]\r\nAlarm1=" + h.exeDir + "DATA/Voice7.wav\r\nAlarm2=/other/data/Voice71.wav\r\n");
+    WriteCatalogue(h, {Memo("A", h.exeDir + "data/Voice5.wav")});
+    TForm1& form = h.Open();
+    RetitleRow(h, 0, QStringLiteral("changed"));
+    {
+        BoxAnswerer box;
+        Click(h, "SpeedButton1");
+        QVERIFY(box.seen);
+        QCOMPARE(box.caption, QStringLiteral("ボイスメモ"));
+        QCOMPARE(box.text, QStringLiteral("3個の未使用のファイルが見つかり、追加しました。"));
+        QCOMPARE(box.icon, QMessageBox::NoIcon);
+        QCOMPARE(box.buttons, QStringList({"OK"}));
+    }
+    // The memo loaded before keeps its title; the rows come in listing order.
+    QCOMPARE(form.Memos().count(), 4);
+    QCOMPARE(form.Memos().memo(0).Title, "changed"s);
+    QCOMPARE(form.Memos().memo(1), (VoiceMemo{"Voice10.wav", h.exeDir + "data/Voice10.wav", "2026/12/07",
+                                              "09:05:30", "TODO", ""}));
+    QCOMPARE(form.Memos().memo(2).Title, "Voice2.wav"s);
+    QCOMPARE(form.Memos().memo(3).Title, "Voice71.wav"s);
+    QCOMPARE(form.EditIndex(), 3);
+    QCOMPARE(Text(h, "Edit1"), QStringLiteral("Voice71.wav"));
+    QCOMPARE(h.Find<MemoListView>("ListView1")->selectedRow(), -1);
+
+    // Nothing is left to adopt the second time.
+    BoxAnswerer again;
+    Click(h, "SpeedButton1");
+    QVERIFY(again.seen);
+    QCOMPARE(again.text, QStringLiteral("未使用のファイルは見つかりませんでした"));
+    QCOMPARE(form.Memos().count(), 4);
+}
+
+void MemoCommandsTest::addUnusedRightAfterRecordFindsNothing()
+{
+    Harness h;
+    InstallStandInRecorder(h.exeDir);
+    TForm1& form = h.Open();
+    Click(h, "BitBtn1");
+    BoxAnswerer box;
+    Click(h, "SpeedButton1");
+    QVERIFY(box.seen);
+    QCOMPARE(box.text, QStringLiteral("未使用のファイルは見つかりませんでした"));
+    QCOMPARE(form.Memos().count(), 1);
+}
+
+void MemoCommandsTest::addUnusedWithUnreadableSettingsStops()
+{
+    Harness h;
+    h.folder.Write("data/Voice1.wav", "x");
+    h.folder.MakeUnreadable("sorvane.ini");
+    WriteCatalogue(h, {Memo("A", h.exeDir + "data/Voice5.wav")});
+    TForm1& form = h.Open();
+    h.ClickRow(0);
+    {
+        BoxAnswerer box;
+        Click(h, "SpeedButton1");
+        QVERIFY(box.seen);
+        QCOMPARE(box.text, QStringLiteral("ﾌｧｲﾙ %1sorvane.ini は開けません.").arg(QString::fromStdString(h.exeDir)));
+        QCOMPARE(box.icon, QMessageBox::Critical);
+    }
+    QCOMPARE(form.Memos().count(), 1);
+    QCOMPARE(h.Find<MemoListView>("ListView1")->selectedRow(), -1);
+}
+
+void MemoCommandsTest::doubleClickLoadsThenPlays()
+{
+    Harness h;
+    h.folder.Write("data/Voice1.wav", "x");
+    h.folder.Write("data/voice2.WAV", "x");
+    WriteCatalogue(h, {Memo("A", h.exeDir + "data/Voice1.wav"), Memo("B", h.exeDir + "data/Voice2.wav")});
+    TForm1& form = h.Open();
+    RetitleRow(h, 0, QStringLiteral("A2"));
+
+    QAbstractItemView* view = h.Find<MemoListView>("ListView1")->currentView();
+    const QPoint second = view->visualRect(form.Memos().index(1, 0)).center();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, second);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, second);
+
+    QCOMPARE(h.player.played.size(), std::size_t(1));
+    // Played the file as it lies on disk, with row B already loaded and the
+    // play button disabled while the sound lasts.
+    QCOMPARE(h.player.played[0].diskPath, h.folder.path("data/voice2.WAV").string());
+    QCOMPARE(h.player.played[0].editIndex, 1);
+    QVERIFY(!h.player.played[0].playButtonEnabled);
+    QVERIFY(h.Find<QWidget>("BitBtn2")->isEnabled());
+    QCOMPARE(form.Memos().memo(0).Title, "A2"s);
+    QCOMPARE(Text(h, "Edit1"), QStringLiteral("B"));
+}
+
+void MemoCommandsTest::playOnlyExistingWaveFiles()
+{
+    Harness h;
+    h.folder.Write("data/Voice1.wave", "x");
+    h.folder.Write("data/Voice3.wav", "x");
+    h.folder.MakeFolder("data/Voice4.wav");
+    WriteCatalogue(h, {Memo("wave", h.exeDir + "data/Voice1.wave"), Memo("gone", h.exeDir + "data/Voice2.wav"),
+                       Memo("ok", h.exeDir + "data/Voice3.WAV"), Memo("folder", h.exeDir + "data/Voice4.wav")});
+    TForm1& form = h.Open();
+    for (int row = 0; row < form.Memos().count(); ++row) {
+        h.ClickRow(row);
+        Click(h, "BitBtn2");
+    }
+    QCOMPARE(h.player.played.size(), std::size_t(1));
+    QCOMPARE(h.player.played[0].diskPath, h.folder.path("data/Voice3.wav").string());
+    // The popup menu's entry plays the selected row too; without one nothing.
+    form.PopupMenu()->findChild<QAction*>(QStringLiteral("N1"))->trigger();
+    QCOMPARE(h.player.played.size(), std::size_t(1));
+    h.ClickRow(2);
+    form.PopupMenu()->findChild<QAction*>(QStringLiteral("N1"))->trigger();
+    QCOMPARE(h.player.played.size(), std::size_t(2));
+}
+
+void MemoCommandsTest::walkHoldsOffCommandsAndClose()
+{
+    Harness h;
+    InstallStandInRecorder(h.exeDir);
+    for (int n = 1; n <= 300; ++n)
+        h.folder.Write("data/Voice" + std::to_string(n) + ".wav", "x");
+    h.folder.Write("data/Voice1.wav", "x");
+    WriteCatalogue(h, {Memo("A", h.exeDir + "data/Voice1.wav")});
+    TForm1& form = h.Open();
+    h.ClickRow(0);
+
+    // Everything a user might do while the walk runs, done at its first pause.
+    bool busyPointer = false;
+    bool closedAtOnce = true;
+    int rowsAtClose = 0;
+    QTimer::singleShot(0, &form, [&] {
+        busyPointer = QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::BusyCursor;
+        Click(h, "BitBtn1");       // Record
+        Click(h, "SpeedButton1");  // a second Add unused
+        rowsAtClose = form.Memos().count();
+        closedAtOnce = form.close();
+    });
+    BoxAnswerer box;
+    Click(h, "SpeedButton1");
+
+    QVERIFY(busyPointer);
+    QVERIFY(!closedAtOnce);
+    QVERIFY(rowsAtClose < 300);
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+    // The walk ran to its end, then the window closed and saved every row;
+    // Record added no file, and no count message stood in the way.
+    QVERIFY(!form.isVisible());
+    QTest::qWait(100);
+    QVERIFY(!box.seen);
+    QVERIFY(!h.folder.Exists("recorder.log"));
+    QVERIFY(!h.folder.Exists("data/Voice301.wav"));
+    QCOMPARE(form.Memos().count(), 300);
+    const std::string saved = h.folder.Read("Voice.dat");
+    QCOMPARE(static_cast<int>(std::count(saved.begin(), saved.end(), '\n')), 300);
+    QVERIFY(saved.find("Voice300.wav\t" + h.exeDir + "data/Voice300.wav\t") != std::string::npos);
+}
+
+VOICEMEMO_DIALOG_TEST_MAIN(MemoCommandsTest)
+
+#include "MemoCommandsTest.moc"
