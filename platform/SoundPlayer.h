@@ -19,15 +19,22 @@ public:
     virtual void PlayToEnd(const std::string& diskPath, const std::function<void()>& whileWaiting) = 0;
 };
 
+// The desktop's alert sound, played for a voice file that cannot be decoded.
+inline constexpr const char* kDesktopAlertSound = "/usr/share/sounds/freedesktop/stereo/bell.oga";
+
 // libsndfile decoding into the sound server's simple API. A server that stops
-// answering is given up after the sound's length plus the grace time.
+// answering is given up after the sound's length plus the grace time; the
+// playback left behind finishes or fails on its own. When alertSoundPath
+// cannot be decoded either, a short beep stands in for it.
 class PulseSoundPlayer : public SoundPlayer {
 public:
-    explicit PulseSoundPlayer(std::chrono::milliseconds grace = std::chrono::seconds(3));
+    explicit PulseSoundPlayer(std::chrono::milliseconds grace = std::chrono::seconds(3),
+                              std::string alertSoundPath = kDesktopAlertSound);
     void PlayToEnd(const std::string& diskPath, const std::function<void()>& whileWaiting) override;
 
 private:
     std::chrono::milliseconds grace_;
+    std::string alertSoundPath_;
 };
 
 }  // namespace voicememo

@@ -1,0 +1,175 @@
+#include "SoundPlayer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <future>
+#include <memory>
+#include <numbers>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include <pulse/simple.h>
+#include <sndfile.h>
+
+namespace voicememo {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr auto kWaitStep = std::chrono::milliseconds(10);
+constexpr sf_count_t kChunkFrames = 4096;
+
+struct SndFileCloser {
+    void operator()(SNDFILE* file) const { sf_close(file); }
+};
+using SndFileHandle = std::unique_ptr<SNDFILE, SndFileCloser>;
+
+struct PulseCloser {
+    void operator()(pa_simple* stream) const { pa_simple_free(stream); }
+};
+using PulseStream = std::unique_ptr<pa_simple, PulseCloser>;
+
+// A sound ready to be played: a decoder open on a file, or samples made here
+// when there is no file to decode. Owned by the thread that plays it.
+class Sound {
+public:
+    static Sound FromFile(const std::string& diskPath)
+    {
+        Sound sound;
+        SF_INFO info{};
+        info.format = 0;
+        sound.file_.reset(sf_open(diskPath.c_str(), SFM_READ, &info));
+        if (sound.file_) {
+            sound.rate_ = info.samplerate;
+            sound.channels_ = info.channels;
+            sound.frames_ = info.frames;
+        }
+        return sound;
+    }
+
+    // A short beep, for a desktop without a sound theme.
+    static Sound Tone()
+    {
+        constexpr int rate = 44100;
+        constexpr double seconds = 0.2, pitch = 880.0, loudness = 0.5;
+        Sound sound;
+        sound.rate_ = rate;
+        sound.channels_ = 1;
+        sound.frames_ = static_cast<sf_count_t>(rate * seconds);
+        sound.samples_.resize(sound.frames_);
+        for (sf_count_t i = 0; i < sound.frames_; ++i)
+            sound.samples_[i] = static_cast<float>(loudness * std::sin(2 * std::numbers::pi * pitch * i / rate));
+        return sound;
+    }
+
+    bool IsOpen() const { return file_ || !samples_.empty(); }
+    bool IsEmpty() const { return frames_ <= 0 || rate_ <= 0 || channels_ <= 0; }
+    int Rate() const { return rate_; }
+    int Channels() const { return channels_; }
+    std::chrono::duration<double> Length() const
+    {
+        return std::chrono::duration<double>(IsEmpty() ? 0.0 : static_cast<double>(frames_) / rate_);
+    }
+
+    // Fills buffer with up to `frames` interleaved float frames; 0 at the end.
+    // Reading floats keeps float files audible and scales every other encoding.
+    sf_count_t Read(float* buffer, sf_count_t frames)
+    {
+        if (file_)
+            return sf_readf_float(file_.get(), buffer, frames);
+        const sf_count_t count = std::min<sf_count_t>(frames, static_cast<sf_count_t>(samples_.size()) - next_);
+        std::copy_n(samples_.begin() + next_, count, buffer);
+        next_ += count;
+        return count;
+    }
+
+private:
+    SndFileHandle file_;
+    std::vector<float> samples_;
+    sf_count_t next_ = 0;
+    int rate_ = 0;
+    int channels_ = 0;
+    sf_count_t frames_ = 0;
+};
+
+// What a file plays as: itself, the alert sound when it exists but cannot be
+// decoded (an abandoned recording leaves a 0-byte file), or nothing.
+Sound SoundFor(const std::string& diskPath, const std::string& alertSoundPath)
+{
+    Sound sound = Sound::FromFile(diskPath);
+    if (sound.IsOpen())
+        return sound;
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(diskPath, error))
+        return sound;
+    sound = Sound::FromFile(alertSoundPath);
+    return sound.IsOpen() && !sound.IsEmpty() ? std::move(sound) : Sound::Tone();
+}
+
+// Runs on the worker thread; returns once the server has played the sound to
+// its end, or at the first failure.
+void PlayThroughServer(Sound& sound)
+{
+    pa_sample_spec format{};
+    format.format = PA_SAMPLE_FLOAT32NE;
+    format.rate = static_cast<uint32_t>(sound.Rate());
+    format.channels = static_cast<uint8_t>(sound.Channels());
+    if (!pa_sample_spec_valid(&format) || format.channels != sound.Channels())
+        return;
+    PulseStream stream(pa_simple_new(nullptr, "voicememo", PA_STREAM_PLAYBACK, nullptr, "voice memo", &format,
+                                     nullptr, nullptr, nullptr));
+    if (!stream)
+        return;
+    std::vector<float> chunk(static_cast<size_t>(kChunkFrames) * sound.Channels());
+    while (const sf_count_t frames = sound.Read(chunk.data(), kChunkFrames)) {
+        const size_t bytes = static_cast<size_t>(frames) * sound.Channels() * sizeof(float);
+        if (pa_simple_write(stream.get(), chunk.data(), bytes, nullptr) < 0)
+            return;
+    }
+    pa_simple_drain(stream.get(), nullptr);
+}
+
+}  // namespace
+
+PulseSoundPlayer::PulseSoundPlayer(std::chrono::milliseconds grace, std::string alertSoundPath)
+    : grace_(grace), alertSoundPath_(std::move(alertSoundPath))
+{
+}
+
+void PulseSoundPlayer::PlayToEnd(const std::string& diskPath, const std::function<void()>& whileWaiting)
+{
+    try {
+        const auto start = Clock::now();
+        Sound sound = SoundFor(diskPath, alertSoundPath_);
+        if (!sound.IsOpen() || sound.IsEmpty())
+            return;
+        const auto deadline = start + std::chrono::duration_cast<Clock::duration>(sound.Length()) + grace_;
+
+        // A stopped server blocks the simple API with no time-out, so the
+        // worker may outlive this call: it owns the sound and its promise and
+        // touches nothing else.
+        std::promise<void> played;
+        std::future<void> ended = played.get_future();
+        std::thread([sound = std::move(sound), played = std::move(played)]() mutable {
+            try {
+                PlayThroughServer(sound);
+            } catch (...) {
+            }
+            played.set_value();
+        }).detach();
+
+        while (ended.wait_for(kWaitStep) != std::future_status::ready) {
+            if (Clock::now() >= deadline)
+                return;
+            if (whileWaiting)
+                whileWaiting();
+        }
+    } catch (...) {
+        // Playback is best effort: the dialog carries on whatever happened.
+    }
+}
+
+}  // namespace voicememo
