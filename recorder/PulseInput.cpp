@@ -1,0 +1,63 @@
+#include "PulseInput.h"
+
+#include <pulse/error.h>
+#include <pulse/simple.h>
+
+#include "TakeFile.h"
+
+namespace voicememo {
+
+namespace {
+
+// Small fragments keep the level meter lively and let a stop take effect at
+// once; the default would hand over seconds of sound at a time.
+constexpr pa_usec_t kFragmentUsec = 50'000;
+
+TakeProblem ProblemOf(int error)
+{
+    switch (error) {
+    case PA_ERR_NOENTITY:
+        return TakeProblem::NoInput;
+    case PA_ERR_TIMEOUT:
+        return TakeProblem::ServerNotAnswering;
+    default:
+        return TakeProblem::NoSoundServer;
+    }
+}
+
+}  // namespace
+
+PulseInput::~PulseInput()
+{
+    if (stream_)
+        pa_simple_free(stream_);
+}
+
+TakeProblem PulseInput::Open(std::string& reason)
+{
+    const pa_sample_spec spec{PA_SAMPLE_S16LE, static_cast<uint32_t>(kTakeSampleRate), 1};
+    pa_buffer_attr buffer{};
+    buffer.maxlength = static_cast<uint32_t>(-1);
+    buffer.tlength = static_cast<uint32_t>(-1);
+    buffer.prebuf = static_cast<uint32_t>(-1);
+    buffer.minreq = static_cast<uint32_t>(-1);
+    buffer.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(kFragmentUsec, &spec));
+    int error = 0;
+    stream_ = pa_simple_new(nullptr, "voicememo-recorder", PA_STREAM_RECORD, nullptr, "録音", &spec, nullptr,
+                            &buffer, &error);
+    if (stream_)
+        return TakeProblem::None;
+    reason = pa_strerror(error);
+    return ProblemOf(error);
+}
+
+bool PulseInput::Read(std::int16_t* samples, std::size_t count, std::string& reason)
+{
+    int error = 0;
+    if (stream_ && pa_simple_read(stream_, samples, count * sizeof(std::int16_t), &error) == 0)
+        return true;
+    reason = stream_ ? pa_strerror(error) : "not connected";
+    return false;
+}
+
+}  // namespace voicememo

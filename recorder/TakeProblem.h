@@ -1,0 +1,24 @@
+#pragma once
+// What can go wrong with a take, for the window to put into words.
+#include <string>
+
+namespace voicememo {
+
+enum class TakeProblem {
+    None,
+    CannotCreateFile,    // the target's folder does not take the temporary file
+    NoSoundServer,       // nothing answers at the sound server's address
+    NoInput,             // the server has no input to record from
+    ServerNotAnswering,  // the server took the connection but stopped answering
+    TakeAbandoned,       // the server stopped answering mid-take; the take is lost
+    InputLost,           // the input ended mid-take; what came before is kept
+    CannotSave,          // the take could not be written or moved into place
+};
+
+struct TakeOutcome {
+    TakeProblem problem = TakeProblem::None;
+    bool saved = false;   // the target now holds the take
+    std::string detail;   // the system's own words, when there are any
+};
+
+}  // namespace voicememo

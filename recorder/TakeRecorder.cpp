@@ -1,0 +1,176 @@
+#include "TakeRecorder.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <condition_variable>
+#include <cstdint>
+#include <cstdlib>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "PulseInput.h"
+#include "TakeFile.h"
+
+namespace voicememo {
+
+namespace {
+
+constexpr std::size_t kChunkSamples = kTakeSampleRate / 20;  // 50 ms
+constexpr double kLevelFloorDb = -60.0;
+
+}  // namespace
+
+int LevelOfPeak(int peak)
+{
+    if (peak <= 0)
+        return 0;
+    const double db = 20.0 * std::log10(std::min(peak, 32767) / 32767.0);
+    return std::clamp(static_cast<int>(std::lround(100.0 * (1.0 - db / kLevelFloorDb))), 0, 100);
+}
+
+// Shared by the caller and the worker; whichever lets go last frees it.
+struct TakeRecorder::Take {
+    enum class Phase { Connecting, Recording, Finished };
+
+    std::mutex mutex;
+    std::condition_variable changed;
+    Phase phase = Phase::Connecting;  // guarded by mutex
+    bool givenUp = false;             // guarded by mutex
+    TakeOutcome outcome;              // guarded by mutex, set when Finished
+
+    std::atomic<bool> stopWanted{false};
+    std::atomic<long long> samples{0};
+    std::atomic<int> level{0};
+
+    void Finish(TakeOutcome result)
+    {
+        outcome = std::move(result);
+        phase = Phase::Finished;
+        changed.notify_all();
+    }
+};
+
+TakeRecorder::TakeRecorder(std::string target, TakeTimeouts timeouts)
+    : target_(std::move(target)), timeouts_(timeouts)
+{
+}
+
+TakeRecorder::~TakeRecorder()
+{
+    Stop();
+}
+
+TakeOutcome TakeRecorder::Start()
+{
+    Stop();
+    lastSeconds_ = 0;
+    std::string reason;
+    auto file = TakeFile::Create(target_, reason);
+    if (!file)
+        return {TakeProblem::CannotCreateFile, false, reason};
+
+    auto take = std::make_shared<Take>();
+    std::thread(Record, take, std::move(file)).detach();
+
+    std::unique_lock lock(take->mutex);
+    if (!take->changed.wait_for(lock, timeouts_.connect, [&] { return take->phase != Take::Phase::Connecting; })) {
+        take->givenUp = true;
+        return {TakeProblem::ServerNotAnswering, false, {}};
+    }
+    if (take->phase == Take::Phase::Finished)
+        return take->outcome;
+    take_ = std::move(take);
+    return {};
+}
+
+TakeOutcome TakeRecorder::Stop()
+{
+    if (!take_)
+        return {};
+    auto take = std::move(take_);
+    take->stopWanted = true;
+    lastSeconds_ = static_cast<double>(take->samples) / kTakeSampleRate;
+
+    // The worker keeps the mutex while it puts the take in place, so a
+    // time-out cannot strike halfway through: the take is either in place
+    // or given up.
+    std::unique_lock lock(take->mutex);
+    if (!take->changed.wait_for(lock, timeouts_.stop, [&] { return take->phase == Take::Phase::Finished; })) {
+        take->givenUp = true;
+        return {TakeProblem::TakeAbandoned, false, {}};
+    }
+    lastSeconds_ = static_cast<double>(take->samples) / kTakeSampleRate;
+    return take->outcome;
+}
+
+bool TakeRecorder::HasEndedByItself() const
+{
+    if (!take_)
+        return false;
+    std::lock_guard lock(take_->mutex);
+    return take_->phase == Take::Phase::Finished;
+}
+
+double TakeRecorder::Seconds() const
+{
+    return take_ ? static_cast<double>(take_->samples) / kTakeSampleRate : lastSeconds_;
+}
+
+int TakeRecorder::Level() const
+{
+    return take_ ? take_->level.load() : 0;
+}
+
+void TakeRecorder::Record(std::shared_ptr<Take> take, std::unique_ptr<TakeFile> file)
+{
+    PulseInput input;
+    std::string reason;
+    const TakeProblem openProblem = input.Open(reason);
+    {
+        std::lock_guard lock(take->mutex);
+        if (openProblem != TakeProblem::None || take->givenUp) {
+            file->Discard();
+            take->Finish({openProblem, false, reason});
+            return;
+        }
+        take->phase = Take::Phase::Recording;
+        take->changed.notify_all();
+    }
+
+    TakeProblem ending = TakeProblem::None;
+    std::vector<std::int16_t> chunk(kChunkSamples);
+    while (!take->stopWanted) {
+        if (!input.Read(chunk.data(), chunk.size(), reason)) {
+            ending = TakeProblem::InputLost;
+            break;
+        }
+        if (!file->Append(chunk.data(), chunk.size())) {
+            ending = TakeProblem::CannotSave;
+            reason = "cannot write the take";
+            break;
+        }
+        int peak = 0;
+        for (std::int16_t sample : chunk)
+            peak = std::max(peak, std::abs(static_cast<int>(sample)));
+        take->level = LevelOfPeak(peak);
+        take->samples += static_cast<long long>(chunk.size());
+    }
+    take->level = 0;
+
+    std::lock_guard lock(take->mutex);
+    if (take->givenUp) {
+        file->Discard();
+        take->Finish({TakeProblem::TakeAbandoned, false, {}});
+    } else if (ending == TakeProblem::CannotSave) {
+        file->Discard();
+        take->Finish({ending, false, reason});
+    } else if (std::string keepReason; !file->Keep(keepReason)) {
+        take->Finish({TakeProblem::CannotSave, false, keepReason});
+    } else {
+        take->Finish({ending, true, ending == TakeProblem::None ? std::string() : reason});
+    }
+}
+
+}  // namespace voicememo

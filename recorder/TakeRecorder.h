@@ -1,0 +1,60 @@
+#pragma once
+// Records takes of the sound server's default input into one target file.
+// A take is read and written on a worker thread; the caller only starts and
+// stops it and reads the level and length as they go. Neither call waits
+// long for a server that stopped answering: the worker is then given up, and
+// since it owns everything it touches, it can finish (or never finish) on
+// its own without harm. A given-up take never reaches the target.
+#include <chrono>
+#include <memory>
+#include <string>
+
+#include "TakeProblem.h"
+
+namespace voicememo {
+
+class TakeFile;
+
+struct TakeTimeouts {
+    std::chrono::milliseconds connect{2000};
+    std::chrono::milliseconds stop{1500};
+};
+
+class TakeRecorder {
+public:
+    explicit TakeRecorder(std::string target, TakeTimeouts timeouts = {});
+    ~TakeRecorder();  // a take still running is ended and kept
+    TakeRecorder(const TakeRecorder&) = delete;
+    TakeRecorder& operator=(const TakeRecorder&) = delete;
+
+    // Starts a new take (ending a running one first). Its problem is None
+    // when the take runs.
+    TakeOutcome Start();
+    // Ends the take and, when all went well, puts it in place of the target.
+    TakeOutcome Stop();
+
+    bool IsRecording() const { return take_ != nullptr; }
+    // The take ended by itself (the input went away); Stop() tells how.
+    bool HasEndedByItself() const;
+    // Length in seconds of the running take, or of the last one.
+    double Seconds() const;
+    // Loudness of the latest sound, 0 (silence) to 100 (full scale).
+    int Level() const;
+
+    const std::string& target() const { return target_; }
+
+private:
+    struct Take;
+    static void Record(std::shared_ptr<Take> take, std::unique_ptr<TakeFile> file);
+
+    std::string target_;
+    TakeTimeouts timeouts_;
+    std::shared_ptr<Take> take_;
+    double lastSeconds_ = 0;
+};
+
+// A peak sample's loudness on the level scale: -60 dBFS and below is 0,
+// full scale is 100.
+int LevelOfPeak(int peak);
+
+}  // namespace voicememo

@@ -1,0 +1,88 @@
+#pragma once
+// What the recorder tests share: waiting while Qt runs, reading a WAV's
+// format, and finding the takes' temporary files.
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+#include <chrono>
+#include <filesystem>
+#include <sndfile.h>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+#include "TestSoundServer.h"
+
+namespace voicememo::testing {
+
+// Runs Qt's events until done() holds or the time is up; tells whether it held.
+template <typename Done>
+bool WaitUntil(Done done, std::chrono::milliseconds limit = std::chrono::seconds(5))
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > limit.count())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+inline void RunEventsFor(std::chrono::milliseconds span)
+{
+    WaitUntil([] { return false; }, span);
+}
+
+// Plays a file into the test server's speaker and runs Qt's events until the
+// playback is over.
+inline void PlayIntoSpeaker(const std::string& file)
+{
+    const pid_t player = SpawnProgram({"paplay", file});
+    int status = 0;
+    WaitUntil([&] { return ::waitpid(player, &status, WNOHANG) == player; }, std::chrono::seconds(30));
+}
+
+struct WavFormat {
+    bool opens = false;
+    int format = 0;
+    int channels = 0;
+    int sampleRate = 0;
+    long long frames = 0;
+};
+
+inline WavFormat ReadWavFormat(const std::string& file)
+{
+    SF_INFO info{};
+    SNDFILE* sound = sf_open(file.c_str(), SFM_READ, &info);
+    if (!sound)
+        return {};
+    sf_close(sound);
+    return {true, info.format, info.channels, info.samplerate, static_cast<long long>(info.frames)};
+}
+
+inline bool IsTakeWav(const WavFormat& wav)
+{
+    return wav.opens && wav.format == (SF_FORMAT_WAV | SF_FORMAT_PCM_16) && wav.channels == 1 &&
+           wav.sampleRate == 22050;
+}
+
+// The hidden files in a folder: where the takes' temporary files would be.
+inline std::vector<std::string> HiddenFiles(const std::filesystem::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        if (entry.path().filename().string().starts_with("."))
+            names.push_back(entry.path().filename().string());
+    return names;
+}
+
+inline std::uintmax_t SizeOf(const std::filesystem::path& file)
+{
+    std::error_code error;
+    const auto size = std::filesystem::file_size(file, error);
+    return error ? 0 : size;
+}
+
+}  // namespace voicememo::testing
