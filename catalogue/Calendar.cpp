@@ -35,13 +35,13 @@ WorkDate WorkDate::FromLocal(const LocalDateTime& now)
 
 int WorkDate::Limit() const
 {
-    return MonthDays(year, month);
+    return MonthDays(WorkYear, WorkMonth);
 }
 
 void WorkDate::Clamp()
 {
-    if (Limit() < day)
-        day = static_cast<std::uint16_t>(Limit());
+    if (Limit() < WorkDay)
+        WorkDay = static_cast<std::uint16_t>(Limit());
 }
 
 std::uint16_t WorkValueOf(std::string_view text)

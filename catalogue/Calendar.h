@@ -17,9 +17,9 @@ int MonthDays(std::int32_t year, int month);
 // The date the date controls edit; each value keeps the low 16 bits of what
 // was typed ("-1" gives 65535).
 struct WorkDate {
-    std::uint16_t year = 0;
-    std::uint16_t month = 0;
-    std::uint16_t day = 0;
+    std::uint16_t WorkYear = 0;
+    std::uint16_t WorkMonth = 0;
+    std::uint16_t WorkDay = 0;
 
     static WorkDate FromLocal(const LocalDateTime& now);
     // The month's length for this date's year and month.

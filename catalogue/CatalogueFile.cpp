@@ -22,14 +22,26 @@ std::string_view TakeField(std::string_view& rest)
     return field;
 }
 
+bool EndsALine(char c)
+{
+    return c == '\r' || c == '\n' || c == '\0';
+}
+
+// A field as it may stand in its line: what would end the line early, or
+// (before the last field) start another field, becomes a space.
+std::string FieldForLine(std::string field, bool lastField)
+{
+    for (char& c : field)
+        if (EndsALine(c) || (c == kTab && !lastField))
+            c = ' ';
+    return field;
+}
+
 }  // namespace
 
 std::string SanitizeTitle(std::string title)
 {
-    for (char& c : title)
-        if (c == '\t' || c == '\r' || c == '\n' || c == '\0')
-            c = ' ';
-    return title;
+    return FieldForLine(std::move(title), false);
 }
 
 VoiceMemo ParseCatalogueLine(std::string_view line)
@@ -49,12 +61,14 @@ VoiceMemo ParseCatalogueLine(std::string_view line)
 
 std::string FormatCatalogueLine(const VoiceMemo& memo)
 {
-    std::string line = memo.Title;
-    for (const std::string* field : {&memo.FilePath, &memo.RecordedDate, &memo.RecordedTime,
-                                     &memo.Kind, &memo.ShownDate}) {
+    // Extra TABs read back into the last field, so they may stay there.
+    std::string line = FieldForLine(memo.Title, false);
+    for (const std::string* field : {&memo.FilePath, &memo.RecordedDate, &memo.RecordedTime, &memo.Kind}) {
         line += kTab;
-        line += *field;
+        line += FieldForLine(*field, false);
     }
+    line += kTab;
+    line += FieldForLine(memo.ShownDate, true);
     return line;
 }
 

@@ -22,8 +22,16 @@ public:
     explicit ClickReporting(MemoListView* list) : View(list), list_(list) {}
 
 protected:
+    void focusInEvent(QFocusEvent* event) override
+    {
+        // The focus comes with the press itself, before the press is seen.
+        focusCameWithClick_ = event->reason() == Qt::MouseFocusReason;
+        View::focusInEvent(event);
+    }
     void mousePressEvent(QMouseEvent* event) override
     {
+        focusedAtPress_ = this->hasFocus() && !focusCameWithClick_;
+        focusCameWithClick_ = false;
         if (event->button() == Qt::LeftButton) {
             pressPos_ = event->position().toPoint();
             pressIsClick_ = true;
@@ -54,10 +62,22 @@ protected:
         }
     }
 
+    // A click on the selected row renames it in place only when the list
+    // had the focus already: the click that brings the focus back from the
+    // title edit commits instead.
+    bool edit(const QModelIndex& index, QAbstractItemView::EditTrigger trigger, QEvent* event) override
+    {
+        if (trigger == QAbstractItemView::SelectedClicked && !focusedAtPress_)
+            return false;
+        return View::edit(index, trigger, event);
+    }
+
 private:
     MemoListView* list_;
     QPoint pressPos_;
     bool pressIsClick_ = false;
+    bool focusedAtPress_ = false;
+    bool focusCameWithClick_ = false;
 };
 
 namespace {
@@ -72,8 +92,10 @@ public:
                           const QModelIndex& index) const override
     {
         QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
-        if (auto* edit = qobject_cast<QLineEdit*>(editor))
+        if (auto* edit = qobject_cast<QLineEdit*>(editor)) {
             KeepTitleOnOneLine(edit);
+            RemoveLengthLimit(edit);
+        }
         return editor;
     }
 

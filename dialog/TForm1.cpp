@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShowEvent>
+#include <QTimer>
 
 #include "ByteText.h"
 #include "DialogBehaviour.h"
@@ -54,6 +55,15 @@ TForm1::TForm1(const DialogServices& services, QWidget* parent)
     ui->BitBtn3->setIcon(Glyph(QStringLiteral("delete")));
     ui->BitBtn4->setIcon(Glyph(QStringLiteral("close")));
     KeepTitleOnOneLine(ui->Edit1);
+    RemoveLengthLimit(ui->Edit1);
+    for (QComboBox* box : {ui->ComboBox1, ui->ComboBox2}) {
+        box->setCompleter(nullptr);  // the year rule sees exactly what is typed
+        new StepFromShownEntry(box);
+        KeepDatePartOnOneLine(box->lineEdit());
+        RemoveLengthLimit(box->lineEdit());
+    }
+    KeepDatePartOnOneLine(ui->Edit2);
+    RemoveLengthLimit(ui->Edit2);
 
     CreatePopupMenu();
     WireHandlers();
@@ -148,11 +158,11 @@ void TForm1::FormCreate()
     work_ = WorkDate::FromLocal(services_.clock.Now());
     QStringList years;
     for (int offset = 0; offset < kYearChoices; ++offset)
-        years << QString::number(work_.year + offset);
+        years << QString::number(work_.WorkYear + offset);
     ui->ComboBox1->addItems(years);
-    SetFieldBytes(ui->ComboBox1->lineEdit(), DecimalText(work_.year));
-    SetFieldBytes(ui->ComboBox2->lineEdit(), DecimalText(work_.month));
-    ui->UpDown3->setPosition(work_.day);
+    SetFieldBytes(ui->ComboBox1->lineEdit(), DecimalText(work_.WorkYear));
+    SetFieldBytes(ui->ComboBox2->lineEdit(), DecimalText(work_.WorkMonth));
+    ui->UpDown3->setPosition(work_.WorkDay);
     editIndex_ = -1;
     SetFieldBytes(ui->Edit1, "");
     SetEditControlsEnabled(false);
@@ -164,6 +174,11 @@ void TForm1::FormShow()
     DialogSettings settings = ReadDialogSettings(profile, x(), y());
     tooltips_->setEnabled(settings.showHint);
     move(settings.left, settings.top);
+    LoadCatalogue();
+}
+
+void TForm1::LoadCatalogue()
+{
     model_.appendMemos(catalogue_.Load());
 }
 
@@ -195,6 +210,10 @@ void TForm1::showEvent(QShowEvent* event)
     if (!event->spontaneous() && !shown_) {
         shown_ = true;
         Guarded(this, [this] { FormShow(); });
+        // Closed while a start-up message was up: the window must not come
+        // back once the showing that was under way ends.
+        if (closed_)
+            QTimer::singleShot(0, this, &QWidget::hide);
     }
     QWidget::showEvent(event);
 }
@@ -206,10 +225,12 @@ void TForm1::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    if (FormCloseQuery())
+    if (FormCloseQuery()) {
+        closed_ = true;
         event->accept();
-    else
+    } else {
         event->ignore();
+    }
 }
 
 std::string TForm1::SettingsPath() const
@@ -241,9 +262,9 @@ void TForm1::SetEnabledStates(bool enabled)
 void TForm1::SetDateControlsToToday()
 {
     work_ = WorkDate::FromLocal(services_.clock.Now());
-    SetFieldBytes(ui->ComboBox1->lineEdit(), DecimalText(work_.year));
-    SetFieldBytes(ui->ComboBox2->lineEdit(), DecimalText(work_.month));
-    ui->UpDown3->setPosition(work_.day);
+    SetFieldBytes(ui->ComboBox1->lineEdit(), DecimalText(work_.WorkYear));
+    SetFieldBytes(ui->ComboBox2->lineEdit(), DecimalText(work_.WorkMonth));
+    ui->UpDown3->setPosition(work_.WorkDay);
 }
 
 void TForm1::SetFieldBytes(QLineEdit* field, const std::string& bytes)
@@ -351,13 +372,13 @@ void TForm1::ComboBox2Change()
 
 void TForm1::ApplyYearRule()
 {
-    work_.year = WorkValueOf(FieldBytes(ui->ComboBox1->lineEdit()));
+    work_.WorkYear = WorkValueOf(FieldBytes(ui->ComboBox1->lineEdit()));
     ApplyDayLimit();
 }
 
 void TForm1::ApplyMonthRule()
 {
-    work_.month = WorkValueOf(FieldBytes(ui->ComboBox2->lineEdit()));
+    work_.WorkMonth = WorkValueOf(FieldBytes(ui->ComboBox2->lineEdit()));
     ApplyDayLimit();
 }
 
@@ -365,20 +386,20 @@ void TForm1::ApplyDayLimit()
 {
     ui->UpDown3->setRange(1, work_.Limit());
     work_.Clamp();
-    ui->UpDown3->setPosition(work_.day);
+    ui->UpDown3->setPosition(work_.WorkDay);
 }
 
 void TForm1::ClampDayFromSpinner()
 {
-    work_.day = static_cast<std::uint16_t>(ui->UpDown3->position());
+    work_.WorkDay = static_cast<std::uint16_t>(ui->UpDown3->position());
     work_.Clamp();
-    ui->UpDown3->setPosition(work_.day);
+    ui->UpDown3->setPosition(work_.WorkDay);
 }
 
 void TForm1::Edit2Change()
 {
     ClampDayFromSpinner();
-    SetFieldBytes(ui->Edit2, DecimalText(work_.day));
+    SetFieldBytes(ui->Edit2, DecimalText(work_.WorkDay));
 }
 
 void TForm1::UpDown3Click()

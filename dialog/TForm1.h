@@ -49,6 +49,9 @@ public:
     QMenu* PopupMenu() const { return PopupMenu1; }
     // A close requested during the walk for unused files waits for its end.
     bool ClosePending() const { return closeAfterWalk_; }
+    // The close query has run through and the window closed, perhaps before
+    // the application's event loop ever started.
+    bool Closed() const { return closed_; }
 
     void FormCreate();
     void FormShow();
@@ -91,6 +94,7 @@ private:
     void ApplyMonthRule();
     void ApplyDayLimit();
     void ClampDayFromSpinner();
+    void LoadCatalogue();
     void SaveCatalogue();
     void AddMemoRow(const std::string& name, const std::string& path);
     void PlayVoiceFile(const std::string& path);
@@ -121,6 +125,7 @@ private:
     WorkDate work_;
     bool shown_ = false;
     bool closeAfterWalk_ = false;
+    bool closed_ = false;
 };
 
 }  // namespace voicememo

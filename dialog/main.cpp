@@ -30,5 +30,7 @@ int main(int argc, char* argv[])
     voicememo::TForm1 form({files, clock, regional, player, exeDir});
     voicememo::SessionEnd sessionEnd(&form);
     form.show();
+    if (form.Closed())
+        return 0;  // ended while a start-up message was up
     return app.exec();
 }

@@ -24,17 +24,17 @@ TEST(CalendarTest, ClampKeepsTheDayWithinTheMonth)
 {
     WorkDate date{2001, 4, 31};
     date.Clamp();
-    EXPECT_EQ(date.day, 30);
-    date.month = 2;
+    EXPECT_EQ(date.WorkDay, 30);
+    date.WorkMonth = 2;
     date.Clamp();
-    EXPECT_EQ(date.day, 28);
+    EXPECT_EQ(date.WorkDay, 28);
     date = {2004, 2, 29};
-    date.year = WorkValueOf("2003");
+    date.WorkYear = WorkValueOf("2003");
     date.Clamp();
-    EXPECT_EQ(date.day, 28);
+    EXPECT_EQ(date.WorkDay, 28);
     date = {2001, 3, 15};
     date.Clamp();
-    EXPECT_EQ(date.day, 15);
+    EXPECT_EQ(date.WorkDay, 15);
 }
 
 struct NumberCase {

@@ -63,6 +63,16 @@ TEST(CatalogueLineTest, TitlesLoseTheBytesThatWouldBreakALine)
     EXPECT_EQ(SanitizeTitle("\x94\x83\x82\xa2\x95\xa8"), "\x94\x83\x82\xa2\x95\xa8");
 }
 
+TEST(CatalogueLineTest, NoFieldEndsItsLineEarly)
+{
+    // Whatever reached a memo, its line reads back as one memo with the same
+    // number of fields; TABs may stay only in the last field.
+    const VoiceMemo memo = Memo("a\rb", "/p\n", "2001\t04", "09\0"s, "DAILY", "4\r\n/4\t/7\0x"s);
+    const std::string line = FormatCatalogueLine(memo);
+    EXPECT_EQ(line, "a b\t/p \t2001 04\t09 \tDAILY\t4  /4\t/7 x");
+    EXPECT_EQ(ParseCatalogue(line + "\r\n").size(), 1u);
+}
+
 TEST_F(CatalogueFileTest, MissingFileLoadsNothingAndEmptyCatalogueLeavesNoFile)
 {
     EXPECT_TRUE(catalogue.Load().empty());

@@ -1,0 +1,202 @@
+// Editing a memo as a new user does: pasting into the date boxes, typing and
+// stepping through them, long titles, clicking back into the list, and ending
+// the program while a start-up message is up.
+#include <QClipboard>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListView>
+#include <csignal>
+#include <filesystem>
+
+#include "DialogHarness.h"
+#include "DialogTestMain.h"
+#include "MemoListView.h"
+
+using namespace voicememo;
+using namespace voicememo::testing;
+using namespace std::string_literals;
+
+class EditingTest : public QObject {
+    Q_OBJECT
+private slots:
+    void pastedLineBreaksNeverSplitTheCatalogue();
+    void titlesOfAnyLengthSurvive();
+    void yearBoxKeepsWhatIsTyped();
+    void arrowsStepFromTheEntryShown_data();
+    void arrowsStepFromTheEntryShown();
+    void clickBackIntoTheListCommitsWithoutRenaming();
+    void endSignalDuringStartUpMessageEndsTheProgram();
+};
+
+namespace {
+
+const std::string kDated = "d\t/x/data/Voice1.wav\t2001/04/05\t09:12:30\tDAILY\t2001/3/31\r\n";
+const std::string kOther = "t\t/x/data/Voice2.wav\t2001/04/05\t09:12:30\tTODO\t\r\n";
+
+QLineEdit* BoxEdit(Harness& h, const char* name)
+{
+    return h.Find<QComboBox>(name)->lineEdit();
+}
+
+void Paste(QLineEdit* edit, const QString& text)
+{
+    edit->setFocus();
+    edit->selectAll();
+    QApplication::clipboard()->setText(text);
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+}
+
+}  // namespace
+
+void EditingTest::pastedLineBreaksNeverSplitTheCatalogue()
+{
+    Harness h;
+    h.folder.Write("Voice.dat", kDated + kOther);
+    TForm1& form = h.Open();
+    QVERIFY(h.Activate());
+    h.ClickRow(0);
+    Paste(BoxEdit(h, "ComboBox1"), QStringLiteral("4\r\n"));
+    Paste(BoxEdit(h, "ComboBox2"), QString::fromUtf16(u"1\0" "2", 3));
+    Paste(h.Find<QLineEdit>("Edit2"), QStringLiteral("\t5"));
+    QCOMPARE(BoxEdit(h, "ComboBox1")->text(), QStringLiteral("4"));
+    QCOMPARE(BoxEdit(h, "ComboBox2")->text(), QStringLiteral("12"));
+    QCOMPARE(h.Find<QLineEdit>("Edit2")->text(), QStringLiteral("5"));
+    QVERIFY(form.close());
+    QCOMPARE(h.folder.Read("Voice.dat"),
+             "d\t/x/data/Voice1.wav\t2001/04/05\t09:12:30\tDAILY\t4/12/5\r\n" + kOther);
+}
+
+void EditingTest::titlesOfAnyLengthSurvive()
+{
+    Harness h;
+    std::string title;
+    for (int i = 0; i < 20000; ++i)
+        title += i % 100 == 99 ? "\x82\xa0" : "ab";  // 40,000 bytes, a few of them kana
+    h.folder.Write("Voice.dat", title + "\t/x/data/Voice1.wav\t2001/04/05\t09:12:30\tTODO\t\r\n" + kOther);
+    TForm1& form = h.Open();
+    h.ClickRow(0);
+    h.ClickRow(1);
+    h.ClickRow(0);
+    QCOMPARE(form.Memos().memo(0).Title.size(), title.size());
+    // Typing at its end reaches the memo whole, too.
+    QLineEdit* edit = h.Find<QLineEdit>("Edit1");
+    edit->end(false);
+    QTest::keyClicks(edit, "!");
+    QVERIFY(form.close());
+    QCOMPARE(h.folder.Read("Voice.dat"), title + "!\t/x/data/Voice1.wav\t2001/04/05\t09:12:30\tTODO\t\r\n" + kOther);
+}
+
+void EditingTest::yearBoxKeepsWhatIsTyped()
+{
+    Harness h;
+    h.folder.Write("Voice.dat", "d\t/x/data/Voice1.wav\t2001/04/05\t09:12:30\tDAILY\t2024/2/29\r\n" + kOther);
+    TForm1& form = h.Open();
+    QVERIFY(h.Activate());
+    h.ClickRow(0);
+    QLineEdit* year = BoxEdit(h, "ComboBox1");
+    year->setFocus();
+    year->selectAll();
+    QTest::keyClicks(year, "2");
+    QCOMPARE(year->text(), QStringLiteral("2"));  // not completed to 2026
+    QCOMPARE(h.Find<QLineEdit>("Edit2")->text(), QStringLiteral("28"));
+    year->selectAll();
+    QTest::keyClicks(year, "4");  // year 4 is a leap year: the day may be 29 again
+    QTest::keyClick(h.Find<QLineEdit>("Edit2"), Qt::Key_Up);
+    h.ClickRow(1);
+    QCOMPARE(form.Memos().memo(0).ShownDate, "4/2/29"s);
+}
+
+void EditingTest::arrowsStepFromTheEntryShown_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("day");
+    QTest::newRow("month down from 3") << "ComboBox2" << int(Qt::Key_Down) << "4" << "30";
+    QTest::newRow("month up from 3") << "ComboBox2" << int(Qt::Key_Up) << "2" << "28";
+    // 2001 is not in the list: the first entry comes first.
+    QTest::newRow("year down from 2001") << "ComboBox1" << int(Qt::Key_Down) << "2026" << "31";
+    QTest::newRow("year up from 2001") << "ComboBox1" << int(Qt::Key_Up) << "2026" << "31";
+}
+
+void EditingTest::arrowsStepFromTheEntryShown()
+{
+    QFETCH(QString, box);
+    QFETCH(int, key);
+    QFETCH(QString, shown);
+    QFETCH(QString, day);
+    Harness h;
+    h.folder.Write("Voice.dat", kDated + kOther);
+    TForm1& form = h.Open();
+    QVERIFY(h.Activate());
+    h.ClickRow(0);
+    QLineEdit* edit = BoxEdit(h, box.toLatin1().constData());
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key(key));
+    QCOMPARE(edit->text(), shown);
+    QCOMPARE(h.Find<QLineEdit>("Edit2")->text(), day);
+    h.ClickRow(1);
+    const std::string expected = box == "ComboBox1" ? shown.toStdString() + "/3/" + day.toStdString()
+                                                    : "2001/" + shown.toStdString() + "/" + day.toStdString();
+    QCOMPARE(form.Memos().memo(0).ShownDate, expected);
+}
+
+void EditingTest::clickBackIntoTheListCommitsWithoutRenaming()
+{
+    Harness h;
+    h.folder.Write("Voice.dat", kDated + kOther);
+    TForm1& form = h.Open();
+    QVERIFY(h.Activate());
+    h.ClickRow(1);
+    QLineEdit* title = h.Find<QLineEdit>("Edit1");
+    title->setFocus();
+    title->selectAll();
+    QTest::keyClicks(title, "renamed");
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    h.ClickRow(1);
+    QTest::qWait(QApplication::doubleClickInterval() + 200);
+    QAbstractItemView* view = h.Find<MemoListView>("ListView1")->currentView();
+    auto renaming = [view] {
+        return qobject_cast<QLineEdit*>(QApplication::focusWidget()) && view->isAncestorOf(QApplication::focusWidget());
+    };
+    QVERIFY(!renaming());
+    QCOMPARE(form.Memos().memo(1).Title, "renamed"s);
+
+    // With the focus in the list already, the same click renames in place.
+    h.ClickRow(1);
+    QTRY_VERIFY(renaming());
+}
+
+void EditingTest::endSignalDuringStartUpMessageEndsTheProgram()
+{
+    Harness h;
+    h.folder.MakeUnreadable("Voice.dat");
+    h.Create();
+    TForm1& form = *h.form;
+    SessionEnd sessionEnd(&form);
+    bool boxWasUp = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        poll.stop();
+        boxWasUp = true;
+        ::raise(SIGTERM);
+        // The close query runs while the box is up; then the box is answered.
+        QTimer::singleShot(300, box, [box] { box->buttons().first()->click(); });
+    });
+    poll.start(10);
+    form.show();
+    QVERIFY(boxWasUp);
+    QVERIFY(form.Closed());
+    QVERIFY(h.folder.Exists("sorvane.ini"));
+    QVERIFY(std::filesystem::is_symlink(h.folder.path("Voice.dat")));
+    // The window does not come back once the box is gone.
+    QTest::qWait(100);
+    QVERIFY(!form.isVisible());
+}
+
+VOICEMEMO_DIALOG_TEST_MAIN(EditingTest)
+
+#include "EditingTest.moc"
