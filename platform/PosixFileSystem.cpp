@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -118,18 +119,98 @@ WriteResult RewriteInPlace(const std::string& diskPath, const std::string& bytes
     int fd = ::open(diskPath.c_str(), O_WRONLY | O_CLOEXEC);
     if (fd < 0)
         return WriteResult::CannotCreate;
+    // Take the room for longer content before the first byte is written: a
+    // disk too full for it (or a file size limit) fails here, while the old
+    // content is still whole. A file system that cannot reserve room takes
+    // its chances with the write.
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        ::close(fd);
+        return WriteResult::WriteFailed;
+    }
+    const off_t oldSize = info.st_size;
+    const off_t newSize = static_cast<off_t>(bytes.size());
+    if (newSize > oldSize && ::fallocate(fd, 0, oldSize, newSize - oldSize) != 0 && errno != EOPNOTSUPP) {
+        (void)::ftruncate(fd, oldSize);  // undo whatever part was taken
+        ::close(fd);
+        return WriteResult::WriteFailed;
+    }
     bool written = WriteAll(fd, bytes) && ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 &&
                    ::fsync(fd) == 0;
     written = (::close(fd) == 0) && written;
     return written ? WriteResult::Done : WriteResult::WriteFailed;
 }
 
+// Temporary files are named ".<name>.tmp-XXXXXX" beside the file they replace.
+constexpr std::string_view kTemporaryInfix = ".tmp-";
+constexpr std::size_t kTemporaryRandomLength = 6;  // mkstemp's "XXXXXX"
+
 std::string ReplaceTemplate(const std::string& diskPath)
 {
     auto slash = diskPath.find_last_of('/');
     std::string folder = slash == std::string::npos ? "" : diskPath.substr(0, slash + 1);
     std::string name = slash == std::string::npos ? diskPath : diskPath.substr(slash + 1);
-    return folder + "." + name + ".tmp-XXXXXX";
+    return folder + "." + name + std::string(kTemporaryInfix) + std::string(kTemporaryRandomLength, 'X');
+}
+
+bool SameFile(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// A save holds an exclusive flock on its temporary file from its creation
+// until the rename, and the kernel drops the lock when the process dies. So
+// a temporary file of the same target that can be locked was left by a save
+// that was killed (or lost its power) and is removed; one that is locked
+// belongs to a save in progress, of this or another process, and stays.
+// Files of other users that cannot be opened stay too.
+void RemoveAbandonedTemporaries(const std::string& diskPath)
+{
+    auto slash = diskPath.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "" : diskPath.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? diskPath : diskPath.substr(slash + 1);
+    const std::string prefix = "." + name + std::string(kTemporaryInfix);
+    for (const std::string& entry : FolderEntries(folder.empty() ? "." : folder)) {
+        if (entry.size() != prefix.size() + kTemporaryRandomLength || !entry.starts_with(prefix))
+            continue;
+        const std::string path = folder + entry;
+        // A temporary file takes the mode of the file it replaces, which
+        // may let its owner write but not read it.
+        int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            fd = ::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat opened {}, named {};
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) &&
+            ::lstat(path.c_str(), &named) == 0 && SameFile(opened, named))
+            ::unlink(path.c_str());
+        ::close(fd);
+    }
+}
+
+// Creates the temporary file for a replace and locks it; -1 with errno set
+// when it cannot be created. A cleanup in another process may remove the
+// file between its creation and the lock: the lock then holds a file
+// without a name, and a fresh one is made.
+int CreateLockedTemporary(const std::string& diskPath, std::string& temporary)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary = ReplaceTemplate(diskPath);
+        int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+        if (fd < 0)
+            return -1;
+        int locked;
+        while ((locked = ::flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+        }
+        struct stat opened {}, named {};
+        if (locked == 0 && ::fstat(fd, &opened) == 0 && ::lstat(temporary.c_str(), &named) == 0 &&
+            SameFile(opened, named))
+            return fd;
+        ::close(fd);
+    }
+    errno = EAGAIN;
+    return -1;
 }
 
 }  // namespace
@@ -247,8 +328,9 @@ WriteResult PosixFileSystem::ReplaceFile(const std::string& path, const std::str
 
     // Write beside the file, then rename over it: a failure at any step
     // leaves the old file exactly as it was.
-    std::string temporary = ReplaceTemplate(*disk);
-    int fd = ::mkstemp(temporary.data());
+    RemoveAbandonedTemporaries(*disk);
+    std::string temporary;
+    int fd = CreateLockedTemporary(*disk, temporary);
     if (fd < 0) {
         // Nothing may be created in its folder (or on its disk), yet the
         // file itself may be written: rewrite it where it is, as the
@@ -268,16 +350,24 @@ WriteResult PosixFileSystem::ReplaceFile(const std::string& path, const std::str
     }
     ::fchmod(fd, mode);
 
-    bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    // The lock lives as long as any descriptor of the open file: a copy
+    // holds it past the close until the rename, so that no cleanup removes
+    // the file in between.
+    const int lockHolder = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    bool written = lockHolder >= 0 && WriteAll(fd, bytes) && ::fsync(fd) == 0;
     written = (::close(fd) == 0) && written;
     if (!written) {
         ::unlink(temporary.c_str());
+        if (lockHolder >= 0)
+            ::close(lockHolder);
         return WriteResult::WriteFailed;
     }
-    if (::rename(temporary.c_str(), disk->c_str()) != 0) {
+    const bool renamed = ::rename(temporary.c_str(), disk->c_str()) == 0;
+    if (!renamed)
         ::unlink(temporary.c_str());
+    ::close(lockHolder);
+    if (!renamed)
         return WriteResult::CannotCreate;
-    }
     // Make the rename itself durable; a failure here loses nothing already visible.
     int folderFd = ::open(ParentOf(*disk).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folderFd >= 0) {

@@ -7,6 +7,10 @@
 // Where no file can be created beside a writable file (a folder the user
 // may not write to), the file is rewritten in place instead, which is not
 // atomic.
+//
+// A replace writes ".<name>.tmp-XXXXXX" beside the file and holds an flock
+// on it until the rename. What a killed save left behind is no longer
+// locked: the next replace of the same file removes it.
 #include "FileSystem.h"
 
 namespace voicememo {

@@ -1,0 +1,121 @@
+// A save killed at any moment leaves the old catalogue or the new one, never
+// a torn one, and what a killed save left behind does not pile up.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <random>
+#include <thread>
+
+#include "CatalogueFile.h"
+#include "GenerationCatalogue.h"
+#include "PosixFileSystem.h"
+#include "ProfileFile.h"
+#include "Settings.h"
+#include "TempFolder.h"
+
+using namespace voicememo;
+using namespace voicememo::testing;
+
+namespace {
+
+constexpr int kKills = 200;
+const std::string kSettingsHead = "; calendar\r\n[Option]\r\nShowHint=0\r\n[Voice]\r\nLeft=12\r\n";
+const std::string kSettingsTail = "[Alarm]\r\nAlarm1=/memo/data/Voice3.wav\r\n";
+
+// Starts the saving program and returns once it has begun to save.
+pid_t StartSaveLoop(const std::string& dir)
+{
+    int ready[2];
+    if (::pipe2(ready, O_CLOEXEC) != 0)
+        throw std::runtime_error("pipe");
+    pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(ready[1], STDOUT_FILENO);
+        ::execl(SAVE_LOOP_PROGRAM, SAVE_LOOP_PROGRAM, dir.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(ready[1]);
+    char byte = 0;
+    ssize_t got;
+    while ((got = ::read(ready[0], &byte, 1)) < 0 && errno == EINTR) {
+    }
+    ::close(ready[0]);
+    if (child < 0 || got != 1)
+        throw std::runtime_error("the saving program did not start");
+    return child;
+}
+
+int Temporaries(const TempFolder& folder, const std::string& name)
+{
+    int count = 0;
+    for (const auto& entry : folder.Entries(""))
+        count += entry.starts_with("." + name + ".tmp-");
+    return count;
+}
+
+}  // namespace
+
+TEST(CrashConsistencyTest, KilledSavesLeaveAWholeCatalogueAndNoPileOfTemporaryFiles)
+{
+    TempFolder folder;
+    folder.Write(kSettingsFileName, kSettingsHead + kSettingsTail);
+    PosixFileSystem files;
+    std::mt19937 random(std::random_device{}());
+    std::uniform_int_distribution<int> delayMicroseconds(0, 25000);
+
+    std::uint64_t lastGeneration = 0, lastSettingGeneration = 0;
+    int killsMidSave = 0;
+    for (int kill = 0; kill < kKills; ++kill) {
+        SCOPED_TRACE("kill " + std::to_string(kill));
+        const pid_t child = StartSaveLoop(folder.dir());
+        std::this_thread::sleep_for(std::chrono::microseconds(delayMicroseconds(random)));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "the saving program stopped by itself: " << status;
+
+        CatalogueFile catalogue(files, folder.dir());
+        if (folder.Exists(kCatalogueFileName)) {
+            const auto generation = GenerationOf(catalogue.Load());
+            ASSERT_TRUE(generation) << "torn catalogue:\n" << folder.Read(kCatalogueFileName).substr(0, 2000);
+            ASSERT_GE(*generation, lastGeneration) << "an older catalogue came back";
+            lastGeneration = *generation;
+        } else {
+            ASSERT_EQ(lastGeneration, 0u) << "the catalogue vanished";
+        }
+
+        const std::string settings = folder.Read(kSettingsFileName);
+        ASSERT_TRUE(settings.starts_with(kSettingsHead)) << settings.substr(0, 500);
+        ASSERT_NE(settings.find(kSettingsTail), std::string::npos) << settings.substr(0, 500);
+        if (auto value = ProfileFile(files, folder.dir() + kSettingsFileName).ReadString("Voice", "Check")) {
+            const auto generation = GenerationOfSetting(*value);
+            ASSERT_TRUE(generation) << "torn setting: " << value->substr(0, 200);
+            ASSERT_GE(*generation, lastSettingGeneration);
+            lastSettingGeneration = *generation;
+        }
+
+        // Each start's first save removes what the kill before it left, so
+        // at most the one save the kill interrupted leaves a file behind.
+        const int left = Temporaries(folder, kCatalogueFileName) + Temporaries(folder, kSettingsFileName);
+        ASSERT_LE(Temporaries(folder, kCatalogueFileName), 1);
+        ASSERT_LE(Temporaries(folder, kSettingsFileName), 1);
+        killsMidSave += left;
+    }
+    // Saves did happen between the kills, and some kills hit one mid-write,
+    // or the test proved nothing.
+    EXPECT_GT(lastGeneration, static_cast<std::uint64_t>(kKills / 2));
+    EXPECT_GT(killsMidSave, 0);
+
+    // The next save of each file clears what the last kill left.
+    CatalogueFile catalogue(files, folder.dir());
+    auto memos = catalogue.Load();
+    catalogue.Save(memos);
+    ProfileFile(files, folder.dir() + kSettingsFileName).WriteString("Voice", "Left", "13");
+    EXPECT_EQ(folder.Entries(""), (std::vector<std::string>{kCatalogueFileName, kSettingsFileName}));
+    EXPECT_EQ(GenerationOf(CatalogueFile(files, folder.dir()).Load()), lastGeneration);
+}
