@@ -7,7 +7,11 @@
 #include <QMouseEvent>
 #include <QStackedLayout>
 #include <QStyledItemDelegate>
+#include <QPainter>
 #include <QTableView>
+#include <QTextLayout>
+#include <algorithm>
+#include <limits>
 
 #include "MemoListModel.h"
 #include "TextCodec.h"
@@ -82,11 +86,106 @@ private:
 
 namespace {
 
+constexpr int kIconCellWidth = 75;
+constexpr int kIconSide = 32;
+constexpr int kIconTop = 2;
+constexpr int kIconLabelGap = 3;
+constexpr int kLabelLines = 2;
+constexpr int kLabelMargin = 2;
+constexpr int kCellBottom = 3;
+constexpr int kAllLines = std::numeric_limits<int>::max();
+
+}  // namespace
+
+QStringList LabelLines(const QString& text, const QFont& font, int width, int maxLines)
+{
+    QStringList lines;
+    QTextLayout layout(text, font);
+    QTextOption wrapping;
+    wrapping.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(wrapping);
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        if (lines.size() == maxLines - 1) {
+            lines << QFontMetrics(font).elidedText(text.mid(line.textStart()).trimmed(), Qt::ElideRight, width);
+            break;
+        }
+        lines << text.mid(line.textStart(), line.textLength()).trimmed();
+    }
+    layout.endLayout();
+    return lines;
+}
+
+namespace {
+
 // Titles are edited in place with an editor that keeps them on one line;
-// the table shows no icons.
+// the table shows no icons; icon cells have a fixed size, their labels
+// wrapped to two lines and cut with "…".
 class MemoDelegate : public QStyledItemDelegate {
 public:
     MemoDelegate(bool showIcons, QObject* parent) : QStyledItemDelegate(parent), showIcons_(showIcons) {}
+
+    // Every icon cell has one size: the icon over a label of two lines.
+    static QSize IconCell(const QFontMetrics& metrics)
+    {
+        return {kIconCellWidth, kIconTop + kIconSide + kIconLabelGap + kLabelLines * metrics.lineSpacing() + kCellBottom};
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        return showIcons_ ? IconCell(option.fontMetrics) : QStyledItemDelegate::sizeHint(option, index);
+    }
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        if (showIcons_)
+            paintIconCell(painter, option, index, kLabelLines);
+        else
+            QStyledItemDelegate::paint(painter, option, index);
+    }
+
+    // The icon over its label; the label of the selected row in full, drawn
+    // over whatever lies below the cell.
+    void paintIconCell(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index,
+                       int maxLines) const
+    {
+        QStyleOptionViewItem cell = option;
+        initStyleOption(&cell, index);
+        const bool selected = cell.state & QStyle::State_Selected;
+        const QRect iconRect(cell.rect.left() + (cell.rect.width() - kIconSide) / 2, cell.rect.top() + kIconTop,
+                             kIconSide, kIconSide);
+        cell.icon.paint(painter, iconRect, Qt::AlignCenter, selected ? QIcon::Selected : QIcon::Normal);
+
+        const QFontMetrics metrics(cell.font);
+        const QStringList lines = LabelLines(cell.text, cell.font, cell.rect.width() - 2 * kLabelMargin, maxLines);
+        int widest = 0;
+        for (const QString& line : lines)
+            widest = std::max(widest, metrics.horizontalAdvance(line));
+        const QRect label(cell.rect.center().x() - widest / 2 - kLabelMargin, iconRect.bottom() + 1 + kIconLabelGap,
+                          widest + 2 * kLabelMargin, static_cast<int>(lines.size()) * metrics.lineSpacing());
+        const QPalette::ColorGroup group = !(cell.state & QStyle::State_Enabled) ? QPalette::Disabled
+                                           : (cell.state & QStyle::State_Active)  ? QPalette::Active
+                                                                                   : QPalette::Inactive;
+        painter->save();
+        if (selected)
+            painter->fillRect(label, cell.palette.brush(group, QPalette::Highlight));
+        else if (maxLines == kAllLines)
+            painter->fillRect(label, cell.palette.brush(group, QPalette::Base));
+        painter->setFont(cell.font);
+        painter->setPen(cell.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+        QRect lineRect(label.left(), label.top(), label.width(), metrics.lineSpacing());
+        for (const QString& line : lines) {
+            painter->drawText(lineRect, Qt::AlignHCenter | Qt::AlignTop, line);
+            lineRect.translate(0, metrics.lineSpacing());
+        }
+        painter->restore();
+    }
+
+    void paintWholeLabel(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+    {
+        paintIconCell(painter, option, index, kAllLines);
+    }
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const override
@@ -113,6 +212,36 @@ private:
     bool showIcons_;
 };
 
+// The icons, with the whole label of the selected row drawn over its
+// neighbours.
+class IconView : public ClickReporting<QListView> {
+public:
+    using ClickReporting<QListView>::ClickReporting;
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        ClickReporting<QListView>::paintEvent(event);
+        const QModelIndexList selected = selectionModel() ? selectionModel()->selectedIndexes() : QModelIndexList();
+        auto* delegate = dynamic_cast<MemoDelegate*>(itemDelegate());
+        if (selected.isEmpty() || !delegate)
+            return;
+        QStyleOptionViewItem option;
+        initViewItemOption(&option);
+        option.rect = visualRect(selected.first());
+        option.state |= QStyle::State_Selected;
+        if (hasFocus())
+            option.state |= QStyle::State_HasFocus;
+        QPainter painter(viewport());
+        delegate->paintWholeLabel(&painter, option, selected.first());
+    }
+    void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override
+    {
+        ClickReporting<QListView>::selectionChanged(selected, deselected);
+        viewport()->update();  // a whole label reaches beyond its cell
+    }
+};
+
 // The selection is not shown while the list lacks the focus.
 void HideSelectionWithoutFocus(QAbstractItemView* view)
 {
@@ -128,7 +257,7 @@ constexpr int kColumnWidth = 50;
 
 MemoListView::MemoListView(QWidget* parent)
     : QWidget(parent),
-      iconView_(new ClickReporting<QListView>(this)),
+      iconView_(new IconView(this)),
       detailView_(new ClickReporting<QTableView>(this)),
       stack_(new QStackedLayout(this))
 {
@@ -140,8 +269,9 @@ MemoListView::MemoListView(QWidget* parent)
     iconView_->setWrapping(true);
     iconView_->setResizeMode(QListView::Adjust);
     iconView_->setWordWrap(true);
-    iconView_->setIconSize(QSize(32, 32));
-    iconView_->setGridSize(QSize(75, 64));
+    iconView_->setIconSize(QSize(kIconSide, kIconSide));
+    iconView_->setTextElideMode(Qt::ElideRight);
+    iconView_->setGridSize(MemoDelegate::IconCell(QFontMetrics(font())));
     iconView_->setUniformItemSizes(true);
     iconView_->setItemDelegate(new MemoDelegate(true, iconView_));
 

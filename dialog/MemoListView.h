@@ -1,10 +1,12 @@
 #pragma once
 // The list of memos: one model shown as large icons or as a six-column
 // table, the two views sharing the model and its selection.
+#include <QStringList>
 #include <QWidget>
 #include <functional>
 
 class QAbstractItemView;
+class QFont;
 class QItemSelectionModel;
 class QListView;
 class QStackedLayout;
@@ -13,6 +15,11 @@ class QTableView;
 namespace voicememo {
 
 class MemoListModel;
+
+// A label of the icon view broken into lines of at most the width, between
+// words where it can and anywhere where it must; past the last line allowed,
+// the rest is cut with "…".
+QStringList LabelLines(const QString& text, const QFont& font, int width, int maxLines);
 
 class MemoListView : public QWidget {
     Q_OBJECT

@@ -22,6 +22,9 @@ private slots:
     void unchangedTextKeepsItsBytes();
     void spinnerAndEditAreOneField();
     void listReportsClicksAsTheUserMakesThem();
+    void iconLabelsWrapToTwoLines_data();
+    void iconLabelsWrapToTwoLines();
+    void iconCellsHaveOneSizeWhateverTheLastRow();
 };
 
 void DialogPartsTest::errorBoxAppendsAFullStop_data()
@@ -138,6 +141,58 @@ void DialogPartsTest::listReportsClicksAsTheUserMakesThem()
 
     // Rows stay where they are: the icons cannot be dragged about.
     QCOMPARE(view->movement(), QListView::Static);
+}
+
+void DialogPartsTest::iconLabelsWrapToTwoLines_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("lineCount");
+    QTest::addColumn<bool>("cut");
+    QTest::newRow("fits") << "Voice3.wav" << 1 << false;
+    QTest::newRow("one long word breaks anywhere") << "Voice999.wav" << 2 << false;
+    QTest::newRow("words") << "Shopping list for the weekend party" << 2 << true;
+    QTest::newRow("Japanese") << QStringLiteral("会議のメモ、来週の月曜日までに資料を用意すること") << 2 << true;
+}
+
+void DialogPartsTest::iconLabelsWrapToTwoLines()
+{
+    QFETCH(QString, title);
+    QFETCH(int, lineCount);
+    QFETCH(bool, cut);
+    QFont font(QStringLiteral("IPAPGothic"));
+    font.setPixelSize(12);
+    const QFontMetrics metrics(font);
+    const int width = 71;
+    const QStringList lines = LabelLines(title, font, width, 2);
+    QCOMPARE(lines.size(), lineCount);
+    for (const QString& line : lines)
+        QVERIFY2(metrics.horizontalAdvance(line) <= width, qPrintable(line));
+    QVERIFY(title.startsWith(lines.first()));
+    QCOMPARE(lines.last().endsWith(u'\u2026'), cut);
+    if (!cut)
+        QCOMPARE(lines.join(QString()), title);
+    // Shown in full, nothing is lost.
+    QCOMPARE(LabelLines(title, font, width, 1000).join(QString()).remove(u' '), QString(title).remove(u' '));
+}
+
+void DialogPartsTest::iconCellsHaveOneSizeWhateverTheLastRow()
+{
+    MemoListModel model;
+    model.appendMemos({{"Voice3.wav", "", "", "", "TODO", ""}, {"A", "", "", "", "TODO", ""}});
+    MemoListView list;
+    list.resize(321, 145);
+    list.setModel(&model);
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    QListView* view = list.iconView();
+    const QRect first = view->visualRect(model.index(0, 0));
+    QCOMPARE(view->visualRect(model.index(1, 0)).size(), first.size());
+    QCOMPARE(first.width(), 75);
+    QCOMPARE(view->gridSize(), first.size());
+    const QFontMetrics metrics(view->font());
+    QVERIFY(first.height() >= 32 + 2 * metrics.lineSpacing());
+    QCOMPARE(LabelLines(QStringLiteral("Voice3.wav"), view->font(), first.width() - 4, 2),
+             QStringList{"Voice3.wav"});
 }
 
 VOICEMEMO_DIALOG_TEST_MAIN(DialogPartsTest)
