@@ -1,5 +1,6 @@
 #include "ErrorBox.h"
 
+#include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <exception>
@@ -42,6 +43,13 @@ void ShowNotice(QWidget* owner, const QString& text)
     QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kApplicationTitle), text, QMessageBox::Ok, owner);
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
+}
+
+void DismissMessageBoxes()
+{
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<QMessageBox*>(window); box && box->isVisible())
+            box->done(QMessageBox::No);
 }
 
 bool Guarded(QWidget* owner, const std::function<void()>& handler)

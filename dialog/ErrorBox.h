@@ -25,6 +25,10 @@ bool AskYesNo(QWidget* owner, const QString& text);
 // A notice with an OK button and no icon.
 void ShowNotice(QWidget* owner, const QString& text);
 
+// Takes down every message box that is up; a question counts as answered
+// No.
+void DismissMessageBoxes();
+
 // Runs the handler; an error is shown in the error box. True when the
 // handler ran to its end.
 bool Guarded(QWidget* owner, const std::function<void()>& handler);

@@ -228,6 +228,9 @@ void TForm1::closeEvent(QCloseEvent* event)
     if (FormCloseQuery()) {
         closed_ = true;
         event->accept();
+        // A close from outside may come while a message is up (at start-up,
+        // say): nothing is left to answer, and a question is answered No.
+        DismissMessageBoxes();
     } else {
         event->ignore();
     }

@@ -26,6 +26,7 @@ private slots:
     void recordWithoutDataFolderAddsNothing();
     void recordWithEveryNameTakenChangesNoFile();
     void deleteAsksFirst();
+    void closeDuringTheDeleteQuestionDeletesNothing();
     void addUnusedAdoptsOnlyFilesNothingNames();
     void addUnusedRightAfterRecordFindsNothing();
     void addUnusedWithUnreadableSettingsStops();
@@ -219,6 +220,30 @@ void MemoCommandsTest::deleteAsksFirst()
     QCOMPARE(form.Memos().count(), 0);
     QVERIFY(form.close());
     QVERIFY(!h.folder.Exists("Voice.dat"));
+}
+
+void MemoCommandsTest::closeDuringTheDeleteQuestionDeletesNothing()
+{
+    Harness h;
+    h.folder.Write("data/Voice1.wav", "one");
+    const std::string catalogue = "A\t" + h.exeDir + "data/Voice1.wav\t2001/04/05\t09:12:30\tTODO\t\r\n";
+    h.folder.Write("Voice.dat", catalogue);
+    TForm1& form = h.Open();
+    h.ClickRow(0);
+    bool closed = false;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, [&] {
+        if (qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            poll.stop();
+            closed = form.close();  // the session ends while the question is up
+        }
+    });
+    poll.start(10);
+    Click(h, "BitBtn3");
+    QVERIFY(closed);
+    QVERIFY(!form.isVisible());
+    QCOMPARE(h.folder.Read("data/Voice1.wav"), "one"s);
+    QCOMPARE(h.folder.Read("Voice.dat"), catalogue);
 }
 
 void MemoCommandsTest::addUnusedAdoptsOnlyFilesNothingNames()
