@@ -1,0 +1,209 @@
+#include "RecorderWindow.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <cmath>
+#include <filesystem>
+
+#include "SoundPlayer.h"
+
+namespace voicememo {
+
+namespace {
+
+constexpr int kMeterIntervalMs = 50;
+
+QString DescribeProblem(TakeProblem problem)
+{
+    switch (problem) {
+    case TakeProblem::None:
+        return QStringLiteral("録音を保存しました。");
+    case TakeProblem::CannotCreateFile:
+        return QStringLiteral("録音用の一時ファイルを保存先のフォルダーに作成できません。録音できません。");
+    case TakeProblem::NoSoundServer:
+        return QStringLiteral("サウンドサーバーに接続できません。録音できません。");
+    case TakeProblem::NoInput:
+        return QStringLiteral("録音できる入力がありません。録音できません。");
+    case TakeProblem::ServerNotAnswering:
+        return QStringLiteral("サウンドサーバーが応答しません。録音できません。");
+    case TakeProblem::TakeAbandoned:
+        return QStringLiteral("サウンドサーバーが応答しません。この録音は保存されませんでした。");
+    case TakeProblem::InputLost:
+        return QStringLiteral("入力が途切れました。そこまでの録音を保存しました。");
+    case TakeProblem::CannotSave:
+        return QStringLiteral("録音を保存できませんでした。ファイルは元のままです。");
+    }
+    return {};
+}
+
+bool HasSound(const std::string& path)
+{
+    std::error_code error;
+    return std::filesystem::file_size(path, error) > 0 && !error;
+}
+
+}  // namespace
+
+QString FormatTakeLength(double seconds)
+{
+    const long tenths = std::lround(std::max(seconds, 0.0) * 10);
+    return QStringLiteral("%1:%2.%3")
+        .arg(tenths / 600)
+        .arg(tenths / 10 % 60, 2, 10, QLatin1Char('0'))
+        .arg(tenths % 10);
+}
+
+RecorderWindow::RecorderWindow(const std::string& target, SoundPlayer& player, QWidget* parent)
+    : QWidget(parent), recorder_(target), player_(player), hasTake_(HasSound(target))
+{
+    const QString fileName = QString::fromUtf8(std::filesystem::path(target).filename().string());
+    setWindowTitle(QStringLiteral("録音 - %1").arg(fileName));
+
+    auto* nameLabel = new QLabel(fileName);
+    nameLabel->setObjectName(QStringLiteral("nameLabel"));
+    nameLabel->setToolTip(QString::fromUtf8(target));
+    elapsedLabel_ = new QLabel(FormatTakeLength(0));
+    elapsedLabel_->setObjectName(QStringLiteral("elapsedLabel"));
+    QFont large = elapsedLabel_->font();
+    large.setPixelSize(20);
+    elapsedLabel_->setFont(large);
+    levelBar_ = new QProgressBar;
+    levelBar_->setObjectName(QStringLiteral("levelBar"));
+    levelBar_->setRange(0, 100);
+    levelBar_->setValue(0);
+    levelBar_->setTextVisible(false);
+    statusLabel_ = new QLabel;
+    statusLabel_->setObjectName(QStringLiteral("statusLabel"));
+    statusLabel_->setWordWrap(true);
+    statusLabel_->setMinimumHeight(statusLabel_->fontMetrics().height() * 2);
+    statusLabel_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    auto* fields = new QFormLayout;
+    fields->addRow(QStringLiteral("ファイル:"), nameLabel);
+    fields->addRow(QStringLiteral("録音時間:"), elapsedLabel_);
+    fields->addRow(QStringLiteral("入力レベル:"), levelBar_);
+
+    recordButton_ = new QPushButton(QStringLiteral("録音(&R)"));
+    stopButton_ = new QPushButton(QStringLiteral("停止(&S)"));
+    playButton_ = new QPushButton(QStringLiteral("再生(&P)"));
+    closeButton_ = new QPushButton(QStringLiteral("閉じる(&C)"));
+    recordButton_->setObjectName(QStringLiteral("recordButton"));
+    stopButton_->setObjectName(QStringLiteral("stopButton"));
+    playButton_->setObjectName(QStringLiteral("playButton"));
+    closeButton_->setObjectName(QStringLiteral("closeButton"));
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* button : {recordButton_, stopButton_, playButton_, closeButton_}) {
+        button->setAutoDefault(false);
+        buttons->addWidget(button);
+    }
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(fields);
+    layout->addWidget(statusLabel_);
+    layout->addLayout(buttons);
+    setMinimumWidth(380);
+
+    connect(recordButton_, &QPushButton::clicked, this, &RecorderWindow::StartTake);
+    connect(stopButton_, &QPushButton::clicked, this, &RecorderWindow::StopTake);
+    connect(playButton_, &QPushButton::clicked, this, &RecorderWindow::PlayTake);
+    connect(closeButton_, &QPushButton::clicked, this, &QWidget::close);
+    meterTimer_.setInterval(kMeterIntervalMs);
+    connect(&meterTimer_, &QTimer::timeout, this, &RecorderWindow::ShowProgress);
+
+    ShowStatus(QStringLiteral("「録音」を押すと録音を始めます。"));
+    UpdateButtons();
+}
+
+void RecorderWindow::StartTake()
+{
+    if (playing_)
+        return;
+    if (recorder_.IsRecording())
+        StopTake();
+    const TakeOutcome started = recorder_.Start();
+    if (started.problem != TakeProblem::None) {
+        ShowStatus(DescribeProblem(started.problem), started.detail);
+    } else {
+        ShowStatus(QStringLiteral("録音中…"));
+        meterTimer_.start();
+    }
+    ShowProgress();
+    UpdateButtons();
+}
+
+void RecorderWindow::StopTake()
+{
+    if (!recorder_.IsRecording())
+        return;
+    meterTimer_.stop();
+    ShowOutcome(recorder_.Stop());
+    ShowProgress();
+    UpdateButtons();
+}
+
+void RecorderWindow::PlayTake()
+{
+    if (playing_ || recorder_.IsRecording() || !hasTake_)
+        return;
+    playing_ = true;
+    ShowStatus(QStringLiteral("再生中…"));
+    UpdateButtons();
+    player_.PlayToEnd(recorder_.target(), [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 20); });
+    playing_ = false;
+    ShowStatus({});
+    UpdateButtons();
+    if (closeAfterPlaying_)
+        close();
+}
+
+void RecorderWindow::closeEvent(QCloseEvent* event)
+{
+    // Playback runs inside this window's button handler; the window goes
+    // when it returns.
+    if (playing_) {
+        closeAfterPlaying_ = true;
+        event->ignore();
+        return;
+    }
+    StopTake();
+    event->accept();
+}
+
+void RecorderWindow::ShowProgress()
+{
+    if (recorder_.HasEndedByItself()) {
+        StopTake();
+        return;
+    }
+    elapsedLabel_->setText(FormatTakeLength(recorder_.Seconds()));
+    levelBar_->setValue(recorder_.Level());
+}
+
+void RecorderWindow::ShowOutcome(const TakeOutcome& outcome)
+{
+    if (outcome.saved)
+        hasTake_ = true;
+    ShowStatus(DescribeProblem(outcome.problem), outcome.detail);
+}
+
+void RecorderWindow::ShowStatus(const QString& text, const std::string& detail)
+{
+    statusLabel_->setText(text);
+    statusLabel_->setToolTip(QString::fromUtf8(detail));
+}
+
+void RecorderWindow::UpdateButtons()
+{
+    const bool recording = recorder_.IsRecording();
+    recordButton_->setEnabled(!recording && !playing_);
+    stopButton_->setEnabled(recording);
+    playButton_->setEnabled(!recording && !playing_ && hasTake_);
+}
+
+}  // namespace voicememo

@@ -1,0 +1,56 @@
+// The voice-memo recorder: records one voice file, given as its only
+// argument, from the sound server's default input. See CommandLine.h.
+#include <QApplication>
+#include <QMessageBox>
+#include <QStyleFactory>
+#include <QTimer>
+#include <filesystem>
+
+#include "CommandLine.h"
+#include "RecorderWindow.h"
+#include "SoundPlayer.h"
+#include "TakeFile.h"
+
+namespace {
+
+int Refuse(const QString& message)
+{
+    QMessageBox::critical(nullptr, QStringLiteral("録音"), message);
+    return 2;
+}
+
+bool FolderExists(const std::string& target)
+{
+    std::filesystem::path folder = std::filesystem::path(target).parent_path();
+    std::error_code error;
+    return folder.empty() || std::filesystem::is_directory(folder, error);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    // The path is taken as bytes from argv: it names a file on disk, whatever
+    // Qt makes of the locale.
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("voicememo-recorder"));
+    QApplication::setApplicationDisplayName(QStringLiteral("録音"));
+    app.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+
+    const auto command = voicememo::ParseRecorderCommand(arguments);
+    if (!command)
+        return Refuse(QStringLiteral("録音するファイルを一つ指定してください。\n\n"
+                                     "使い方: voicememo-recorder [--start] ファイル"));
+    if (!FolderExists(command->target))
+        return Refuse(QStringLiteral("保存先のフォルダーがありません。\n%1")
+                          .arg(QString::fromUtf8(command->target)));
+
+    voicememo::TakeFile::RemoveStale(command->target);
+    voicememo::PulseSoundPlayer player;
+    voicememo::RecorderWindow window(command->target, player);
+    window.show();
+    if (command->startAtOnce)
+        QTimer::singleShot(0, &window, &voicememo::RecorderWindow::StartTake);
+    return app.exec();
+}

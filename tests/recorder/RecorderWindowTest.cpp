@@ -1,0 +1,188 @@
+// The recorder's window as a person uses it: buttons, the running take's
+// length and level, messages, and closing at any moment.
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "RecorderTestSupport.h"
+#include "RecorderWindow.h"
+#include "SoundPlayer.h"
+#include "TempFolder.h"
+
+using namespace voicememo;
+using namespace voicememo::testing;
+using namespace std::chrono_literals;
+
+namespace {
+
+// Plays nothing; notes what it was asked to play and lets the test act
+// while "playing".
+class FakePlayer : public SoundPlayer {
+public:
+    void PlayToEnd(const std::string& diskPath, const std::function<void()>& whileWaiting) override
+    {
+        played.push_back(diskPath);
+        if (duringPlay)
+            duringPlay();
+        for (int i = 0; i < 5; ++i)
+            whileWaiting();
+    }
+    std::vector<std::string> played;
+    std::function<void()> duringPlay;
+};
+
+class RecorderWindowTest : public ::testing::Test {
+protected:
+    RecorderWindowTest() { folder.Write("Voice1.wav", ""); }
+
+    template <typename T>
+    T* Find(const char* name) { return window->findChild<T*>(QString::fromLatin1(name)); }
+    QPushButton* Button(const char* name) { return Find<QPushButton>(name); }
+    QString Status() { return Find<QLabel>("statusLabel")->text(); }
+
+    void Open(const std::string& file = "Voice1.wav")
+    {
+        window = std::make_unique<RecorderWindow>(folder.path(file).string(), player);
+        window->show();
+    }
+
+    std::string Spoken(const std::string& words)
+    {
+        const std::string file = folder.path("spoken.src").string();
+        MakeSpokenWav(file, words);
+        return file;
+    }
+
+    TempFolder folder;
+    std::string target = folder.path("Voice1.wav").string();
+    FakePlayer player;
+    std::unique_ptr<RecorderWindow> window;
+};
+
+class RecorderWindowWithServer : public RecorderWindowTest {
+protected:
+    TestSoundServer server;
+};
+
+}  // namespace
+
+TEST_F(RecorderWindowWithServer, RecordsStopsAndPlaysBackThroughItsButtons)
+{
+    const std::string spoken = Spoken("Buy milk and bread on the way home");
+    Open();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("録音 - Voice1.wav"));
+    EXPECT_FALSE(Button("playButton")->isEnabled()) << "the reserved file holds no take yet";
+    EXPECT_FALSE(Button("stopButton")->isEnabled());
+
+    QTest::mouseClick(Button("recordButton"), Qt::LeftButton);
+    EXPECT_EQ(Status(), QStringLiteral("録音中…"));
+    EXPECT_FALSE(Button("recordButton")->isEnabled());
+    EXPECT_FALSE(Button("playButton")->isEnabled());
+    RunEventsFor(300ms);
+    int loudest = 0;
+    const pid_t paplay = SpawnProgram({"paplay", spoken});
+    WaitUntil([&] {
+        loudest = std::max(loudest, Find<QProgressBar>("levelBar")->value());
+        return ::waitpid(paplay, nullptr, WNOHANG) == paplay;
+    }, 30s);
+    RunEventsFor(300ms);
+    EXPECT_GT(loudest, 50) << "the level meter never moved";
+    EXPECT_NE(Find<QLabel>("elapsedLabel")->text(), QStringLiteral("0:00.0"));
+
+    QTest::mouseClick(Button("stopButton"), Qt::LeftButton);
+    EXPECT_EQ(Status(), QStringLiteral("録音を保存しました。"));
+    EXPECT_TRUE(IsTakeWav(ReadWavFormat(target)));
+    EXPECT_NEAR(VoicedSeconds(target), VoicedSeconds(spoken), 0.1);
+    EXPECT_TRUE(HiddenFiles(folder.path("")).empty());
+    EXPECT_EQ(Find<QProgressBar>("levelBar")->value(), 0);
+
+    bool playEnabledWhilePlaying = true;
+    bool recordEnabledWhilePlaying = true;
+    player.duringPlay = [&] {
+        playEnabledWhilePlaying = Button("playButton")->isEnabled();
+        recordEnabledWhilePlaying = Button("recordButton")->isEnabled();
+    };
+    ASSERT_TRUE(Button("playButton")->isEnabled());
+    QTest::mouseClick(Button("playButton"), Qt::LeftButton);
+    EXPECT_EQ(player.played, std::vector<std::string>{target});
+    EXPECT_FALSE(playEnabledWhilePlaying);
+    EXPECT_FALSE(recordEnabledWhilePlaying);
+    EXPECT_TRUE(Button("playButton")->isEnabled());
+}
+
+TEST_F(RecorderWindowWithServer, ClosingMidTakeKeepsTheWholeTake)
+{
+    const std::string spoken = Spoken("Meeting moved to three o'clock");
+    Open();
+    QTest::mouseClick(Button("recordButton"), Qt::LeftButton);
+    RunEventsFor(300ms);
+    PlayIntoSpeaker(spoken);
+    RunEventsFor(300ms);
+
+    QTest::mouseClick(Button("closeButton"), Qt::LeftButton);
+
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(IsTakeWav(ReadWavFormat(target)));
+    EXPECT_NEAR(VoicedSeconds(target), VoicedSeconds(spoken), 0.1);
+    EXPECT_TRUE(HiddenFiles(folder.path("")).empty());
+}
+
+TEST_F(RecorderWindowWithServer, ClosingBeforeAnyTakeLeavesTheReservedFileAsItWas)
+{
+    Open();
+    RunEventsFor(200ms);
+    window->close();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(folder.Exists("Voice1.wav"));
+    EXPECT_EQ(SizeOf(target), 0u);
+    EXPECT_TRUE(HiddenFiles(folder.path("")).empty());
+}
+
+TEST_F(RecorderWindowWithServer, ClosingDuringPlaybackWaitsForItsEnd)
+{
+    folder.Write("Voice1.wav", "any earlier take");
+    Open();
+    bool stayedOpen = false;
+    player.duringPlay = [&] {
+        window->close();
+        stayedOpen = window->isVisible();
+    };
+    QTest::mouseClick(Button("playButton"), Qt::LeftButton);
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(RecorderWindowTest, WithoutSoundServerSaysSoAndRecordsNothing)
+{
+    TestSoundServer::UseNoServer(folder.path("").string());
+    Open();
+    const auto before = std::chrono::steady_clock::now();
+    QTest::mouseClick(Button("recordButton"), Qt::LeftButton);
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 1s);
+
+    EXPECT_EQ(Status(), QStringLiteral("サウンドサーバーに接続できません。録音できません。"));
+    EXPECT_TRUE(Button("recordButton")->isEnabled());
+    EXPECT_FALSE(Button("stopButton")->isEnabled());
+    EXPECT_FALSE(Button("playButton")->isEnabled());
+    RunEventsFor(200ms);
+    EXPECT_EQ(SizeOf(target), 0u);
+    EXPECT_TRUE(HiddenFiles(folder.path("")).empty());
+}
+
+TEST_F(RecorderWindowTest, AFolderThatTakesNoFileIsReported)
+{
+    Open("gone/Voice1.wav");
+    QTest::mouseClick(Button("recordButton"), Qt::LeftButton);
+    EXPECT_EQ(Status(), QStringLiteral("録音用の一時ファイルを保存先のフォルダーに作成できません。録音できません。"));
+    EXPECT_FALSE(Button("stopButton")->isEnabled());
+}
+
+TEST(FormatTakeLength, MinutesSecondsAndTenths)
+{
+    EXPECT_EQ(FormatTakeLength(0), QStringLiteral("0:00.0"));
+    EXPECT_EQ(FormatTakeLength(3.24), QStringLiteral("0:03.2"));
+    EXPECT_EQ(FormatTakeLength(59.96), QStringLiteral("1:00.0"));
+    EXPECT_EQ(FormatTakeLength(754.3), QStringLiteral("12:34.3"));
+}
