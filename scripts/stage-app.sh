@@ -1,13 +1,21 @@
 #!/usr/bin/env bash
-# Stages the portable program folder app/: the program and an empty data/
-# folder beside it. The user's Voice.dat, sorvane.ini and voice files are
-# never touched.
+# Stages the portable program folder app/: the program, its recorder and an
+# empty data/ folder beside them. The user's Voice.dat, sorvane.ini and voice
+# files are never touched.
 set -euo pipefail
 build_dir=${1:-build}
 app_dir=${2:-app}
 
+# Copies a built program into app/ under a temporary name first, so a running
+# copy is replaced whole or not at all.
+stage_program() {
+  local built=$1 name=$2
+  if [[ -x "$built" ]]; then
+    install -m 0755 "$built" "$app_dir/$name.new"
+    mv -f "$app_dir/$name.new" "$app_dir/$name"
+  fi
+}
+
 mkdir -p "$app_dir/data"
-if [[ -x "$build_dir/dialog/voicememo" ]]; then
-  install -m 0755 "$build_dir/dialog/voicememo" "$app_dir/voicememo.new"
-  mv -f "$app_dir/voicememo.new" "$app_dir/voicememo"
-fi
+stage_program "$build_dir/dialog/voicememo" voicememo
+stage_program "$build_dir/recorder/voicememo-recorder" voicememo-recorder
