@@ -1,9 +1,22 @@
 # make run   installs what is missing, builds, stages app/ and starts the program
-# make test  installs what is missing, builds and runs every test
+# make test  installs what is missing, builds and runs every test: the suite,
+#            the suite again under AddressSanitizer and UndefinedBehaviorSanitizer,
+#            and a short run of each fuzz target
+# make fuzz  runs each fuzz target for FUZZ_SECONDS (60 by default)
 BUILD_DIR ?= build
+SANITIZE_DIR ?= build-asan
+FUZZ_DIR ?= build-fuzz
 JOBS ?= 2
+FUZZ_SECONDS ?= 60
+FUZZ_SMOKE_SECONDS ?= 10
 
-.PHONY: all deps build stage run test clean
+# Any report fails the run; leaks too. The suppressions name only system
+# libraries that keep their caches until the process ends.
+SANITIZER_ENV = ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 \
+	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/support/lsan.supp
+
+.PHONY: all deps build stage run test test-suite sanitize-build test-sanitize fuzz-build test-fuzz fuzz clean
 
 all: build
 
@@ -20,8 +33,29 @@ stage: build
 run: stage
 	@cd app && ./voicememo
 
-test: build
+test: test-suite test-sanitize test-fuzz
+
+test-suite: build
 	@cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
+sanitize-build: deps
+	@cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOICEMEMO_SANITIZE=ON >/dev/null
+	@$(SANITIZER_ENV) cmake --build $(SANITIZE_DIR) -j $(JOBS)
+
+test-sanitize: sanitize-build
+	@cd $(SANITIZE_DIR) && QT_QPA_PLATFORM=offscreen $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
+
+fuzz-build: deps
+	@cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOICEMEMO_FUZZ=ON \
+		-DCMAKE_CXX_COMPILER=clang++ -DFUZZ_SMOKE_SECONDS=$(FUZZ_SMOKE_SECONDS) >/dev/null
+	@cmake --build $(FUZZ_DIR) -j $(JOBS)
+
+# Each target over its seed corpus, then FUZZ_SMOKE_SECONDS of fuzzing.
+test-fuzz: fuzz-build
+	@cd $(FUZZ_DIR) && ctest --output-on-failure -j $(JOBS)
+
+fuzz: fuzz-build
+	@bash fuzz/run.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR)

@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
+  clang libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev qt6-translations-l10n
   libgtest-dev
   libpulse-dev libsndfile1-dev pulseaudio pulseaudio-utils sound-theme-freedesktop
