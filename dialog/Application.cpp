@@ -6,14 +6,11 @@
 #include <QLibraryInfo>
 #include <QProxyStyle>
 #include <QSessionManager>
-#include <QSocketNotifier>
 #include <QStyleFactory>
 #include <QTranslator>
 #include <QWidget>
-#include <csignal>
-#include <sys/socket.h>
-#include <unistd.h>
 
+#include "EndSignals.h"
 #include "ErrorBox.h"
 #include "TForm1.h"
 
@@ -42,14 +39,6 @@ public:
         }
     }
 };
-
-int signalPipe[2] = {-1, -1};
-
-void OnEndSignal(int)
-{
-    const char byte = 1;
-    [[maybe_unused]] ssize_t ignored = ::write(signalPipe[1], &byte, 1);
-}
 
 }  // namespace
 
@@ -88,26 +77,7 @@ SessionEnd::SessionEnd(TForm1* window) : QObject(window), window_(window)
             manager.cancel();
     });
 
-    if (signalPipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
-        return;
-    signalNotifier_ = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, this);
-    connect(signalNotifier_, &QSocketNotifier::activated, this, [this] {
-        char byte;
-        [[maybe_unused]] ssize_t ignored = ::read(signalPipe[0], &byte, 1);
-        closeWindow();
-    });
-    struct sigaction action {};
-    action.sa_handler = OnEndSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    ::sigaction(SIGTERM, &action, nullptr);
-    ::sigaction(SIGHUP, &action, nullptr);
-}
-
-SessionEnd::~SessionEnd()
-{
-    ::signal(SIGTERM, SIG_DFL);
-    ::signal(SIGHUP, SIG_DFL);
+    new EndSignals([this] { closeWindow(); }, this);
 }
 
 void SessionEnd::closeWindow()

@@ -4,7 +4,6 @@
 #include <QObject>
 
 class QApplication;
-class QSocketNotifier;
 class QWidget;
 
 namespace voicememo {
@@ -28,13 +27,11 @@ class SessionEnd : public QObject {
     Q_OBJECT
 public:
     explicit SessionEnd(TForm1* window);
-    ~SessionEnd() override;
 
 private:
     void closeWindow();
 
     TForm1* window_;
-    QSocketNotifier* signalNotifier_ = nullptr;
 };
 
 }  // namespace voicememo

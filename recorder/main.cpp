@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "CommandLine.h"
+#include "EndSignals.h"
 #include "RecorderWindow.h"
 #include "SoundPlayer.h"
 #include "TakeFile.h"
@@ -49,6 +50,9 @@ int main(int argc, char* argv[])
     voicememo::TakeFile::RemoveStale(command->target);
     voicememo::PulseSoundPlayer player;
     voicememo::RecorderWindow window(command->target, player);
+    // The end of the session closes the window as its close box does: a take
+    // that is running is ended and kept.
+    voicememo::EndSignals endSignals([&window] { window.close(); });
     window.show();
     if (command->startAtOnce)
         QTimer::singleShot(0, &window, &voicememo::RecorderWindow::StartTake);

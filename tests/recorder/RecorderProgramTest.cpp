@@ -37,6 +37,33 @@ TEST(RecorderProgram, AKilledTakeLeavesTheReservedFileAndIsClearedAtTheNextStart
     EXPECT_EQ(SizeOf(target), 0u);
 }
 
+TEST(RecorderProgram, TheEndOfTheSessionKeepsTheTakeThatRuns)
+{
+    TestSoundServer server;
+    TempFolder folder;
+    folder.Write("data/Voice1.wav", "");
+    const auto target = folder.path("data/Voice1.wav");
+    const std::string spoken = folder.path("spoken.wav").string();
+    MakeSpokenWav(spoken, "Call the dentist tomorrow morning.");
+
+    const pid_t recorder = SpawnProgram({RECORDER_PROGRAM, "--start", target.string()});
+    const bool takeRunning = WaitUntil([&] { return HiddenFiles(folder.path("data")).size() == 1; }, 10s);
+    RunProgram({"paplay", spoken});
+    ::kill(recorder, SIGTERM);
+    int status = 0;
+    const bool ended = WaitUntil([&] { return ::waitpid(recorder, &status, WNOHANG) == recorder; }, 10s);
+    if (!ended) {
+        ::kill(recorder, SIGKILL);
+        ::waitpid(recorder, nullptr, 0);
+    }
+    ASSERT_TRUE(takeRunning) << "the take never started";
+    ASSERT_TRUE(ended) << "SIGTERM did not end the recorder";
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_TRUE(IsTakeWav(ReadWavFormat(target.string())));
+    EXPECT_NEAR(VoicedSeconds(target.string()), VoicedSeconds(spoken), 0.1);
+    EXPECT_TRUE(HiddenFiles(folder.path("data")).empty());
+}
+
 TEST(RecorderCommandLine, TakesOnePathAndAnOptionalStart)
 {
     const auto plain = ParseRecorderCommand({"/data/Voice 3.wav"});
