@@ -27,6 +27,19 @@ private slots:
     void iconCellsHaveOneSizeWhateverTheLastRow();
 };
 
+namespace {
+
+// The list on its own, at the size it has in the window.
+bool ShowList(MemoListView& list, MemoListModel& model)
+{
+    list.resize(321, 145);
+    list.setModel(&model);
+    list.show();
+    return QTest::qWaitForWindowExposed(&list);
+}
+
+}  // namespace
+
 void DialogPartsTest::errorBoxAppendsAFullStop_data()
 {
     QTest::addColumn<QByteArray>("message");
@@ -107,10 +120,7 @@ void DialogPartsTest::listReportsClicksAsTheUserMakesThem()
     MemoListModel model;
     model.appendMemos({{"a", "", "", "", "TODO", ""}, {"b", "", "", "", "TODO", ""}});
     MemoListView list;
-    list.resize(321, 145);
-    list.setModel(&model);
-    list.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    QVERIFY(ShowList(list, model));
     QListView* view = list.iconView();
     QSignalSpy clicks(&list, &MemoListView::clicked);
     QSignalSpy doubles(&list, &MemoListView::doubleClicked);
@@ -180,10 +190,7 @@ void DialogPartsTest::iconCellsHaveOneSizeWhateverTheLastRow()
     MemoListModel model;
     model.appendMemos({{"Voice3.wav", "", "", "", "TODO", ""}, {"A", "", "", "", "TODO", ""}});
     MemoListView list;
-    list.resize(321, 145);
-    list.setModel(&model);
-    list.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    QVERIFY(ShowList(list, model));
     QListView* view = list.iconView();
     const QRect first = view->visualRect(model.index(0, 0));
     QCOMPARE(view->visualRect(model.index(1, 0)).size(), first.size());
