@@ -69,12 +69,17 @@ protected:
     // A click on the selected row renames it in place only when the list
     // had the focus already: the click that brings the focus back from the
     // title edit commits instead.
+    // So does a click on the icon: only the caption is edited in place.
     bool edit(const QModelIndex& index, QAbstractItemView::EditTrigger trigger, QEvent* event) override
     {
-        if (trigger == QAbstractItemView::SelectedClicked && !focusedAtPress_)
-            return false;
+        if (trigger == QAbstractItemView::SelectedClicked) {
+            const auto* mouse = dynamic_cast<const QMouseEvent*>(event);
+            if (!focusedAtPress_ || (mouse && !onCaption(index, mouse->position().toPoint())))
+                return false;
+        }
         return View::edit(index, trigger, event);
     }
+    virtual bool onCaption(const QModelIndex&, const QPoint&) const { return true; }
 
 private:
     MemoListView* list_;
@@ -234,6 +239,10 @@ protected:
             option.state |= QStyle::State_HasFocus;
         QPainter painter(viewport());
         delegate->paintWholeLabel(&painter, option, selected.first());
+    }
+    bool onCaption(const QModelIndex& index, const QPoint& pos) const override
+    {
+        return pos.y() >= visualRect(index).top() + kIconTop + kIconSide;
     }
     void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override
     {

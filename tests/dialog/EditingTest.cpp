@@ -162,8 +162,13 @@ void EditingTest::clickBackIntoTheListCommitsWithoutRenaming()
     QVERIFY(!renaming());
     QCOMPARE(form.Memos().memo(1).Title, "renamed"s);
 
-    // With the focus in the list already, the same click renames in place.
-    h.ClickRow(1);
+    // With the focus in the list already, a click on the icon does not
+    // rename, one on the caption does.
+    const QRect cell = view->visualRect(form.Memos().index(1, 0));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, QPoint(cell.center().x(), cell.top() + 10));
+    QTest::qWait(QApplication::doubleClickInterval() + 200);
+    QVERIFY(!renaming());
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, QPoint(cell.center().x(), cell.bottom() - 8));
     QTRY_VERIFY(renaming());
 }
 
