@@ -1,5 +1,8 @@
 #include "VoiceStore.h"
 
+#include <algorithm>
+#include <string_view>
+
 #include "ByteText.h"
 #include "Error.h"
 #include "Messages.h"
@@ -10,6 +13,82 @@ namespace {
 constexpr const char* kDataFolder = "data";
 constexpr const char* kVoicePrefix = "Voice";
 constexpr const char* kVoiceSuffix = ".wav";
+
+char LowerAsciiByte(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// The lower-cased names of a folder's listing, and which of them some text
+// names: a text names one when the folder followed by the name occurs in it
+// as a whole. The names are kept sorted, so that the names beginning with
+// what follows the folder in a text narrow down one byte at a time.
+class NameIndex {
+public:
+    explicit NameIndex(std::vector<std::string> names) : names_(std::move(names))
+    {
+        std::sort(names_.begin(), names_.end());
+        names_.erase(std::unique(names_.begin(), names_.end()), names_.end());
+        taken_.assign(names_.size(), false);
+        left_ = names_.size();
+    }
+
+    bool allTaken() const { return left_ == 0; }
+
+    bool taken(const std::string& name) const
+    {
+        auto at = std::lower_bound(names_.begin(), names_.end(), name);
+        return at != names_.end() && *at == name && taken_[static_cast<std::size_t>(at - names_.begin())];
+    }
+
+    // Marks the names that follow the folder at any of its occurrences in
+    // the text, overlapping ones too (both lower-cased).
+    void TakeNamesAfter(std::string_view text, std::string_view folder)
+    {
+        for (std::size_t at = text.find(folder); at != std::string_view::npos; at = text.find(folder, at + 1))
+            TakeNamesAt(text.substr(at + folder.size()));
+    }
+
+private:
+    // Marks every name the text begins with.
+    void TakeNamesAt(std::string_view text)
+    {
+        std::size_t first = 0, last = names_.size();
+        for (std::size_t depth = 0; first < last; ++depth) {
+            // The names in [first, last) all begin with text's first depth
+            // bytes; sorted, the one of exactly that length comes first.
+            if (names_[first].size() == depth) {
+                Take(first);
+                if (++first == last)
+                    break;
+            }
+            if (depth == text.size())
+                break;
+            const char next = text[depth];
+            auto byteAt = [depth](const std::string& name) { return name[depth]; };
+            auto begin = names_.begin() + static_cast<std::ptrdiff_t>(first);
+            auto end = names_.begin() + static_cast<std::ptrdiff_t>(last);
+            auto low = std::partition_point(begin, end, [&](const std::string& name) {
+                return static_cast<unsigned char>(byteAt(name)) < static_cast<unsigned char>(next);
+            });
+            auto high = std::partition_point(low, end, [&](const std::string& name) { return byteAt(name) == next; });
+            first = static_cast<std::size_t>(low - names_.begin());
+            last = static_cast<std::size_t>(high - names_.begin());
+        }
+    }
+
+    void Take(std::size_t at)
+    {
+        if (!taken_[at]) {
+            taken_[at] = true;
+            --left_;
+        }
+    }
+
+    std::vector<std::string> names_;
+    std::vector<bool> taken_;
+    std::size_t left_ = 0;
+};
 
 }  // namespace
 
@@ -44,30 +123,38 @@ void VoiceStore::FindUnusedVoiceFiles(const std::vector<std::string>& memoPaths,
                                       const UnusedFileFound& found,
                                       const std::function<void()>& pumpEvents)
 {
-    std::vector<std::string> usedTexts;
-    usedTexts.reserve(memoPaths.size() + settingsLines.size());
-    for (const auto& path : memoPaths)
-        usedTexts.push_back(LowerAscii(path));
-    for (const auto& line : settingsLines)
-        usedTexts.push_back(LowerAscii(line));
+    const std::vector<std::string> names = files_.ListFolder(folder_, kVoicePrefix, kVoiceSuffix);
 
-    for (const std::string& name : files_.ListFolder(folder_, kVoicePrefix, kVoiceSuffix)) {
+    // Every text is scanned once for the folder, and whatever follows each
+    // place the folder occurs is matched against the names of the listing.
+    std::vector<std::string> candidates;
+    candidates.reserve(names.size());
+    for (const std::string& name : names)
+        if (!name.empty() && name[0] != '.')
+            candidates.push_back(LowerAscii(name));
+    NameIndex index(std::move(candidates));
+    const std::string loweredFolder = LowerAscii(folder_);
+    std::string lowered;
+    for (const auto* texts : {&memoPaths, &settingsLines})
+        for (const std::string& text : *texts) {
+            if (index.allTaken())
+                break;
+            lowered.assign(text);
+            for (char& c : lowered)
+                c = LowerAsciiByte(c);
+            index.TakeNamesAfter(lowered, loweredFolder);
+        }
+
+    for (const std::string& name : names) {
         if (pumpEvents)
             pumpEvents();
         if (name.empty() || name[0] == '.')
             continue;
+        if (index.taken(LowerAscii(name)))
+            continue;
         std::string candidate = folder_ + name;
         // A folder of a voice file's name could be neither played nor deleted.
-        if (!files_.FileExists(candidate))
-            continue;
-        std::string lowered = LowerAscii(candidate);
-        bool inUse = false;
-        for (const auto& text : usedTexts)
-            if (text.find(lowered) != std::string::npos) {
-                inUse = true;
-                break;
-            }
-        if (!inUse)
+        if (files_.FileExists(candidate))
             found(name, candidate);
     }
 }

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <random>
+
 #include "ByteText.h"
 #include "CatalogueFile.h"
 #include "Error.h"
@@ -123,4 +128,92 @@ TEST_F(VoiceStoreTest, EventsArePumpedOncePerEntry)
     store.FindUnusedVoiceFiles({}, {}, [](const std::string&, const std::string&) {},
                                [&pumped] { ++pumped; });
     EXPECT_EQ(pumped, 2);
+}
+
+namespace {
+
+// The rule as plainly as it can be said: each candidate against each text.
+Names UnusedByNestedLoop(FileSystem& files, const std::string& folder, const std::vector<std::string>& memoPaths,
+                         const std::vector<std::string>& settingsLines)
+{
+    std::vector<std::string> texts;
+    for (const auto* list : {&memoPaths, &settingsLines})
+        for (const std::string& text : *list)
+            texts.push_back(LowerAscii(text));
+    Names unused;
+    for (const std::string& name : files.ListFolder(folder, "Voice", ".wav")) {
+        if (name.empty() || name[0] == '.' || !files.FileExists(folder + name))
+            continue;
+        const std::string candidate = LowerAscii(folder + name);
+        if (std::none_of(texts.begin(), texts.end(),
+                         [&](const std::string& text) { return text.find(candidate) != std::string::npos; }))
+            unused.push_back(name);
+    }
+    return unused;
+}
+
+std::string RandomCase(std::string text, std::mt19937& random)
+{
+    for (char& c : text)
+        if (std::isalpha(static_cast<unsigned char>(c)) && random() % 2)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+}  // namespace
+
+TEST_F(VoiceStoreTest, ANameInsideAnotherTextCountsOnlyWhole)
+{
+    for (const char* name : {"Voice1.wav", "Voice2.wav", "Voice3.wav", "Voice4.wav", "Voice5.wav", "Voice6.wav"})
+        folder.Write(std::string("data/") + name, "");
+    const std::string data = Data("");
+    // The folder occurs twice, the second time sharing its first "/" with
+    // the end of the first: only there does Voice2.wav follow it.
+    const std::string overlapping = data + data.substr(1) + "Voice2.wav";
+    Names unused = Unused({data + "Voice12.wav", data + "Voice3.wav.bak", overlapping},
+                          {"A=x" + LowerAscii(data) + "VOICE4.WAVY;" + data + "Voice5.wa", "B=" + data + data + "Voice6.wav"});
+    EXPECT_EQ(unused, (Names{"Voice1.wav", "Voice5.wav"}));
+}
+
+TEST_F(VoiceStoreTest, UnusedFilesFollowTheSubstringRuleOnRandomTexts)
+{
+    std::mt19937 random(20240611);
+    auto pick = [&random](const std::vector<std::string>& choices) { return choices[random() % choices.size()]; };
+    const std::string data = Data("");
+    // The folder whole, again right after itself sharing its "/", or cut.
+    const std::vector<std::string> folders = {data, data, data.substr(1), data.substr(0, data.size() - 1), "", "/x/data/"};
+    const std::vector<std::string> ends = {".wav", ".wav", ".wa", ".wav.bak", ".wavy", "", ".WAV;"};
+    const std::vector<std::string> between = {"", "", "=", ";", "Alarm1=", "x", " "};
+    for (int round = 0; round < 200; ++round) {
+        std::filesystem::remove_all(folder.path("data"));
+        folder.MakeFolder("data");
+        for (int n = 0; n < 10; ++n) {
+            const std::string name = RandomCase("Voice" + std::to_string(random() % 15) + ".wav", random);
+            if (random() % 8 == 0)
+                folder.MakeFolder("data/" + name);
+            else if (!folder.Exists("data/" + name))
+                folder.Write("data/" + name, "");
+        }
+        folder.Write("data/.Voice1.wav", "");
+        // One to four names, each perhaps behind the folder (several times,
+        // overlapping), perhaps cut or running on.
+        auto randomText = [&] {
+            std::string text;
+            for (int parts = 1 + static_cast<int>(random() % 4); parts > 0; --parts) {
+                text += pick(between);
+                for (int repeat = 1 + static_cast<int>(random() % 2); repeat > 0; --repeat)
+                    text += pick(folders);
+                text += RandomCase("Voice" + std::to_string(random() % 15) + pick(ends), random);
+            }
+            return RandomCase(text, random);
+        };
+        std::vector<std::string> memoPaths, settingsLines;
+        for (int n = static_cast<int>(random() % 6); n > 0; --n)
+            memoPaths.push_back(randomText());
+        for (int n = static_cast<int>(random() % 6); n > 0; --n)
+            settingsLines.push_back(randomText());
+
+        EXPECT_EQ(Unused(memoPaths, settingsLines), UnusedByNestedLoop(files, store.folder(), memoPaths, settingsLines))
+            << "round " << round;
+    }
 }
