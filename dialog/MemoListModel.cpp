@@ -25,7 +25,7 @@ MemoListModel::MemoListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 int MemoListModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : count();
+    return parent.isValid() ? 0 : static_cast<int>(shown_);
 }
 
 int MemoListModel::columnCount(const QModelIndex& parent) const
@@ -35,7 +35,7 @@ int MemoListModel::columnCount(const QModelIndex& parent) const
 
 QVariant MemoListModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() >= count())
+    if (!index.isValid() || index.row() >= rowCount())
         return {};
     switch (role) {
     case Qt::DisplayRole:
@@ -76,31 +76,74 @@ void MemoListModel::appendMemos(const std::vector<VoiceMemo>& memos)
     insertMemos(count(), memos);
 }
 
+void MemoListModel::appendMemos(std::vector<VoiceMemo>&& memos)
+{
+    if (memos.empty())
+        return;
+    announceHeldRows();
+    beginInsertRows({}, count(), count() + static_cast<int>(memos.size()) - 1);
+    if (memos_.empty())
+        memos_ = std::move(memos);
+    else
+        memos_.insert(memos_.end(), std::make_move_iterator(memos.begin()), std::make_move_iterator(memos.end()));
+    shown_ = memos_.size();
+    endInsertRows();
+}
+
 void MemoListModel::insertMemos(int row, const std::vector<VoiceMemo>& memos)
 {
     if (memos.empty())
         return;
+    announceHeldRows();
     beginInsertRows({}, row, row + static_cast<int>(memos.size()) - 1);
     memos_.insert(memos_.begin() + row, memos.begin(), memos.end());
+    shown_ = memos_.size();
     endInsertRows();
 }
 
 void MemoListModel::appendMemo(const VoiceMemo& memo)
 {
+    if (holding_) {
+        memos_.push_back(memo);
+        return;
+    }
     insertMemos(count(), {memo});
+}
+
+void MemoListModel::holdNewRows()
+{
+    holding_ = true;
+}
+
+void MemoListModel::showNewRows()
+{
+    holding_ = false;
+    announceHeldRows();
+}
+
+void MemoListModel::announceHeldRows()
+{
+    if (shown_ == memos_.size())
+        return;
+    beginInsertRows({}, static_cast<int>(shown_), count() - 1);
+    shown_ = memos_.size();
+    endInsertRows();
 }
 
 void MemoListModel::removeMemo(int row)
 {
+    announceHeldRows();
     beginRemoveRows({}, row, row);
     memos_.erase(memos_.begin() + row);
+    shown_ = memos_.size();
     endRemoveRows();
 }
 
 void MemoListModel::setMemo(int row, const VoiceMemo& memo)
 {
     memos_.at(static_cast<std::size_t>(row)) = memo;
-    emit dataChanged(index(row, 0), index(row, kColumns - 1));
+    if (static_cast<std::size_t>(row) < shown_)
+        emit dataChanged(index(row, 0), index(row, kColumns - 1));
 }
 
 void MemoListModel::setTitle(int row, const std::string& title)

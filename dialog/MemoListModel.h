@@ -29,8 +29,16 @@ public:
     int count() const { return static_cast<int>(memos_.size()); }
 
     void appendMemos(const std::vector<VoiceMemo>& memos);
+    // Takes the memos over without copying them.
+    void appendMemos(std::vector<VoiceMemo>&& memos);
     void insertMemos(int row, const std::vector<VoiceMemo>& memos);
     void appendMemo(const VoiceMemo& memo);
+
+    // Rows appended while new rows are held reach the views together, in
+    // one insertion, when they are shown: count() and memo() know them at
+    // once, rowCount() only then. Any other change shows them first.
+    void holdNewRows();
+    void showNewRows();
     void removeMemo(int row);
     void setMemo(int row, const VoiceMemo& memo);
     void setTitle(int row, const std::string& title);
@@ -41,7 +49,11 @@ signals:
     void titleEdited(int row, const QString& text);
 
 private:
+    void announceHeldRows();
+
     std::vector<VoiceMemo> memos_;
+    std::size_t shown_ = 0;  // the rows the views know of
+    bool holding_ = false;
     QIcon itemImage_;
 };
 

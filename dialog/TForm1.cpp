@@ -503,13 +503,26 @@ void TForm1::SpeedButton1Click()
     const std::vector<std::string> settingsLines = ReadSettingsLines(services_.files, services_.exeDir);
 
     VoiceStore store(services_.files, services_.exeDir);
-    const int found = walk_.Run(store, memoPaths, settingsLines, [this](const std::string& name, const std::string& path) {
+    // The files found since the window last handled its events become rows
+    // together, before it handles them again.
+    std::vector<std::pair<std::string, std::string>> pending;
+    auto addPendingRows = [&] {
+        if (pending.empty())
+            return;
         // A row the user clicked meanwhile keeps its edits and is not
         // renamed by the next row's title.
         CommitEditingControls();
         ui->ListView1->clearSelection();
-        AddMemoRow(name, path);
-    });
+        model_.holdNewRows();
+        for (const auto& [name, path] : pending)
+            AddMemoRow(name, path);
+        model_.showNewRows();
+        pending.clear();
+    };
+    const int found = walk_.Run(
+        store, memoPaths, settingsLines,
+        [&pending](const std::string& name, const std::string& path) { pending.emplace_back(name, path); },
+        addPendingRows);
     if (closeAfterWalk_) {
         closeAfterWalk_ = false;
         close();

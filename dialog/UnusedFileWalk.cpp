@@ -2,10 +2,14 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QElapsedTimer>
 
 namespace voicememo {
 
 namespace {
+
+// The longest the window goes without handling its events during the walk.
+constexpr qint64 kEventsIntervalMs = 20;
 
 // Marks the walk as running and shows the busy pointer for its whole length,
 // an error included.
@@ -31,17 +35,30 @@ private:
 }  // namespace
 
 int UnusedFileWalk::Run(VoiceStore& store, const std::vector<std::string>& memoPaths,
-                        const std::vector<std::string>& settingsLines, const VoiceStore::UnusedFileFound& found)
+                        const std::vector<std::string>& settingsLines, const VoiceStore::UnusedFileFound& found,
+                        const std::function<void()>& flush)
 {
     WalkScope scope(running_);
     int count = 0;
+    QElapsedTimer sincePumped;
+    auto handleEvents = [&] {
+        if (flush)
+            flush();
+        QCoreApplication::processEvents();
+        sincePumped.start();
+    };
     store.FindUnusedVoiceFiles(
         memoPaths, settingsLines,
         [&](const std::string& name, const std::string& path) {
             ++count;
             found(name, path);
         },
-        [] { QCoreApplication::processEvents(); });
+        [&] {
+            if (!sincePumped.isValid() || sincePumped.elapsed() >= kEventsIntervalMs)
+                handleEvents();
+        });
+    if (flush)
+        flush();
     return count;
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 // The walk of the data folder for voice files nothing uses, run with the
-// window alive: pending events are handled once per folder entry, and the
-// pointer shows busy. While it runs, the commands that change which voice
+// window alive: pending events are handled at the first folder entry and
+// then at least every 20 ms, and the pointer shows busy. While it runs, the commands that change which voice
 // files are taken hold off (they ask running()), so two memos never end up
 // on one voice file.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,10 +16,13 @@ class UnusedFileWalk {
 public:
     bool running() const { return running_; }
 
-    // Calls found for each unused voice file, in listing order; returns how
-    // many were found.
+    // Calls found for each unused voice file, in listing order, and flush
+    // before each time the window handles its events and at the end, so that
+    // what found gathered meanwhile can be shown in one go; returns how many
+    // were found.
     int Run(VoiceStore& store, const std::vector<std::string>& memoPaths,
-            const std::vector<std::string>& settingsLines, const VoiceStore::UnusedFileFound& found);
+            const std::vector<std::string>& settingsLines, const VoiceStore::UnusedFileFound& found,
+            const std::function<void()>& flush = {});
 
 private:
     bool running_ = false;
