@@ -11,7 +11,7 @@ seconds=${2:-60}
 source_dir=$(cd "$(dirname "$0")" && pwd)
 
 status=0
-for target in fuzz_catalogue fuzz_profile fuzz_number fuzz_codepage fuzz_sound; do
+for target in fuzz_catalogue fuzz_profile fuzz_number fuzz_codepage fuzz_decode fuzz_player; do
   work="$build_dir/fuzz/work/$target"
   mkdir -p "$work" "$build_dir/fuzz/crashes"
   echo "== $target: ${seconds}s"
