@@ -1,5 +1,8 @@
 #include "CatalogueFile.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "ByteText.h"
 #include "Error.h"
 #include "Messages.h"
@@ -22,7 +25,7 @@ std::string_view TakeField(std::string_view& rest)
     return field;
 }
 
-bool EndsALine(char c)
+constexpr bool EndsALine(char c)
 {
     return c == '\r' || c == '\n' || c == '\0';
 }
@@ -44,11 +47,13 @@ std::string SanitizeTitle(std::string title)
     return FieldForLine(std::move(title), false);
 }
 
-VoiceMemo ParseCatalogueLine(std::string_view line)
+namespace {
+
+// A line's fields into the memo: a line with fewer than five TABs still
+// fills the last field with what follows the last TAB, as the calendar
+// splits it.
+void ParseLineInto(std::string_view line, VoiceMemo& memo)
 {
-    // A line with fewer than five TABs still fills the last field with what
-    // follows the last TAB, as the calendar splits it.
-    VoiceMemo memo;
     std::string_view rest = line;
     memo.Title = TakeField(rest);
     memo.FilePath = TakeField(rest);
@@ -56,35 +61,115 @@ VoiceMemo ParseCatalogueLine(std::string_view line)
     memo.RecordedTime = TakeField(rest);
     memo.Kind = TakeField(rest);
     memo.ShownDate = rest;
+}
+
+// Calls each with every line of the content, as SplitLines splits it,
+// without copying the lines.
+template <typename Each>
+void ForEachLine(std::string_view content, Each each)
+{
+    if (auto nul = content.find('\0'); nul != std::string_view::npos)
+        content = content.substr(0, nul);
+    const char* const begin = content.data();
+    const char* const end = begin + content.size();
+    // The next CR and the next LF, each looked for again only once passed.
+    auto next = [end](const char* from, char c) {
+        const void* found = std::memchr(from, c, static_cast<std::size_t>(end - from));
+        return found ? static_cast<const char*>(found) : end;
+    };
+    const char* cr = next(begin, '\r');
+    const char* lf = next(begin, '\n');
+    const char* pos = begin;
+    while (pos < end) {
+        if (cr < pos)
+            cr = next(pos, '\r');
+        if (lf < pos)
+            lf = next(pos, '\n');
+        const char* stop = std::min(cr, lf);
+        each(std::string_view(pos, static_cast<std::size_t>(stop - pos)));
+        pos = stop;
+        if (pos < end && *pos == '\r')
+            ++pos;
+        if (pos < end && *pos == '\n')
+            ++pos;
+    }
+}
+
+// The bytes FieldForLine turns into spaces, before the last field and in it.
+struct SpacedBytes {
+    bool inField[256] = {};
+    bool inLastField[256] = {};
+    constexpr SpacedBytes()
+    {
+        for (int c = 0; c < 256; ++c) {
+            inLastField[c] = EndsALine(static_cast<char>(c));
+            inField[c] = inLastField[c] || c == kTab;
+        }
+    }
+};
+constexpr SpacedBytes kSpaced;
+
+// The field as FieldForLine makes it, appended to the text.
+void AppendField(std::string& text, const std::string& field, bool lastField)
+{
+    const bool* spaced = lastField ? kSpaced.inLastField : kSpaced.inField;
+    const std::size_t start = text.size();
+    text.append(field);
+    char* c = text.data() + start;
+    for (std::size_t i = 0; i < field.size(); ++i)
+        if (spaced[static_cast<unsigned char>(c[i])])
+            c[i] = ' ';
+}
+
+void AppendLine(std::string& text, const VoiceMemo& memo)
+{
+    AppendField(text, memo.Title, false);
+    for (const std::string* field : {&memo.FilePath, &memo.RecordedDate, &memo.RecordedTime, &memo.Kind}) {
+        text += kTab;
+        AppendField(text, *field, false);
+    }
+    text += kTab;
+    AppendField(text, memo.ShownDate, true);
+}
+
+}  // namespace
+
+VoiceMemo ParseCatalogueLine(std::string_view line)
+{
+    VoiceMemo memo;
+    ParseLineInto(line, memo);
     return memo;
 }
 
 std::string FormatCatalogueLine(const VoiceMemo& memo)
 {
     // Extra TABs read back into the last field, so they may stay there.
-    std::string line = FieldForLine(memo.Title, false);
-    for (const std::string* field : {&memo.FilePath, &memo.RecordedDate, &memo.RecordedTime, &memo.Kind}) {
-        line += kTab;
-        line += FieldForLine(*field, false);
-    }
-    line += kTab;
-    line += FieldForLine(memo.ShownDate, true);
+    std::string line;
+    AppendLine(line, memo);
     return line;
 }
 
 std::vector<VoiceMemo> ParseCatalogue(std::string_view content)
 {
-    std::vector<VoiceMemo> memos;
-    for (const std::string& line : SplitLines(content))
-        memos.push_back(ParseCatalogueLine(line));
+    // Counted first, so that the memos are made once, in place.
+    std::size_t lines = 0;
+    ForEachLine(content, [&lines](std::string_view) { ++lines; });
+    std::vector<VoiceMemo> memos(lines);
+    auto memo = memos.begin();
+    ForEachLine(content, [&memo](std::string_view line) { ParseLineInto(line, *memo++); });
     return memos;
 }
 
 std::string FormatCatalogue(const std::vector<VoiceMemo>& memos)
 {
+    std::size_t size = 0;
+    for (const VoiceMemo& memo : memos)
+        size += memo.Title.size() + memo.FilePath.size() + memo.RecordedDate.size() + memo.RecordedTime.size() +
+                memo.Kind.size() + memo.ShownDate.size() + 5 + 2;
     std::string content;
+    content.reserve(size);
     for (const VoiceMemo& memo : memos) {
-        content += FormatCatalogueLine(memo);
+        AppendLine(content, memo);
         content += "\r\n";
     }
     return content;
@@ -120,14 +205,14 @@ std::vector<VoiceMemo> CatalogueFile::Save(const std::vector<VoiceMemo>& memos)
         }
         toWrite = ParseCatalogue(*content);
     }
-    toWrite.insert(toWrite.end(), memos.begin(), memos.end());
 
-    if (toWrite.empty()) {
+    if (toWrite.empty() && memos.empty()) {
         files_.DeleteFile(path_);  // a failed deletion is not reported
         loadFailed_ = false;
         return toWrite;
     }
-    switch (files_.ReplaceFile(path_, FormatCatalogue(toWrite))) {
+    const std::string bytes = toWrite.empty() ? FormatCatalogue(memos) : FormatCatalogue(toWrite) + FormatCatalogue(memos);
+    switch (files_.ReplaceFile(path_, bytes)) {
     case WriteResult::Done:
         break;
     case WriteResult::CannotCreate:
@@ -136,6 +221,7 @@ std::vector<VoiceMemo> CatalogueFile::Save(const std::vector<VoiceMemo>& memos)
         throw Error(std::string(messages::kStreamWriteError));
     }
     loadFailed_ = false;
+    toWrite.insert(toWrite.end(), memos.begin(), memos.end());
     return toWrite;
 }
 
