@@ -3,9 +3,11 @@
 #            the suite again under AddressSanitizer and UndefinedBehaviorSanitizer,
 #            and a short run of each fuzz target
 # make fuzz  runs each fuzz target for FUZZ_SECONDS (60 by default)
+# make bench builds the benchmarks and prints their table (not part of make test)
 BUILD_DIR ?= build
 SANITIZE_DIR ?= build-asan
 FUZZ_DIR ?= build-fuzz
+BENCH_DIR ?= build-bench
 JOBS ?= 2
 FUZZ_SECONDS ?= 60
 FUZZ_SMOKE_SECONDS ?= 10
@@ -56,6 +58,12 @@ test-fuzz: fuzz-build
 
 fuzz: fuzz-build
 	@bash fuzz/run.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+
+.PHONY: bench
+bench: deps
+	@cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build $(BENCH_DIR) -j $(JOBS) --target voicememo_bench dialog_probe
+	@$(BENCH_DIR)/bench/voicememo_bench
 
 clean:
 	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR)

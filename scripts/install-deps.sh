@@ -7,7 +7,7 @@ packages=(
   build-essential cmake pkg-config
   clang libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev qt6-translations-l10n
-  libgtest-dev
+  libgtest-dev libbenchmark-dev
   libpulse-dev libsndfile1-dev pulseaudio pulseaudio-utils sound-theme-freedesktop
   espeak-ng sox
   fonts-ipafont-gothic

@@ -1,0 +1,219 @@
+// The catalogue's load and save and the search for unused voice files, each
+// next to its floor: the least any implementation must do for the same work.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string_view>
+
+#include "BenchData.h"
+#include "CatalogueFile.h"
+#include "PosixFileSystem.h"
+#include "TempFolder.h"
+#include "VoiceStore.h"
+
+using namespace voicememo;
+using voicememo::testing::TempFolder;
+
+namespace {
+
+// One folder per catalogue size, written once and kept for the whole run.
+struct CatalogueFolder {
+    TempFolder folder;
+    std::vector<VoiceMemo> memos;
+};
+
+CatalogueFolder& CatalogueOf(int count)
+{
+    static std::map<int, std::unique_ptr<CatalogueFolder>> folders;
+    auto& entry = folders[count];
+    if (!entry) {
+        entry = std::make_unique<CatalogueFolder>();
+        entry->memos = bench::SampleMemos(entry->folder.dir(), count);
+        bench::WriteSampleCatalogue(entry->folder.dir(), count);
+    }
+    return *entry;
+}
+
+std::string ReadWhole(const std::string& path)
+{
+    std::string content;
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat info {};
+    if (fd < 0 || ::fstat(fd, &info) != 0)
+        std::abort();
+    content.resize(static_cast<std::size_t>(info.st_size));
+    std::size_t done = 0;
+    while (done < content.size()) {
+        ssize_t got = ::read(fd, content.data() + done, content.size() - done);
+        if (got <= 0)
+            std::abort();
+        done += static_cast<std::size_t>(got);
+    }
+    ::close(fd);
+    return content;
+}
+
+// Reading the file and splitting it at its line ends.
+void LoadFloor(benchmark::State& state)
+{
+    CatalogueFolder& data = CatalogueOf(static_cast<int>(state.range(0)));
+    const std::string path = data.folder.dir() + kCatalogueFileName;
+    for (auto _ : state) {
+        const std::string content = ReadWhole(path);
+        std::vector<std::string_view> lines;
+        const char* at = content.data();
+        const char* end = at + content.size();
+        while (at < end) {
+            const char* lf = static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(end - at)));
+            const char* next = lf ? lf + 1 : end;
+            const char* stop = lf ? lf : end;
+            if (stop > at && stop[-1] == '\r')
+                --stop;
+            lines.emplace_back(at, static_cast<std::size_t>(stop - at));
+            at = next;
+        }
+        benchmark::DoNotOptimize(lines.data());
+        benchmark::ClobberMemory();
+    }
+}
+
+void Load(benchmark::State& state)
+{
+    CatalogueFolder& data = CatalogueOf(static_cast<int>(state.range(0)));
+    PosixFileSystem files;
+    CatalogueFile catalogue(files, data.folder.dir());
+    for (auto _ : state) {
+        std::vector<VoiceMemo> memos = catalogue.Load();
+        if (memos.size() != data.memos.size())
+            state.SkipWithError("the catalogue did not read back");
+        benchmark::DoNotOptimize(memos.data());
+        benchmark::ClobberMemory();
+    }
+}
+
+bool WriteAll(int fd, const std::string& bytes)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (written <= 0)
+            return false;
+        done += static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+// Writing the same bytes beside the file, making them durable and renaming
+// them over it, the rename made durable too.
+void SaveFloor(benchmark::State& state)
+{
+    CatalogueFolder& data = CatalogueOf(static_cast<int>(state.range(0)));
+    const std::string bytes = FormatCatalogue(data.memos);
+    const std::string path = data.folder.dir() + "Floor.dat";
+    const std::string temporary = data.folder.dir() + ".Floor.dat.tmp";
+    for (auto _ : state) {
+        int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        if (fd < 0 || !WriteAll(fd, bytes) || ::fsync(fd) != 0 || ::close(fd) != 0 ||
+            ::rename(temporary.c_str(), path.c_str()) != 0)
+            state.SkipWithError("cannot write");
+        int folderFd = ::open(data.folder.dir().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::fsync(folderFd);
+        ::close(folderFd);
+    }
+}
+
+void Save(benchmark::State& state)
+{
+    CatalogueFolder& data = CatalogueOf(static_cast<int>(state.range(0)));
+    PosixFileSystem files;
+    // A catalogue of its own, so that the load benchmarks read what they expect.
+    CatalogueFile catalogue(files, data.folder.dir() + "saved-");
+    for (auto _ : state) {
+        if (catalogue.Save(data.memos).size() != data.memos.size())
+            state.SkipWithError("not saved");
+    }
+}
+
+struct SearchFolder {
+    TempFolder folder;
+    bench::UsedTexts used;
+};
+
+SearchFolder& SearchFolderOf(int files)
+{
+    static std::map<int, std::unique_ptr<SearchFolder>> folders;
+    auto& entry = folders[files];
+    if (!entry) {
+        entry = std::make_unique<SearchFolder>();
+        entry->used = bench::MakeHalfUsedDataFolder(entry->folder.dir(), files);
+    }
+    return *entry;
+}
+
+// Listing the data folder and reading every text once.
+void UnusedSearchFloor(benchmark::State& state)
+{
+    SearchFolder& data = SearchFolderOf(static_cast<int>(state.range(0)));
+    PosixFileSystem files;
+    VoiceStore store(files, data.folder.dir());
+    for (auto _ : state) {
+        auto names = files.ListFolder(store.folder(), "Voice", ".wav");
+        std::size_t seen = 0;
+        for (const auto* texts : {&data.used.memoPaths, &data.used.settingsLines})
+            for (const std::string& text : *texts)
+                seen += std::hash<std::string_view>{}(text);
+        benchmark::DoNotOptimize(seen);
+        benchmark::DoNotOptimize(names.data());
+    }
+}
+
+void UnusedSearch(benchmark::State& state)
+{
+    SearchFolder& data = SearchFolderOf(static_cast<int>(state.range(0)));
+    PosixFileSystem files;
+    VoiceStore store(files, data.folder.dir());
+    for (auto _ : state) {
+        std::size_t found = 0;
+        store.FindUnusedVoiceFiles(data.used.memoPaths, data.used.settingsLines,
+                                   [&found](const std::string&, const std::string&) { ++found; });
+        if (found != static_cast<std::size_t>(state.range(0) / 2))
+            state.SkipWithError("not half of the files found unused");
+    }
+}
+
+// Each figure right after its floor, so that both see the same load of the machine.
+void Register(const char* name, void (*function)(benchmark::State&), int arg)
+{
+    benchmark::RegisterBenchmark(name, function)
+        ->Arg(arg)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime()
+        ->MinTime(0.2)
+        ->Repetitions(5)
+        ->ReportAggregatesOnly(true);
+}
+
+}  // namespace
+
+namespace voicememo::bench {
+
+void RegisterCatalogueBenchmarks()
+{
+    for (int count : {1000, 10000, 100000}) {
+        Register("LoadFloor", LoadFloor, count);
+        Register("Load", Load, count);
+    }
+    for (int count : {1000, 10000, 100000}) {
+        Register("SaveFloor", SaveFloor, count);
+        Register("Save", Save, count);
+    }
+    Register("UnusedSearchFloor", UnusedSearchFloor, 10000);
+    Register("UnusedSearch", UnusedSearch, 10000);
+}
+
+}  // namespace voicememo::bench

@@ -1,0 +1,151 @@
+// The program's start as dialog/main.cpp makes it, ended as soon as the
+// window has painted for the first time, for the start-up benchmark; or a
+// timed piece of the dialog's work. It prints one line:
+//   painted <ns>   the monotonic clock when the first paint was done
+//   elapsed <ns>   how long the timed work took
+//
+//   dialog_probe bare <folder>        a bare window, built the same way
+//   dialog_probe dialog <folder>      the dialog with the files of folder
+//   dialog_probe load <folder>        times showing the dialog up to its first paint
+//   dialog_probe add-unused <folder>  times Add unused, from the click to its message
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+#include <QToolButton>
+#include <cstdio>
+#include <ctime>
+#include <functional>
+#include <memory>
+
+#include "Application.h"
+#include "PosixFileSystem.h"
+#include "SoundPlayer.h"
+#include "SystemServices.h"
+#include "TForm1.h"
+
+namespace {
+
+long long Now()
+{
+    timespec now {};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return now.tv_sec * 1'000'000'000LL + now.tv_nsec;
+}
+
+// Runs done once, when the watched window's first paint has ended: the zero
+// timer fires after the whole window, children included, has painted.
+class FirstPaint : public QObject {
+public:
+    FirstPaint(QWidget* window, std::function<void()> done) : done_(std::move(done))
+    {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && !seen_) {
+            seen_ = true;
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, this, done_);
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> done_;
+    bool seen_ = false;
+};
+
+// Notes when the first message box shows, and answers it.
+class MessageWatch : public QObject {
+public:
+    long long shownAt = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && !shownAt)
+            if (auto* box = qobject_cast<QMessageBox*>(watched)) {
+                shownAt = Now();
+                QTimer::singleShot(0, box, [box] { box->done(QMessageBox::Ok); });
+            }
+        return false;
+    }
+};
+
+int Usage()
+{
+    std::fprintf(stderr, "usage: dialog_probe bare|dialog|load|add-unused <folder>\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    if (argc != 3)
+        return Usage();
+    const std::string mode = argv[1];
+    std::string exeDir = argv[2];
+    if (!exeDir.ends_with('/'))
+        exeDir += '/';
+
+    voicememo::PreferX11Platform();
+    QApplication app(argc, argv);
+    voicememo::SetUpApplication(app);
+
+    if (mode == "bare") {
+        QWidget window;
+        window.resize(340, 330);
+        FirstPaint painted(&window, [] {
+            std::printf("painted %lld\n", Now());
+            QApplication::quit();
+        });
+        window.show();
+        return app.exec();
+    }
+
+    voicememo::PosixFileSystem files;
+    voicememo::SystemClock clock;
+    voicememo::SystemRegionalSettings regional;
+    voicememo::PulseSoundPlayer player;
+    voicememo::TForm1 form({files, clock, regional, player, exeDir});
+    voicememo::SessionEnd sessionEnd(&form);
+    MessageWatch messages;
+    app.installEventFilter(&messages);
+
+    std::unique_ptr<FirstPaint> painted;
+    long long start = Now();
+    if (mode == "dialog") {
+        painted = std::make_unique<FirstPaint>(&form, [] {
+            std::printf("painted %lld\n", Now());
+            QApplication::quit();
+        });
+    } else if (mode == "load") {
+        painted = std::make_unique<FirstPaint>(&form, [&start] {
+            std::printf("elapsed %lld\n", Now() - start);
+            QApplication::quit();
+        });
+    } else if (mode == "add-unused") {
+        painted = std::make_unique<FirstPaint>(&form, [&] {
+            auto* button = form.findChild<QToolButton*>(QStringLiteral("SpeedButton1"));
+            const long long clicked = Now();
+            button->click();  // returns once its message has been answered
+            if (!messages.shownAt || form.Memos().count() == 0) {
+                std::fprintf(stderr, "dialog_probe: Add unused adopted nothing\n");
+                QApplication::exit(1);
+                return;
+            }
+            std::printf("elapsed %lld\n", messages.shownAt - clicked);
+            QApplication::quit();
+        });
+    } else {
+        return Usage();
+    }
+    start = Now();
+    form.show();
+    if (form.Closed())
+        return 1;
+    return app.exec();
+}

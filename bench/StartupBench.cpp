@@ -1,0 +1,323 @@
+// The dialog as a whole: each probe run is a process of its own, started
+// here, so the time from its start to the first paint and its peak memory
+// are the program's. Runs of the different kinds take turns, so that a busy
+// machine weighs on all of them alike; the median of each kind counts.
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "BenchData.h"
+#include "BenchTable.h"
+#include "TempFolder.h"
+
+extern char** environ;
+
+namespace voicememo::bench {
+
+namespace {
+
+using voicememo::testing::TempFolder;
+
+long long Now()
+{
+    timespec now {};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return now.tv_sec * 1'000'000'000LL + now.tv_nsec;
+}
+
+struct ProbeResult {
+    double seconds = 0;    // to the first paint, or of the timed work
+    double peakBytes = 0;  // the process's peak resident memory
+};
+
+// The environment of the probes: the X server when there is one, else
+// Qt's offscreen platform.
+std::vector<std::string> ProbeEnvironment(const std::string& display, const std::string& runtimeDir)
+{
+    std::vector<std::string> variables;
+    if (!runtimeDir.empty())
+        variables.push_back("XDG_RUNTIME_DIR=" + runtimeDir);
+    for (char** variable = environ; *variable; ++variable) {
+        std::string_view text(*variable);
+        if (!text.starts_with("DISPLAY=") && !text.starts_with("QT_QPA_PLATFORM=") &&
+            !text.starts_with("WAYLAND_DISPLAY=") && !(text.starts_with("XDG_RUNTIME_DIR=") && !runtimeDir.empty()))
+            variables.emplace_back(text);
+    }
+    if (display.empty()) {
+        variables.emplace_back("QT_QPA_PLATFORM=offscreen");
+    } else {
+        variables.push_back("DISPLAY=" + display);
+        variables.emplace_back("QT_QPA_PLATFORM=xcb");
+    }
+    return variables;
+}
+
+std::optional<ProbeResult> RunProbe(const std::string& mode, const std::string& folder,
+                                    const std::vector<std::string>& environment)
+{
+    int output[2];
+    if (::pipe2(output, O_CLOEXEC) != 0)
+        return std::nullopt;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
+    std::vector<char*> argv{const_cast<char*>(VOICEMEMO_PROBE), const_cast<char*>(mode.c_str()),
+                            const_cast<char*>(folder.c_str()), nullptr};
+    std::vector<char*> envp;
+    for (const std::string& variable : environment)
+        envp.push_back(const_cast<char*>(variable.c_str()));
+    envp.push_back(nullptr);
+
+    pid_t pid;
+    const long long started = Now();
+    const int spawned = ::posix_spawn(&pid, VOICEMEMO_PROBE, &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(output[1]);
+    if (spawned != 0) {
+        ::close(output[0]);
+        return std::nullopt;
+    }
+    std::string said;
+    char buffer[256];
+    for (ssize_t got; (got = ::read(output[0], buffer, sizeof buffer)) != 0;) {
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            break;
+        said.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(output[0]);
+    int status = 0;
+    rusage usage {};
+    while (::wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
+    }
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "dialog_probe %s failed: %s\n", mode.c_str(), said.c_str());
+        return std::nullopt;
+    }
+    long long value = 0;
+    ProbeResult result;
+    result.peakBytes = static_cast<double>(usage.ru_maxrss) * 1024;
+    if (std::sscanf(said.c_str(), "painted %lld", &value) == 1)
+        result.seconds = static_cast<double>(value - started) / 1e9;
+    else if (std::sscanf(said.c_str(), "elapsed %lld", &value) == 1)
+        result.seconds = static_cast<double>(value) / 1e9;
+    else
+        return std::nullopt;
+    return result;
+}
+
+// The process that starts the probes, forked before this one grows: the
+// kernel counts the peak memory of the process a program was started from
+// as the program's own, so a big parent would hide the probes' figures.
+struct ProbeSpawner {
+    pid_t pid = -1;
+    FILE* requests = nullptr;
+    FILE* replies = nullptr;
+} spawner;
+
+[[noreturn]] void ServeProbes(FILE* requests, FILE* replies)
+{
+    // Qt wants a private runtime folder; give the probes one when there is none.
+    std::string runtimeDir;
+    if (!std::getenv("XDG_RUNTIME_DIR")) {
+        std::string pattern = (std::filesystem::temp_directory_path() / "voicememo-bench-XXXXXX").string();
+        if (::mkdtemp(pattern.data()))
+            runtimeDir = pattern;
+    }
+    char* line = nullptr;
+    std::size_t capacity = 0;
+    while (::getline(&line, &capacity, requests) > 0) {
+        std::string request(line);
+        if (request.ends_with('\n'))
+            request.pop_back();
+        const auto firstTab = request.find('\t');
+        const auto secondTab = request.find('\t', firstTab + 1);
+        const std::string mode = request.substr(0, firstTab);
+        const std::string folder = request.substr(firstTab + 1, secondTab - firstTab - 1);
+        const std::string display = request.substr(secondTab + 1);
+        auto result = RunProbe(mode, folder, ProbeEnvironment(display, runtimeDir));
+        if (result)
+            std::fprintf(replies, "ok %.9f %.0f\n", result->seconds, result->peakBytes);
+        else
+            std::fprintf(replies, "failed\n");
+        std::fflush(replies);
+    }
+    if (!runtimeDir.empty())
+        std::filesystem::remove_all(runtimeDir);
+    ::_exit(0);
+}
+
+std::optional<ProbeResult> RequestProbe(const std::string& mode, const std::string& folder,
+                                        const std::string& display)
+{
+    if (!spawner.requests)
+        return std::nullopt;
+    std::fprintf(spawner.requests, "%s\t%s\t%s\n", mode.c_str(), folder.c_str(), display.c_str());
+    std::fflush(spawner.requests);
+    char reply[128];
+    ProbeResult result;
+    if (!std::fgets(reply, sizeof reply, spawner.replies) ||
+        std::sscanf(reply, "ok %lf %lf", &result.seconds, &result.peakBytes) != 2)
+        return std::nullopt;
+    return result;
+}
+
+void StopProbeSpawner()
+{
+    if (spawner.pid <= 0)
+        return;
+    std::fclose(spawner.requests);
+    std::fclose(spawner.replies);
+    ::waitpid(spawner.pid, nullptr, 0);
+    spawner = {};
+}
+
+// An X server of our own for the probes, when Xvfb is installed; it picks a
+// free display itself.
+class VirtualDisplay {
+public:
+    VirtualDisplay()
+    {
+        int ready[2];
+        if (::pipe(ready) != 0)
+            return;
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::close(ready[0]);
+            int null = ::open("/dev/null", O_RDWR);
+            ::dup2(null, STDIN_FILENO);
+            ::dup2(null, STDOUT_FILENO);
+            ::dup2(null, STDERR_FILENO);
+            const std::string fd = std::to_string(ready[1]);
+            ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-screen", "0", "1024x768x24",
+                     static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ::close(ready[1]);
+        if (pid_ < 0) {
+            ::close(ready[0]);
+            return;
+        }
+        std::string number;
+        char c;
+        while (::read(ready[0], &c, 1) == 1 && c != '\n')
+            number += c;
+        ::close(ready[0]);
+        if (!number.empty())
+            display_ = ":" + number;
+    }
+    ~VirtualDisplay()
+    {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGTERM);
+            ::waitpid(pid_, nullptr, 0);
+        }
+    }
+    VirtualDisplay(const VirtualDisplay&) = delete;
+    VirtualDisplay& operator=(const VirtualDisplay&) = delete;
+
+    const std::string& display() const { return display_; }
+
+private:
+    pid_t pid_ = -1;
+    std::string display_;
+};
+
+double Median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const std::size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+struct Kind {
+    std::string mode;
+    const TempFolder* folder;
+    std::vector<double> seconds;
+    std::vector<double> peakBytes;
+};
+
+}  // namespace
+
+void StartProbeSpawner()
+{
+    int requests[2], replies[2];
+    if (::pipe2(requests, O_CLOEXEC) != 0 || ::pipe2(replies, O_CLOEXEC) != 0)
+        return;
+    std::fflush(nullptr);
+    spawner.pid = ::fork();
+    if (spawner.pid == 0) {
+        ::close(requests[1]);
+        ::close(replies[0]);
+        ServeProbes(::fdopen(requests[0], "r"), ::fdopen(replies[1], "w"));
+    }
+    ::close(requests[0]);
+    ::close(replies[1]);
+    spawner.requests = ::fdopen(requests[1], "w");
+    spawner.replies = ::fdopen(replies[0], "r");
+}
+
+std::vector<Figure> RunDialogBenchmarks(int runs)
+{
+    TempFolder bare, none, tenThousand, hundredThousand, unused;
+    for (const TempFolder* folder : {&none, &tenThousand, &hundredThousand, &unused})
+        folder->MakeFolder("data");
+    WriteSampleCatalogue(tenThousand.dir(), 10000);
+    const double catalogueBytes = static_cast<double>(WriteSampleCatalogue(hundredThousand.dir(), 100000));
+    MakeUnusedDataFolder(unused.dir(), 10000);
+
+    VirtualDisplay display;
+    std::fprintf(stderr, "dialog probes on %s\n", display.display().empty() ? "the offscreen platform"
+                                                                             : ("Xvfb " + display.display()).c_str());
+
+    std::map<std::string, Kind> kinds{
+        {"bare", {"bare", &bare, {}, {}}},
+        {"0", {"dialog", &none, {}, {}}},
+        {"10000", {"dialog", &tenThousand, {}, {}}},
+        {"100000", {"dialog", &hundredThousand, {}, {}}},
+        {"load", {"load", &tenThousand, {}, {}}},
+        {"add-unused", {"add-unused", &unused, {}, {}}},
+    };
+    for (int run = 0; run < runs; ++run)
+        for (auto& [name, kind] : kinds) {
+            auto result = RequestProbe(kind.mode, kind.folder->dir(), display.display());
+            if (!result)
+                continue;
+            kind.seconds.push_back(result->seconds);
+            kind.peakBytes.push_back(result->peakBytes);
+        }
+
+    StopProbeSpawner();
+
+    auto ms = [&](const char* name) { return Median(kinds[name].seconds) * 1e3; };
+    auto mb = [&](const char* name) { return Median(kinds[name].peakBytes) / 1e6; };
+    const std::string bareWindow = "bare window";
+    return {
+        {"start to first paint, no memos", ms("0"), ms("bare"), "ms", 1.2, bareWindow},
+        {"start to first paint, 10,000 memos", ms("10000"), ms("bare"), "ms", 1.3, bareWindow},
+        {"start to first paint, 100,000 memos", ms("100000"), ms("bare"), "ms", 2.0, bareWindow},
+        {"peak memory over bare window (" + std::to_string(static_cast<int>(mb("bare"))) + " MB), 100,000 memos",
+         mb("100000") - mb("bare"), catalogueBytes / 1e6, "MB", 4.0, "catalogue size"},
+        {"add unused, 10,000 files", ms("add-unused"), ms("load"), "ms", 3.0, "dialog load, 10,000"},
+    };
+}
+
+}  // namespace voicememo::bench
