@@ -62,7 +62,7 @@ fuzz: fuzz-build
 .PHONY: bench
 bench: deps
 	@cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-	@cmake --build $(BENCH_DIR) -j $(JOBS) --target voicememo_bench dialog_probe
+	@cmake --build $(BENCH_DIR) -j $(JOBS) --target voicememo_bench dialog_probe >/dev/null
 	@$(BENCH_DIR)/bench/voicememo_bench
 
 clean:
