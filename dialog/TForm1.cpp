@@ -424,6 +424,14 @@ void TForm1::Detail1Click()
 
 void TForm1::AddMemoRow(const std::string& name, const std::string& path)
 {
+    AppendNewMemo(name, path);
+    ShowLastMemo();
+}
+
+// A memo for a voice file, as a recording or an adopted file starts: titled
+// with the file's name, recorded now, shown every day.
+void TForm1::AppendNewMemo(const std::string& name, const std::string& path)
+{
     const Separators separators = services_.regional.Current();
     VoiceMemo memo;
     memo.Title = name;
@@ -431,8 +439,13 @@ void TForm1::AddMemoRow(const std::string& name, const std::string& path)
     memo.RecordedDate = FormatRecordedDate(services_.clock.Now(), separators.date);
     memo.RecordedTime = FormatRecordedTime(services_.clock.Now(), separators.time);
     memo.Kind = kKindTodo;
-    model_.appendMemo(memo);
-    SetFieldBytes(ui->Edit1, memo.Title);
+    model_.appendMemo(std::move(memo));
+}
+
+// The editing controls take the last row, which stays unselected.
+void TForm1::ShowLastMemo()
+{
+    SetFieldBytes(ui->Edit1, model_.memo(model_.count() - 1).Title);
     ui->RadioButton1->setChecked(true);
     SetEditControlsEnabled(true);
     editIndex_ = model_.count() - 1;
@@ -515,8 +528,10 @@ void TForm1::SpeedButton1Click()
         ui->ListView1->clearSelection();
         model_.holdNewRows();
         for (const auto& [name, path] : pending)
-            AddMemoRow(name, path);
+            AppendNewMemo(name, path);
         model_.showNewRows();
+        // Each row would take the controls in turn; only the last one shows.
+        ShowLastMemo();
         pending.clear();
     };
     const int found = walk_.Run(

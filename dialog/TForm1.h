@@ -97,6 +97,8 @@ private:
     void LoadCatalogue();
     void SaveCatalogue();
     void AddMemoRow(const std::string& name, const std::string& path);
+    void AppendNewMemo(const std::string& name, const std::string& path);
+    void ShowLastMemo();
     void PlayVoiceFile(const std::string& path);
     // Sets a field's text from bytes and remembers them, so an unchanged
     // field gives back the very same bytes.

@@ -29,6 +29,7 @@ public:
     template <typename SkipBad>
     std::optional<std::string> Run(std::string_view input, SkipBad skipBad)
     {
+        iconv(handle_, nullptr, nullptr, nullptr, nullptr);  // a fresh start
         std::string output;
         char buffer[1024];
         char* in = const_cast<char*>(input.data());
@@ -70,36 +71,63 @@ std::size_t Utf8SequenceLength(std::string_view rest)
     return available;
 }
 
+// The converters are made once per thread: opening one costs far more than
+// converting a name.
+Converter& ToUtf8()
+{
+    thread_local Converter converter("UTF-8", kCodePage);
+    return converter;
+}
+
+Converter& ToCodePage()
+{
+    thread_local Converter converter(kCodePage, "UTF-8");
+    return converter;
+}
+
+// ASCII is the same text in both encodings; most names and fields are ASCII.
+bool IsAscii(std::string_view text)
+{
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
 }  // namespace
 
 std::string Cp932ToUtf8(std::string_view bytes)
 {
-    Converter converter("UTF-8", kCodePage);
-    return *converter.Run(bytes, [](std::string_view) {
+    if (IsAscii(bytes))
+        return std::string(bytes);
+    return *ToUtf8().Run(bytes, [](std::string_view) {
         return std::pair<std::size_t, std::string_view>(1, kReplacementCharacter);
     });
 }
 
 std::optional<std::string> Cp932ToUtf8Exact(std::string_view bytes)
 {
-    Converter converter("UTF-8", kCodePage);
-    return converter.Run(bytes, [](std::string_view) {
+    if (IsAscii(bytes))
+        return std::string(bytes);
+    return ToUtf8().Run(bytes, [](std::string_view) {
         return std::pair<std::size_t, std::string_view>(0, {});
     });
 }
 
 std::string Utf8ToCp932(std::string_view utf8)
 {
-    Converter converter(kCodePage, "UTF-8");
-    return *converter.Run(utf8, [](std::string_view rest) {
+    if (IsAscii(utf8))
+        return std::string(utf8);
+    return *ToCodePage().Run(utf8, [](std::string_view rest) {
         return std::pair<std::size_t, std::string_view>(Utf8SequenceLength(rest), "?");
     });
 }
 
 std::optional<std::string> Utf8ToCp932Exact(std::string_view utf8)
 {
-    Converter converter(kCodePage, "UTF-8");
-    auto bytes = converter.Run(utf8, [](std::string_view) {
+    if (IsAscii(utf8))
+        return std::string(utf8);
+    auto bytes = ToCodePage().Run(utf8, [](std::string_view) {
         return std::pair<std::size_t, std::string_view>(0, {});
     });
     // iconv takes some characters the code page lacks without complaint and

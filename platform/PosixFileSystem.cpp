@@ -411,6 +411,8 @@ std::vector<std::string> PosixFileSystem::ListFolder(const std::string& folder,
         return names;
     const std::string lowPrefix = LowerAscii(prefix);
     const std::string lowSuffix = LowerAscii(suffix);
+    // Each name with its lower-cased form, the sort key, made once.
+    std::vector<std::pair<std::string, std::string>> matching;
     for (const auto& diskName : FolderEntries(*disk)) {
         auto name = Utf8ToCp932Exact(diskName);
         if (!name)
@@ -418,12 +420,12 @@ std::vector<std::string> PosixFileSystem::ListFolder(const std::string& folder,
         std::string low = LowerAscii(*name);
         if (low.size() >= lowPrefix.size() + lowSuffix.size() && low.starts_with(lowPrefix) &&
             low.ends_with(lowSuffix))
-            names.push_back(std::move(*name));
+            matching.emplace_back(std::move(low), std::move(*name));
     }
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        auto lowA = LowerAscii(a), lowB = LowerAscii(b);
-        return lowA != lowB ? lowA < lowB : a < b;
-    });
+    std::sort(matching.begin(), matching.end());
+    names.reserve(matching.size());
+    for (auto& entry : matching)
+        names.push_back(std::move(entry.second));
     return names;
 }
 
