@@ -20,6 +20,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr auto kWaitStep = std::chrono::milliseconds(10);
+constexpr auto kLongestSound = std::chrono::hours(24);
 constexpr sf_count_t kChunkFrames = 4096;
 
 struct SndFileCloser {
@@ -146,7 +147,9 @@ void PulseSoundPlayer::PlayToEnd(const std::string& diskPath, const std::functio
         Sound sound = SoundFor(diskPath, alertSoundPath_);
         if (!sound.IsOpen() || sound.IsEmpty())
             return;
-        const auto deadline = start + std::chrono::duration_cast<Clock::duration>(sound.Length()) + grace_;
+        // A header may promise any length; no voice memo lasts a day.
+        const auto length = std::min(sound.Length(), std::chrono::duration<double>(kLongestSound));
+        const auto deadline = start + std::chrono::duration_cast<Clock::duration>(length) + grace_;
 
         // A stopped server blocks the simple API with no time-out, so the
         // worker may outlive this call: it owns the sound and its promise and
