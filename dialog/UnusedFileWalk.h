@@ -1,9 +1,9 @@
 #pragma once
 // The walk of the data folder for voice files nothing uses, run with the
 // window alive: pending events are handled at the first folder entry and
-// then at least every 20 ms, and the pointer shows busy. While it runs, the commands that change which voice
-// files are taken hold off (they ask running()), so two memos never end up
-// on one voice file.
+// then at least every 20 ms, and the pointer shows busy. While it runs, the
+// commands that change which voice files are taken hold off (they ask
+// running()), so two memos never end up on one voice file.
 #include <functional>
 #include <string>
 #include <vector>
