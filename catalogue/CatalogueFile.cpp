@@ -195,23 +195,23 @@ std::vector<VoiceMemo> CatalogueFile::Load()
 
 std::vector<VoiceMemo> CatalogueFile::Save(const std::vector<VoiceMemo>& memos)
 {
-    std::vector<VoiceMemo> toWrite;
+    std::vector<VoiceMemo> recovered;
     if (loadFailed_ && files_.FileExists(path_)) {
         auto content = files_.ReadFile(path_);
         if (!content) {
             if (memos.empty())
-                return memos;  // nothing of ours to keep, and the file stays untouched
+                return {};  // nothing of ours to keep, and the file stays untouched
             throw Error(FormatMessage(messages::kCannotOpen, path_));
         }
-        toWrite = ParseCatalogue(*content);
+        recovered = ParseCatalogue(*content);
     }
 
-    if (toWrite.empty() && memos.empty()) {
+    if (recovered.empty() && memos.empty()) {
         files_.DeleteFile(path_);  // a failed deletion is not reported
         loadFailed_ = false;
-        return toWrite;
+        return {};
     }
-    const std::string bytes = toWrite.empty() ? FormatCatalogue(memos) : FormatCatalogue(toWrite) + FormatCatalogue(memos);
+    const std::string bytes = recovered.empty() ? FormatCatalogue(memos) : FormatCatalogue(recovered) + FormatCatalogue(memos);
     switch (files_.ReplaceFile(path_, bytes)) {
     case WriteResult::Done:
         break;
@@ -221,8 +221,7 @@ std::vector<VoiceMemo> CatalogueFile::Save(const std::vector<VoiceMemo>& memos)
         throw Error(std::string(messages::kStreamWriteError));
     }
     loadFailed_ = false;
-    toWrite.insert(toWrite.end(), memos.begin(), memos.end());
-    return toWrite;
+    return recovered;
 }
 
 }  // namespace voicememo

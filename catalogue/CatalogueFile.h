@@ -34,9 +34,10 @@ public:
 
     // Writes the memos, or deletes the file when there are none. After a
     // failed load the file is read again first: when that works, its memos
-    // are put before the given ones and written with them (they are returned
-    // so the caller can show them); when it fails again, nothing is written
-    // and, if there are memos to keep, "ﾌｧｲﾙ %s は開けません" is thrown.
+    // are put before the given ones and written with them, and returned so
+    // the caller can show them (nothing is returned otherwise); when it fails
+    // again, nothing is written and, if there are memos to keep,
+    // "ﾌｧｲﾙ %s は開けません" is thrown.
     // Failures to write throw "ﾌｧｲﾙ %s を作成できません" or
     // "ｽﾄﾘｰﾑへの書き込みｴﾗｰ" and leave the old file as it was.
     std::vector<VoiceMemo> Save(const std::vector<VoiceMemo>& memos);

@@ -194,14 +194,14 @@ bool TForm1::FormCloseQuery()
 
 void TForm1::SaveCatalogue()
 {
-    std::vector<VoiceMemo> written = catalogue_.Save(model_.memos());
     // After a load that failed, the memos the file held are saved before
     // ours: show them too, so the list stays the catalogue.
-    const int recovered = static_cast<int>(written.size()) - model_.count();
-    if (recovered > 0) {
-        model_.insertMemos(0, std::vector<VoiceMemo>(written.begin(), written.begin() + recovered));
+    std::vector<VoiceMemo> recovered = catalogue_.Save(model_.memos());
+    if (!recovered.empty()) {
+        const int count = static_cast<int>(recovered.size());
+        model_.insertMemos(0, recovered);
         if (editIndex_ >= 0)
-            editIndex_ += recovered;
+            editIndex_ += count;
     }
 }
 

@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CatalogueFile catalogue(files, "/app/");
     const auto loaded = catalogue.Load();
     FUZZ_CHECK(loaded == memos);
-    FUZZ_CHECK(catalogue.Save(loaded) == memos);
+    FUZZ_CHECK(catalogue.Save(loaded).empty());
     if (memos.empty())
         FUZZ_CHECK(!files.FileExists("/app/Voice.dat"));
     else

@@ -36,6 +36,7 @@ private slots:
     void restartOpensWhereTheLastRunClosed();
     void failedSaveKeepsTheDialogOpen();
     void unreadableCatalogueIsShownAndKept();
+    void catalogueReadableAgainAtCloseComesFirst();
     void closeCommitsTheEditedMemo();
     void renameInPlaceReachesTheTitleEdit();
     void escapeDoesNotClose();
@@ -253,6 +254,33 @@ void StartupCloseTest::unreadableCatalogueIsShownAndKept()
     QCOMPARE(form.Memos().count(), 0);
     QVERIFY(form.close());
     QVERIFY(std::filesystem::is_symlink(h.folder.path("Voice.dat")));
+}
+
+void StartupCloseTest::catalogueReadableAgainAtCloseComesFirst()
+{
+    Harness h;
+    h.folder.MakeUnreadable("Voice.dat");
+    auto startUpBox = std::make_unique<BoxAnswerer>();
+    TForm1& form = h.Open();
+    QTRY_VERIFY(startUpBox->seen);
+    startUpBox.reset();
+    h.folder.Write("data/Voice1.wav", "");
+    {
+        BoxAnswerer box;
+        QTest::mouseClick(h.Find<QAbstractButton>("SpeedButton1"), Qt::LeftButton);  // adopts Voice1.wav
+    }
+    h.ClickRow(0);
+    QCOMPARE(form.EditIndex(), 0);
+    std::filesystem::remove(h.folder.path("Voice.dat"));
+    const std::string old = "old\t/x/data/Voice9.wav\t2001/04/05\t09:12:30\tTODO\t\r\n";
+    h.folder.Write("Voice.dat", old);
+    QVERIFY(form.close());
+    // The memo the file held stays, before ours, in the file and in the list,
+    // and the controls still hold ours.
+    QCOMPARE(form.Memos().count(), 2);
+    QCOMPARE(form.Memos().memo(0).Title, "old"s);
+    QCOMPARE(form.EditIndex(), 1);
+    QCOMPARE(h.folder.Read("Voice.dat").substr(0, old.size()), old);
 }
 
 void StartupCloseTest::closeCommitsTheEditedMemo()
