@@ -162,7 +162,7 @@ void UnusedSearchFloor(benchmark::State& state)
     PosixFileSystem files;
     VoiceStore store(files, data.folder.dir());
     for (auto _ : state) {
-        auto names = files.ListFolder(store.folder(), "Voice", ".wav");
+        auto names = files.ListFiles(store.folder(), "Voice", ".wav");
         std::size_t seen = 0;
         for (const auto* texts : {&data.used.memoPaths, &data.used.settingsLines})
             for (const std::string& text : *texts)

@@ -37,13 +37,12 @@ public:
     // Deletes the file when one exists; false when nothing was deleted.
     virtual bool DeleteFile(const std::string& path) = 0;
 
-    // The names of the folder's entries (files and folders) whose names
-    // begin with prefix and end with suffix, compared without regard to
-    // ASCII case, sorted by their ASCII-lower-cased names. A missing folder
-    // gives no names; names code page 932 cannot hold are left out.
-    virtual std::vector<std::string> ListFolder(const std::string& folder,
-                                                const std::string& prefix,
-                                                const std::string& suffix) = 0;
+    // The names of the folder's files (folders left out) whose names begin
+    // with prefix and end with suffix, compared without regard to ASCII
+    // case, sorted by their ASCII-lower-cased names. A missing folder gives
+    // no names; names code page 932 cannot hold are left out.
+    virtual std::vector<std::string> ListFiles(const std::string& folder, const std::string& prefix,
+                                               const std::string& suffix) = 0;
 };
 
 }  // namespace voicememo

@@ -123,7 +123,7 @@ void VoiceStore::FindUnusedVoiceFiles(const std::vector<std::string>& memoPaths,
                                       const UnusedFileFound& found,
                                       const std::function<void()>& pumpEvents)
 {
-    const std::vector<std::string> names = files_.ListFolder(folder_, kVoicePrefix, kVoiceSuffix);
+    const std::vector<std::string> names = files_.ListFiles(folder_, kVoicePrefix, kVoiceSuffix);
 
     // Every text is scanned once for the folder, and whatever follows each
     // place the folder occurs is matched against the names of the listing.
@@ -152,10 +152,9 @@ void VoiceStore::FindUnusedVoiceFiles(const std::vector<std::string>& memoPaths,
             continue;
         if (index.taken(LowerAscii(name)))
             continue;
-        std::string candidate = folder_ + name;
-        // A folder of a voice file's name could be neither played nor deleted.
-        if (files_.FileExists(candidate))
-            found(name, candidate);
+        // Folders are not listed: one of a voice file's name could be
+        // neither played nor deleted.
+        found(name, folder_ + name);
     }
 }
 

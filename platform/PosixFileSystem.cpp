@@ -70,6 +70,26 @@ std::vector<std::string> FolderEntries(const std::string& diskFolder)
     return names;
 }
 
+// The entries of a folder that are not folders themselves; the entry's type
+// spares a stat where the file system gives it.
+std::vector<std::string> FileEntries(const std::string& diskFolder)
+{
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(diskFolder.c_str());
+    if (!dir)
+        return names;
+    const std::string prefix = diskFolder.ends_with('/') ? diskFolder : diskFolder + '/';
+    while (dirent* entry = ::readdir(dir)) {
+        if (entry->d_type == DT_DIR)
+            continue;
+        if (entry->d_type != DT_REG && !IsExistingFile(prefix + entry->d_name))
+            continue;  // a link or an entry of unknown type: what it names decides
+        names.emplace_back(entry->d_name);
+    }
+    ::closedir(dir);
+    return names;
+}
+
 bool WriteAll(int fd, const std::string& bytes)
 {
     std::size_t done = 0;
@@ -401,7 +421,7 @@ bool PosixFileSystem::DeleteFile(const std::string& path)
            ::unlink(disk->c_str()) == 0;
 }
 
-std::vector<std::string> PosixFileSystem::ListFolder(const std::string& folder,
+std::vector<std::string> PosixFileSystem::ListFiles(const std::string& folder,
                                                      const std::string& prefix,
                                                      const std::string& suffix)
 {
@@ -413,7 +433,7 @@ std::vector<std::string> PosixFileSystem::ListFolder(const std::string& folder,
     const std::string lowSuffix = LowerAscii(suffix);
     // Each name with its lower-cased form, the sort key, made once.
     std::vector<std::pair<std::string, std::string>> matching;
-    for (const auto& diskName : FolderEntries(*disk)) {
+    for (const auto& diskName : FileEntries(*disk)) {
         auto name = Utf8ToCp932Exact(diskName);
         if (!name)
             continue;  // a name code page 932 cannot hold cannot be named in the catalogue

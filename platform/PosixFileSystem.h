@@ -26,7 +26,7 @@ public:
     WriteResult ReplaceFile(const std::string& path, const std::string& bytes) override;
     void CreateEmptyFile(const std::string& path) override;
     bool DeleteFile(const std::string& path) override;
-    std::vector<std::string> ListFolder(const std::string& folder, const std::string& prefix,
+    std::vector<std::string> ListFiles(const std::string& folder, const std::string& prefix,
                                         const std::string& suffix) override;
 };
 

@@ -141,7 +141,7 @@ Names UnusedByNestedLoop(FileSystem& files, const std::string& folder, const std
         for (const std::string& text : *list)
             texts.push_back(LowerAscii(text));
     Names unused;
-    for (const std::string& name : files.ListFolder(folder, "Voice", ".wav")) {
+    for (const std::string& name : files.ListFiles(folder, "Voice", ".wav")) {
         if (name.empty() || name[0] == '.' || !files.FileExists(folder + name))
             continue;
         const std::string candidate = LowerAscii(folder + name);

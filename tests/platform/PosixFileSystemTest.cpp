@@ -154,18 +154,20 @@ TEST_F(PosixFileSystemTest, UnreadableFileReadsAsNothing)
     EXPECT_FALSE(files.ReadFile(At("Voice.dat")));
 }
 
-TEST_F(PosixFileSystemTest, ListingMatchesIgnoringCaseSortedByLowerCaseName)
+TEST_F(PosixFileSystemTest, ListingMatchesFilesIgnoringCaseSortedByLowerCaseName)
 {
-    EXPECT_TRUE(files.ListFolder(At("data/"), "Voice", ".wav").empty());
+    EXPECT_TRUE(files.ListFiles(At("data/"), "Voice", ".wav").empty());
     for (const char* name : {"voice2.WAV", "Voice10.wav", "VOICE1.wav", "Memo.wav", "Voice3.mp3",
                              "Voicewav", "Voice.wav", "Voiceメモ.wav"})
         folder.Write(std::string("data/") + name, "");
-    folder.MakeFolder("data/Voice4.wav");
+    folder.MakeFolder("data/Voice4.wav");  // a folder: left out
+    std::filesystem::create_directory_symlink(folder.path("data/Voice4.wav"), folder.path("data/Voice5.wav"));
+    std::filesystem::create_symlink(folder.path("data/Voice10.wav"), folder.path("data/Voice6.wav"));
     folder.Write("data/Voice한.wav", "");  // no code page 932 name: left out
-    EXPECT_EQ(files.ListFolder(At("data/"), "Voice", ".wav"),
-              (Names{"Voice.wav", "VOICE1.wav", "Voice10.wav", "voice2.WAV", "Voice4.wav",
+    EXPECT_EQ(files.ListFiles(At("data/"), "Voice", ".wav"),
+              (Names{"Voice.wav", "VOICE1.wav", "Voice10.wav", "voice2.WAV", "Voice6.wav",
                      "Voice\x83\x81\x83\x82.wav"}));
-    EXPECT_EQ(files.ListFolder(At("DATA/"), "Voice", ".wav").size(), 6u);
+    EXPECT_EQ(files.ListFiles(At("DATA/"), "Voice", ".wav").size(), 6u);
 }
 
 TEST_F(PosixFileSystemTest, ReadOnlyFileIsNeverDeleted)
@@ -236,7 +238,7 @@ TEST_F(PosixFileSystemTest, NamesCodePage932HoldsOnlyAsALookAlikeAreNotListed)
                              "Voice１.wav", "Voiceあ.wav"})
         folder.Write(std::string("data/") + name, name);
 
-    const Names listed = files.ListFolder(At("data/"), "Voice", ".wav");
+    const Names listed = files.ListFiles(At("data/"), "Voice", ".wav");
     EXPECT_EQ(listed, (Names{"Voice\\6.wav", "Voice~7.wav", "Voice\x81\x60" "5.wav",
                              "Voice\x82\x50.wav", "Voice\x82\xa0.wav"}));
     // Every name listed leads back to its own file.
