@@ -49,18 +49,19 @@ std::string SanitizeTitle(std::string title)
 
 namespace {
 
-// A line's fields into the memo: a line with fewer than five TABs still
-// fills the last field with what follows the last TAB, as the calendar
-// splits it.
-void ParseLineInto(std::string_view line, VoiceMemo& memo)
+// A line's fields as a memo: a line with fewer than five TABs still fills
+// the last field with what follows the last TAB, as the calendar splits it.
+// Each field is made at its size at once.
+VoiceMemo MemoOfLine(std::string_view line)
 {
     std::string_view rest = line;
-    memo.Title = TakeField(rest);
-    memo.FilePath = TakeField(rest);
-    memo.RecordedDate = TakeField(rest);
-    memo.RecordedTime = TakeField(rest);
-    memo.Kind = TakeField(rest);
-    memo.ShownDate = rest;
+    std::string_view title = TakeField(rest);
+    std::string_view path = TakeField(rest);
+    std::string_view date = TakeField(rest);
+    std::string_view time = TakeField(rest);
+    std::string_view kind = TakeField(rest);
+    return VoiceMemo{std::string(title), std::string(path), std::string(date),
+                     std::string(time),  std::string(kind), std::string(rest)};
 }
 
 // Calls each with every line of the content, as SplitLines splits it,
@@ -136,9 +137,7 @@ void AppendLine(std::string& text, const VoiceMemo& memo)
 
 VoiceMemo ParseCatalogueLine(std::string_view line)
 {
-    VoiceMemo memo;
-    ParseLineInto(line, memo);
-    return memo;
+    return MemoOfLine(line);
 }
 
 std::string FormatCatalogueLine(const VoiceMemo& memo)
@@ -154,9 +153,9 @@ std::vector<VoiceMemo> ParseCatalogue(std::string_view content)
     // Counted first, so that the memos are made once, in place.
     std::size_t lines = 0;
     ForEachLine(content, [&lines](std::string_view) { ++lines; });
-    std::vector<VoiceMemo> memos(lines);
-    auto memo = memos.begin();
-    ForEachLine(content, [&memo](std::string_view line) { ParseLineInto(line, *memo++); });
+    std::vector<VoiceMemo> memos;
+    memos.reserve(lines);
+    ForEachLine(content, [&memos](std::string_view line) { memos.push_back(MemoOfLine(line)); });
     return memos;
 }
 

@@ -272,7 +272,10 @@ MemoListView::MemoListView(QWidget* parent)
 {
     stack_->setContentsMargins(0, 0, 0, 0);
 
-    iconView_->setViewMode(QListView::IconMode);
+    // Laid out as a list that flows in rows of fixed cells: the cells draw
+    // their icon over their label themselves, and a list of cells of one
+    // size is laid out far faster than free icons.
+    iconView_->setViewMode(QListView::ListMode);
     iconView_->setMovement(QListView::Static);
     iconView_->setFlow(QListView::LeftToRight);
     iconView_->setWrapping(true);

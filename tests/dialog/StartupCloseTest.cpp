@@ -64,7 +64,9 @@ void StartupCloseTest::firstStartWithoutFiles()
     QCOMPARE(form.Memos().count(), 0);
     auto* list = h.Find<MemoListView>("ListView1");
     QVERIFY(!list->showsDetails());
-    QCOMPARE(list->iconView()->viewMode(), QListView::IconMode);
+    QVERIFY(list->iconView()->isWrapping());
+    QCOMPARE(list->iconView()->flow(), QListView::LeftToRight);
+    QCOMPARE(list->iconView()->gridSize().width(), 75);
     for (const char* name : {"BitBtn2", "BitBtn3", "Edit1", "RadioButton1", "RadioButton2", "ComboBox1",
                              "ComboBox2", "Edit2", "UpDown3"})
         QVERIFY2(!Enabled(h, name), name);
