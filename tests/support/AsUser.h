@@ -3,17 +3,14 @@
 // permissions, so a test about them must not act as root: as root the body
 // runs in a child switched to nobody; otherwise we are unprivileged already
 // and the child keeps our own user.
-#include <sys/types.h>
-#include <sys/wait.h>
 #include <grp.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <exception>
 #include <functional>
 #include <optional>
 #include <string>
+
+#include "InChild.h"
 
 namespace voicememo::testing {
 
@@ -21,64 +18,17 @@ inline uid_t UnprivilegedUid() { return ::geteuid() == 0 ? 65534 : ::geteuid(); 
 inline gid_t UnprivilegedGid() { return ::geteuid() == 0 ? 65534 : ::getegid(); }
 
 // The text the body returned in the child; nothing when the child could not
-// give up root. A body that throws gives "threw: <what>". The child never
-// returns into the test: it leaves by _exit, so no destructor of the
-// parent's objects (a TempFolder above all) runs twice.
+// give up root. A body that throws gives "threw: <what>".
 inline std::optional<std::string> RunUnprivileged(const std::function<std::string()>& body)
 {
-    int channel[2];
-    if (::pipe(channel) != 0)
-        return std::nullopt;
-    std::fflush(nullptr);
-    pid_t child = ::fork();
-    if (child < 0) {
-        ::close(channel[0]);
-        ::close(channel[1]);
-        return std::nullopt;
-    }
-    if (child == 0) {
-        ::close(channel[0]);
-        if (::geteuid() == 0) {
-            if (::setgroups(0, nullptr) != 0 || ::setgid(UnprivilegedGid()) != 0 ||
-                ::setuid(UnprivilegedUid()) != 0 || ::geteuid() == 0)
-                ::_exit(3);
-        }
-        std::string text;
-        try {
-            text = body();
-        } catch (const std::exception& error) {
-            text = std::string("threw: ") + error.what();
-        } catch (...) {
-            text = "threw";
-        }
-        std::size_t done = 0;
-        while (done < text.size()) {
-            ssize_t written = ::write(channel[1], text.data() + done, text.size() - done);
-            if (written <= 0)
-                ::_exit(4);
-            done += static_cast<std::size_t>(written);
-        }
-        ::_exit(0);
-    }
-    ::close(channel[1]);
-    std::string text;
-    char buffer[4096];
-    ssize_t got;
-    while ((got = ::read(channel[0], buffer, sizeof buffer)) != 0) {
-        if (got > 0)
-            text.append(buffer, static_cast<std::size_t>(got));
-        else if (errno != EINTR)
-            break;
-    }
-    ::close(channel[0]);
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 3)
-        return std::nullopt;
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return "child failed: status " + std::to_string(status);
-    return text;
+    return RunInChild(
+        [] {
+            if (::geteuid() != 0)
+                return true;
+            return ::setgroups(0, nullptr) == 0 && ::setgid(UnprivilegedGid()) == 0 &&
+                   ::setuid(UnprivilegedUid()) == 0 && ::geteuid() != 0;
+        },
+        body);
 }
 
 }  // namespace voicememo::testing
