@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "FileSystem.h"
+#include "MemoTable.h"
 #include "VoiceMemo.h"
 
 namespace voicememo {
@@ -31,6 +32,8 @@ public:
     // but cannot be read throws "ﾌｧｲﾙ %s は開けません" and is remembered, so
     // that a later save never destroys it.
     std::vector<VoiceMemo> Load();
+    // The same, held as the file's text with the fields found in it.
+    MemoTable LoadTable();
 
     // Writes the memos, or deletes the file when there are none. After a
     // failed load the file is read again first: when that works, its memos
@@ -40,6 +43,7 @@ public:
     // "ﾌｧｲﾙ %s は開けません" is thrown.
     // Failures to write throw "ﾌｧｲﾙ %s を作成できません" or
     // "ｽﾄﾘｰﾑへの書き込みｴﾗｰ" and leave the old file as it was.
+    std::vector<VoiceMemo> SaveTable(const MemoTable& memos);
     std::vector<VoiceMemo> Save(const std::vector<VoiceMemo>& memos);
 
     bool loadFailed() const { return loadFailed_; }

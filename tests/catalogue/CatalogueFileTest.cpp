@@ -228,3 +228,54 @@ TEST_F(CatalogueFileTest, RandomMemosSurviveSaveAndLoad)
         ASSERT_EQ(reloaded.Load(), memos) << "round " << round;
     }
 }
+
+TEST(MemoTableTest, ReadsAnyTextAsTheLinesDoAndFollowsEveryChange)
+{
+    std::mt19937 random(20261207);
+    // Texts of few distinct bytes, so that TABs, line ends and NULs meet
+    // in every order.
+    const std::string alphabet = "ab\t\t\r\n\0\x82\xa0"s;
+    auto text = [&](std::size_t most) {
+        std::string t(random() % most, ' ');
+        for (char& c : t)
+            c = alphabet[random() % alphabet.size()];
+        return t;
+    };
+    auto memo = [&] { return Memo(text(4), text(4), text(3), text(3), text(3), text(5)); };
+    for (int round = 0; round < 300; ++round) {
+        const std::string content = text(60);
+        MemoTable table = MemoTable::FromCatalogueText(content);
+        std::vector<VoiceMemo> expected = ParseCatalogue(content);
+        ASSERT_EQ(table.memos(), expected) << "round " << round;
+
+        // The same changes to the table and to a plain list of memos.
+        for (int change = 0; change < 6; ++change) {
+            const std::size_t at = expected.empty() ? 0 : random() % expected.size();
+            switch (random() % 4) {
+            case 0:
+                expected.push_back(memo());
+                table.append(expected.back());
+                break;
+            case 1: {
+                std::vector<VoiceMemo> added{memo(), memo()};
+                expected.insert(expected.begin() + static_cast<std::ptrdiff_t>(at), added.begin(), added.end());
+                table.insert(at, added);
+                break;
+            }
+            case 2:
+                if (!expected.empty()) {
+                    expected[at] = memo();
+                    table.set(at, expected[at]);
+                }
+                break;
+            default:
+                if (!expected.empty()) {
+                    expected.erase(expected.begin() + static_cast<std::ptrdiff_t>(at));
+                    table.erase(at);
+                }
+            }
+        }
+        ASSERT_EQ(table.memos(), expected) << "round " << round;
+        ASSERT_EQ(table.ToCatalogueText(), FormatCatalogue(expected)) << "round " << round;
+    }
+}

@@ -1,0 +1,124 @@
+#include "MemoTable.h"
+
+#include <stdexcept>
+
+#include "CatalogueText.h"
+
+namespace voicememo {
+
+namespace text = catalogue_text;
+
+MemoTable MemoTable::FromCatalogueText(std::string content)
+{
+    MemoTable table;
+    table.block_ = std::move(content);
+    std::string_view whole = table.block_;
+    std::size_t lines = 0;
+    text::ForEachLine(whole, [&lines](std::string_view) { ++lines; });
+    table.rows_.reserve(lines);
+    const char* const base = table.block_.data();
+    text::ForEachLine(whole, [&](std::string_view line) {
+        const text::Fields fields = text::SplitFields(line);
+        Row row;
+        for (int i = 0; i < kFields; ++i)
+            row[static_cast<std::size_t>(i)] = static_cast<std::uint32_t>(fields[static_cast<std::size_t>(i)].data() - base);
+        // A missing field is empty; it starts where the next one does.
+        for (int i = kFields - 2; i >= 0; --i)
+            if (fields[static_cast<std::size_t>(i)].data() == nullptr)
+                row[static_cast<std::size_t>(i)] = row[static_cast<std::size_t>(i) + 1];
+        row[kFields] = static_cast<std::uint32_t>(line.data() + line.size() - base);
+        table.rows_.push_back(row);
+    });
+    return table;
+}
+
+MemoTable::MemoTable(const std::vector<VoiceMemo>& memos)
+{
+    insert(0, memos);
+}
+
+std::string_view MemoTable::field(std::size_t row, int column) const
+{
+    const Row& r = rows_.at(row);
+    const auto start = r[static_cast<std::size_t>(column)];
+    // Fields before the last end at the TAB after them.
+    auto end = r[static_cast<std::size_t>(column) + 1];
+    if (column < kFields - 1 && end > start)
+        --end;
+    return std::string_view(block_).substr(start, end - start);
+}
+
+VoiceMemo MemoTable::memo(std::size_t row) const
+{
+    return {std::string(field(row, 0)), std::string(field(row, 1)), std::string(field(row, 2)),
+            std::string(field(row, 3)), std::string(field(row, 4)), std::string(field(row, 5))};
+}
+
+std::vector<VoiceMemo> MemoTable::memos() const
+{
+    std::vector<VoiceMemo> all;
+    all.reserve(size());
+    for (std::size_t row = 0; row < size(); ++row)
+        all.push_back(memo(row));
+    return all;
+}
+
+MemoTable::Row MemoTable::Write(const VoiceMemo& memo)
+{
+    if (block_.size() > UINT32_MAX / 2)
+        throw std::length_error("memo table");
+    Row row;
+    const std::string* fields[kFields] = {&memo.Title,        &memo.FilePath, &memo.RecordedDate,
+                                          &memo.RecordedTime, &memo.Kind,     &memo.ShownDate};
+    for (int i = 0; i < kFields; ++i) {
+        row[static_cast<std::size_t>(i)] = static_cast<std::uint32_t>(block_.size());
+        block_ += *fields[i];
+        if (i < kFields - 1)
+            block_ += text::kTab;  // the separator a field's end is read from
+    }
+    row[kFields] = static_cast<std::uint32_t>(block_.size());
+    return row;
+}
+
+void MemoTable::append(const VoiceMemo& memo)
+{
+    rows_.push_back(Write(memo));
+}
+
+void MemoTable::insert(std::size_t row, const std::vector<VoiceMemo>& memos)
+{
+    std::vector<Row> added;
+    added.reserve(memos.size());
+    for (const VoiceMemo& memo : memos)
+        added.push_back(Write(memo));
+    rows_.insert(rows_.begin() + static_cast<std::ptrdiff_t>(row), added.begin(), added.end());
+}
+
+void MemoTable::set(std::size_t row, const VoiceMemo& memo)
+{
+    rows_.at(row) = Write(memo);
+}
+
+void MemoTable::erase(std::size_t row)
+{
+    rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(row));
+}
+
+std::string MemoTable::ToCatalogueText() const
+{
+    std::size_t bytes = 0;
+    for (const Row& row : rows_)
+        bytes += row[kFields] - row[0] + 2 + kFields;
+    std::string content;
+    content.reserve(bytes);
+    for (std::size_t row = 0; row < size(); ++row) {
+        text::Fields fields;
+        for (int i = 0; i < kFields; ++i)
+            fields[static_cast<std::size_t>(i)] = field(row, i);
+        text::AppendLine(content, fields);
+        content += "\r\n";
+    }
+    return content;
+}
+
+}  // namespace voicememo

@@ -1,0 +1,49 @@
+#pragma once
+// The memos of the catalogue held in one block of bytes, each field a
+// stretch of it: a catalogue of any size takes about its own size in memory,
+// and a loaded file becomes the block as it is, with no copy per field.
+// Changed and added memos are written at the block's end.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "VoiceMemo.h"
+
+namespace voicememo {
+
+class MemoTable {
+public:
+    static constexpr int kFields = 6;  // Title, FilePath, RecordedDate, RecordedTime, Kind, ShownDate
+
+    MemoTable() = default;
+    // The memos of a catalogue file's text, line by line as the calendar
+    // reads them; the text becomes the table's block.
+    static MemoTable FromCatalogueText(std::string text);
+    explicit MemoTable(const std::vector<VoiceMemo>& memos);
+
+    std::size_t size() const { return rows_.size(); }
+    bool empty() const { return rows_.empty(); }
+    std::string_view field(std::size_t row, int column) const;
+    VoiceMemo memo(std::size_t row) const;
+    std::vector<VoiceMemo> memos() const;
+
+    void append(const VoiceMemo& memo);
+    void insert(std::size_t row, const std::vector<VoiceMemo>& memos);
+    void set(std::size_t row, const VoiceMemo& memo);
+    void erase(std::size_t row);
+
+    // The catalogue file's text: a line per memo, each ended by CR LF.
+    std::string ToCatalogueText() const;
+
+private:
+    // Where each field of a row begins in the block, and where the last ends.
+    using Row = std::array<std::uint32_t, kFields + 1>;
+    Row Write(const VoiceMemo& memo);
+
+    std::string block_;
+    std::vector<Row> rows_;
+};
+
+}  // namespace voicememo
