@@ -13,20 +13,21 @@ MemoTable MemoTable::FromCatalogueText(std::string content)
     MemoTable table;
     table.block_ = std::move(content);
     std::string_view whole = table.block_;
-    std::size_t lines = 0;
-    text::ForEachLine(whole, [&lines](std::string_view) { ++lines; });
-    table.rows_.reserve(lines);
+    table.rows_.reserve(whole.size() / 64);  // a guess at the lines; the vector grows past it if need be
     const char* const base = table.block_.data();
     text::ForEachLine(whole, [&](std::string_view line) {
         const text::Fields fields = text::SplitFields(line);
-        Row row;
+        // A line holds no line end; with all its fields it is written back as it is.
+        Row row{{}, true};
         for (int i = 0; i < kFields; ++i)
-            row[static_cast<std::size_t>(i)] = static_cast<std::uint32_t>(fields[static_cast<std::size_t>(i)].data() - base);
+            row.at[static_cast<std::size_t>(i)] = static_cast<std::uint32_t>(fields[static_cast<std::size_t>(i)].data() - base);
         // A missing field is empty; it starts where the next one does.
         for (int i = kFields - 2; i >= 0; --i)
-            if (fields[static_cast<std::size_t>(i)].data() == nullptr)
-                row[static_cast<std::size_t>(i)] = row[static_cast<std::size_t>(i) + 1];
-        row[kFields] = static_cast<std::uint32_t>(line.data() + line.size() - base);
+            if (fields[static_cast<std::size_t>(i)].data() == nullptr) {
+                row.at[static_cast<std::size_t>(i)] = row.at[static_cast<std::size_t>(i) + 1];
+                row.whole = false;
+            }
+        row.at[kFields] = static_cast<std::uint32_t>(line.data() + line.size() - base);
         table.rows_.push_back(row);
     });
     return table;
@@ -40,9 +41,9 @@ MemoTable::MemoTable(const std::vector<VoiceMemo>& memos)
 std::string_view MemoTable::field(std::size_t row, int column) const
 {
     const Row& r = rows_.at(row);
-    const auto start = r[static_cast<std::size_t>(column)];
+    const auto start = r.at[static_cast<std::size_t>(column)];
     // Fields before the last end at the TAB after them.
-    auto end = r[static_cast<std::size_t>(column) + 1];
+    auto end = r.at[static_cast<std::size_t>(column) + 1];
     if (column < kFields - 1 && end > start)
         --end;
     return std::string_view(block_).substr(start, end - start);
@@ -67,16 +68,20 @@ MemoTable::Row MemoTable::Write(const VoiceMemo& memo)
 {
     if (block_.size() > UINT32_MAX / 2)
         throw std::length_error("memo table");
-    Row row;
+    Row row{{}, true};
     const std::string* fields[kFields] = {&memo.Title,        &memo.FilePath, &memo.RecordedDate,
                                           &memo.RecordedTime, &memo.Kind,     &memo.ShownDate};
     for (int i = 0; i < kFields; ++i) {
-        row[static_cast<std::size_t>(i)] = static_cast<std::uint32_t>(block_.size());
+        row.at[static_cast<std::size_t>(i)] = static_cast<std::uint32_t>(block_.size());
+        const bool* spaced = i < kFields - 1 ? text::kSpaced.inField : text::kSpaced.inLastField;
+        for (char c : *fields[i])
+            if (spaced[static_cast<unsigned char>(c)])
+                row.whole = false;
         block_ += *fields[i];
         if (i < kFields - 1)
             block_ += text::kTab;  // the separator a field's end is read from
     }
-    row[kFields] = static_cast<std::uint32_t>(block_.size());
+    row.at[kFields] = static_cast<std::uint32_t>(block_.size());
     return row;
 }
 
@@ -108,10 +113,16 @@ std::string MemoTable::ToCatalogueText() const
 {
     std::size_t bytes = 0;
     for (const Row& row : rows_)
-        bytes += row[kFields] - row[0] + 2 + kFields;
+        bytes += row.at[kFields] - row.at[0] + 2 + kFields;
     std::string content;
     content.reserve(bytes);
     for (std::size_t row = 0; row < size(); ++row) {
+        const Row& r = rows_[row];
+        if (r.whole) {
+            content.append(block_, r.at[0], r.at[kFields] - r.at[0]);
+            content += "\r\n";
+            continue;
+        }
         text::Fields fields;
         for (int i = 0; i < kFields; ++i)
             fields[static_cast<std::size_t>(i)] = field(row, i);

@@ -15,7 +15,8 @@ namespace voicememo {
 
 class MemoTable {
 public:
-    static constexpr int kFields = 6;  // Title, FilePath, RecordedDate, RecordedTime, Kind, ShownDate
+    // The columns: the fields of a memo in their order in a line.
+    enum Column : int { kTitle, kFilePath, kRecordedDate, kRecordedTime, kKind, kShownDate, kFields };
 
     MemoTable() = default;
     // The memos of a catalogue file's text, line by line as the calendar
@@ -38,8 +39,13 @@ public:
     std::string ToCatalogueText() const;
 
 private:
-    // Where each field of a row begins in the block, and where the last ends.
-    using Row = std::array<std::uint32_t, kFields + 1>;
+    // Where each field of a row begins in the block, and where the last ends;
+    // whole when the row's stretch of the block is its line as it is written
+    // (all six fields there, nothing in them that a line may not hold).
+    struct Row {
+        std::array<std::uint32_t, kFields + 1> at;
+        bool whole;
+    };
     Row Write(const VoiceMemo& memo);
 
     std::string block_;

@@ -7,18 +7,6 @@ namespace voicememo {
 namespace {
 const char* const kHeaders[] = {"名前", "ファイル名", "記録日付", "記録時刻", "種別", "日付"};
 constexpr int kColumns = 6;
-
-const std::string& Field(const VoiceMemo& memo, int column)
-{
-    switch (column) {
-    case 0: return memo.Title;
-    case 1: return memo.FilePath;
-    case 2: return memo.RecordedDate;
-    case 3: return memo.RecordedTime;
-    case 4: return memo.Kind;
-    default: return memo.ShownDate;
-    }
-}
 }  // namespace
 
 MemoListModel::MemoListModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -40,7 +28,7 @@ QVariant MemoListModel::data(const QModelIndex& index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
-        return Decode(Field(memo(index.row()), index.column()));
+        return Decode(std::string(memos_.field(static_cast<std::size_t>(index.row()), index.column())));
     case Qt::DecorationRole:
         return index.column() == 0 ? QVariant(itemImage_) : QVariant();
     default:
@@ -76,16 +64,17 @@ void MemoListModel::appendMemos(const std::vector<VoiceMemo>& memos)
     insertMemos(count(), memos);
 }
 
-void MemoListModel::appendMemos(std::vector<VoiceMemo>&& memos)
+void MemoListModel::appendMemos(MemoTable&& memos)
 {
     if (memos.empty())
         return;
+    if (!memos_.empty()) {
+        appendMemos(memos.memos());
+        return;
+    }
     announceHeldRows();
-    beginInsertRows({}, count(), count() + static_cast<int>(memos.size()) - 1);
-    if (memos_.empty())
-        memos_ = std::move(memos);
-    else
-        memos_.insert(memos_.end(), std::make_move_iterator(memos.begin()), std::make_move_iterator(memos.end()));
+    beginInsertRows({}, 0, static_cast<int>(memos.size()) - 1);
+    memos_ = std::move(memos);
     shown_ = memos_.size();
     endInsertRows();
 }
@@ -96,7 +85,7 @@ void MemoListModel::insertMemos(int row, const std::vector<VoiceMemo>& memos)
         return;
     announceHeldRows();
     beginInsertRows({}, row, row + static_cast<int>(memos.size()) - 1);
-    memos_.insert(memos_.begin() + row, memos.begin(), memos.end());
+    memos_.insert(static_cast<std::size_t>(row), memos);
     shown_ = memos_.size();
     endInsertRows();
 }
@@ -104,7 +93,7 @@ void MemoListModel::insertMemos(int row, const std::vector<VoiceMemo>& memos)
 void MemoListModel::appendMemo(const VoiceMemo& memo)
 {
     if (holding_) {
-        memos_.push_back(memo);
+        memos_.append(memo);
         return;
     }
     insertMemos(count(), {memo});
@@ -134,14 +123,14 @@ void MemoListModel::removeMemo(int row)
 {
     announceHeldRows();
     beginRemoveRows({}, row, row);
-    memos_.erase(memos_.begin() + row);
+    memos_.erase(static_cast<std::size_t>(row));
     shown_ = memos_.size();
     endRemoveRows();
 }
 
 void MemoListModel::setMemo(int row, const VoiceMemo& memo)
 {
-    memos_.at(static_cast<std::size_t>(row)) = memo;
+    memos_.set(static_cast<std::size_t>(row), memo);
     if (static_cast<std::size_t>(row) < shown_)
         emit dataChanged(index(row, 0), index(row, kColumns - 1));
 }

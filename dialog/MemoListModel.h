@@ -1,11 +1,13 @@
 #pragma once
 // The memos of the catalogue, in catalogue order: the one copy that both
-// views of the list show. Column 0 is the title, columns 1 to 5 the other
-// fields.
+// views of the list show, held as a memo table, so each memo's bytes are
+// there once and a view's text is made only when a row is drawn. Column 0 is
+// the title, columns 1 to 5 the other fields.
 #include <QAbstractTableModel>
 #include <QIcon>
 #include <vector>
 
+#include "MemoTable.h"
 #include "VoiceMemo.h"
 
 namespace voicememo {
@@ -24,13 +26,13 @@ public:
     // decides what the memo becomes.
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
 
-    const std::vector<VoiceMemo>& memos() const { return memos_; }
-    const VoiceMemo& memo(int row) const { return memos_.at(static_cast<std::size_t>(row)); }
+    const MemoTable& memos() const { return memos_; }
+    VoiceMemo memo(int row) const { return memos_.memo(static_cast<std::size_t>(row)); }
     int count() const { return static_cast<int>(memos_.size()); }
 
     void appendMemos(const std::vector<VoiceMemo>& memos);
-    // Takes the memos over without copying them.
-    void appendMemos(std::vector<VoiceMemo>&& memos);
+    // Takes a loaded table over without copying it, when the list is empty.
+    void appendMemos(MemoTable&& memos);
     void insertMemos(int row, const std::vector<VoiceMemo>& memos);
     void appendMemo(const VoiceMemo& memo);
 
@@ -51,7 +53,7 @@ signals:
 private:
     void announceHeldRows();
 
-    std::vector<VoiceMemo> memos_;
+    MemoTable memos_;
     std::size_t shown_ = 0;  // the rows the views know of
     bool holding_ = false;
     QIcon itemImage_;

@@ -179,7 +179,7 @@ void TForm1::FormShow()
 
 void TForm1::LoadCatalogue()
 {
-    model_.appendMemos(catalogue_.Load());
+    model_.appendMemos(catalogue_.LoadTable());
 }
 
 bool TForm1::FormCloseQuery()
@@ -196,7 +196,7 @@ void TForm1::SaveCatalogue()
 {
     // After a load that failed, the memos the file held are saved before
     // ours: show them too, so the list stays the catalogue.
-    std::vector<VoiceMemo> recovered = catalogue_.Save(model_.memos());
+    std::vector<VoiceMemo> recovered = catalogue_.SaveTable(model_.memos());
     if (!recovered.empty()) {
         const int count = static_cast<int>(recovered.size());
         model_.insertMemos(0, recovered);
@@ -511,8 +511,8 @@ void TForm1::SpeedButton1Click()
     ui->ListView1->clearSelection();
     std::vector<std::string> memoPaths;
     memoPaths.reserve(model_.memos().size());
-    for (const VoiceMemo& memo : model_.memos())
-        memoPaths.push_back(memo.FilePath);
+    for (std::size_t row = 0; row < model_.memos().size(); ++row)
+        memoPaths.emplace_back(model_.memos().field(row, MemoTable::kFilePath));
     const std::vector<std::string> settingsLines = ReadSettingsLines(services_.files, services_.exeDir);
 
     VoiceStore store(services_.files, services_.exeDir);

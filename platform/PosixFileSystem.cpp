@@ -314,10 +314,17 @@ std::optional<std::string> PosixFileSystem::ReadFile(const std::string& path)
     int fd = ::open(disk->c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
+    // Read straight into a buffer of the file's size, grown only if the
+    // file grows meanwhile (or its size is not known, as in /proc).
     std::string content;
-    char buffer[65536];
+    struct stat info {};
+    std::size_t size = ::fstat(fd, &info) == 0 && info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
+    content.resize(size + 1);
+    std::size_t filled = 0;
     for (;;) {
-        ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (filled == content.size())
+            content.resize(content.size() * 2 + 65536);
+        ssize_t got = ::read(fd, content.data() + filled, content.size() - filled);
         if (got < 0) {
             if (errno == EINTR)
                 continue;
@@ -326,8 +333,9 @@ std::optional<std::string> PosixFileSystem::ReadFile(const std::string& path)
         }
         if (got == 0)
             break;
-        content.append(buffer, static_cast<std::size_t>(got));
+        filled += static_cast<std::size_t>(got);
     }
+    content.resize(filled);
     ::close(fd);
     return content;
 }

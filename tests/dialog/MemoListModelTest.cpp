@@ -79,14 +79,17 @@ void MemoListModelTest::anotherChangeShowsHeldRowsFirst()
 void MemoListModelTest::handedOverMemosAreTakenWhole()
 {
     MemoListModel model;
-    std::vector<VoiceMemo> loaded{Memo("A"), Memo("B")};
-    const VoiceMemo* bytes = loaded.data();
+    MemoTable loaded = MemoTable::FromCatalogueText(
+        "A\t/app/data/A.wav\t2001/04/05\t09:12:30\tTODO\t\r\nB\t/app/data/B.wav\t2001/04/05\t09:12:30\tTODO\t\r\n");
+    const char* bytes = loaded.field(0, 0).data();
     QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
     model.appendMemos(std::move(loaded));
     QCOMPARE(inserted.count(), 1);
     QCOMPARE(model.rowCount(), 2);
-    // The very memos handed over, not a copy of them.
-    QCOMPARE(&model.memo(0), bytes);
+    QCOMPARE(model.memo(1), Memo("B"));
+    // The very text handed over, not a copy of it.
+    QCOMPARE(model.memos().field(0, 0).data(), bytes);
+    QCOMPARE(model.data(model.index(1, 1), Qt::DisplayRole).toString(), QStringLiteral("/app/data/B.wav"));
     model.appendMemos(std::vector<VoiceMemo>{Memo("C")});
     QCOMPARE(model.rowCount(), 3);
     QCOMPARE(model.memo(2), Memo("C"));
