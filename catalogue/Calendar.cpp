@@ -79,20 +79,47 @@ ShownDateParts SplitShownDate(std::string_view text)
     return parts;
 }
 
+namespace {
+
+// The value in decimal with leading zeros to the width, as "%0*d" writes it;
+// the common case without printf, which costs more than the rest of a memo.
+void AppendPadded(std::string& text, int value, int width)
+{
+    int limit = 1;
+    for (int i = 0; i < width; ++i)
+        limit *= 10;
+    if (value < 0 || value >= limit) {
+        char buffer[16];
+        std::snprintf(buffer, sizeof buffer, "%0*d", width, value);
+        text += buffer;
+        return;
+    }
+    for (int divisor = limit / 10; divisor > 0; divisor /= 10)
+        text += static_cast<char>('0' + value / divisor % 10);
+}
+
+std::string ThreeParts(int first, int firstWidth, char separator, int second, int third)
+{
+    std::string text;
+    text.reserve(10);
+    AppendPadded(text, first, firstWidth);
+    text += separator;
+    AppendPadded(text, second, 2);
+    text += separator;
+    AppendPadded(text, third, 2);
+    return text;
+}
+
+}  // namespace
+
 std::string FormatRecordedDate(const LocalDateTime& when, char dateSeparator)
 {
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d%c%02d%c%02d", when.year, dateSeparator, when.month,
-                  dateSeparator, when.day);
-    return text;
+    return ThreeParts(when.year, 4, dateSeparator, when.month, when.day);
 }
 
 std::string FormatRecordedTime(const LocalDateTime& when, char timeSeparator)
 {
-    char text[32];
-    std::snprintf(text, sizeof text, "%02d%c%02d%c%02d", when.hour, timeSeparator, when.minute,
-                  timeSeparator, when.second);
-    return text;
+    return ThreeParts(when.hour, 2, timeSeparator, when.minute, when.second);
 }
 
 }  // namespace voicememo

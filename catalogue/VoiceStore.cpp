@@ -27,7 +27,8 @@ class NameIndex {
 public:
     explicit NameIndex(std::vector<std::string> names) : names_(std::move(names))
     {
-        std::sort(names_.begin(), names_.end());
+        if (!std::is_sorted(names_.begin(), names_.end()))  // a listing comes sorted already
+            std::sort(names_.begin(), names_.end());
         names_.erase(std::unique(names_.begin(), names_.end()), names_.end());
         taken_.assign(names_.size(), false);
         left_ = names_.size();

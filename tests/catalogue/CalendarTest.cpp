@@ -107,4 +107,8 @@ TEST(CalendarTest, RecordedDateAndTimeArePaddedWithTheSeparators)
     EXPECT_EQ(FormatRecordedTime(when, ':'), "09:02:30");
     EXPECT_EQ(FormatRecordedTime(when, '.'), "09.02.30");
     EXPECT_EQ(FormatRecordedTime({2001, 1, 1, 23, 59, 59}, ':'), "23:59:59");
+    // Out of the usual range, as printf's "%04d" and "%02d" write them.
+    EXPECT_EQ(FormatRecordedDate({12345, 0, 100, 0, 0, 0}, '/'), "12345/00/100");
+    EXPECT_EQ(FormatRecordedDate({-1, 1, 1, 0, 0, 0}, '/'), "-001/01/01");
+    EXPECT_EQ(FormatRecordedDate({7, 1, 1, 0, 0, 0}, '/'), "0007/01/01");
 }
