@@ -1,5 +1,6 @@
 #include "MemoTable.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "CatalogueText.h"
@@ -15,18 +16,12 @@ MemoTable MemoTable::FromCatalogueText(std::string content)
     std::string_view whole = table.block_;
     table.rows_.reserve(whole.size() / 64);  // a guess at the lines; the vector grows past it if need be
     const char* const base = table.block_.data();
+    // A line's fields are found when they are asked for, so a load costs
+    // little more than finding the lines.
     text::ForEachLine(whole, [&](std::string_view line) {
-        const text::Fields fields = text::SplitFields(line);
-        // A line holds no line end; with all its fields it is written back as it is.
-        Row row{{}, true};
-        for (int i = 0; i < kFields; ++i)
-            row.at[static_cast<std::size_t>(i)] = static_cast<std::uint32_t>(fields[static_cast<std::size_t>(i)].data() - base);
-        // A missing field is empty; it starts where the next one does.
-        for (int i = kFields - 2; i >= 0; --i)
-            if (fields[static_cast<std::size_t>(i)].data() == nullptr) {
-                row.at[static_cast<std::size_t>(i)] = row.at[static_cast<std::size_t>(i) + 1];
-                row.whole = false;
-            }
+        Row row{};
+        row.line = true;
+        row.at[0] = static_cast<std::uint32_t>(line.data() - base);
         row.at[kFields] = static_cast<std::uint32_t>(line.data() + line.size() - base);
         table.rows_.push_back(row);
     });
@@ -38,9 +33,16 @@ MemoTable::MemoTable(const std::vector<VoiceMemo>& memos)
     insert(0, memos);
 }
 
+std::string_view MemoTable::LineOf(const Row& row) const
+{
+    return std::string_view(block_).substr(row.at[0], row.at[kFields] - row.at[0]);
+}
+
 std::string_view MemoTable::field(std::size_t row, int column) const
 {
     const Row& r = rows_.at(row);
+    if (r.line)
+        return text::SplitFields(LineOf(r))[static_cast<std::size_t>(column)];
     const auto start = r.at[static_cast<std::size_t>(column)];
     // Fields before the last end at the TAB after them.
     auto end = r.at[static_cast<std::size_t>(column) + 1];
@@ -51,8 +53,24 @@ std::string_view MemoTable::field(std::size_t row, int column) const
 
 VoiceMemo MemoTable::memo(std::size_t row) const
 {
-    return {std::string(field(row, 0)), std::string(field(row, 1)), std::string(field(row, 2)),
-            std::string(field(row, 3)), std::string(field(row, 4)), std::string(field(row, 5))};
+    const text::Fields fields = FieldsOf(rows_.at(row));
+    return {std::string(fields[0]), std::string(fields[1]), std::string(fields[2]),
+            std::string(fields[3]), std::string(fields[4]), std::string(fields[5])};
+}
+
+std::array<std::string_view, MemoTable::kFields> MemoTable::FieldsOf(const Row& row) const
+{
+    if (row.line)
+        return text::SplitFields(LineOf(row));
+    text::Fields fields;
+    for (int i = 0; i < kFields; ++i) {
+        const auto start = row.at[static_cast<std::size_t>(i)];
+        auto end = row.at[static_cast<std::size_t>(i) + 1];
+        if (i < kFields - 1 && end > start)
+            --end;
+        fields[static_cast<std::size_t>(i)] = std::string_view(block_).substr(start, end - start);
+    }
+    return fields;
 }
 
 std::vector<VoiceMemo> MemoTable::memos() const
@@ -68,7 +86,8 @@ MemoTable::Row MemoTable::Write(const VoiceMemo& memo)
 {
     if (block_.size() > UINT32_MAX / 2)
         throw std::length_error("memo table");
-    Row row{{}, true};
+    Row row{};
+    row.whole = true;
     const std::string* fields[kFields] = {&memo.Title,        &memo.FilePath, &memo.RecordedDate,
                                           &memo.RecordedTime, &memo.Kind,     &memo.ShownDate};
     for (int i = 0; i < kFields; ++i) {
@@ -118,15 +137,16 @@ std::string MemoTable::ToCatalogueText() const
     content.reserve(bytes);
     for (std::size_t row = 0; row < size(); ++row) {
         const Row& r = rows_[row];
-        if (r.whole) {
+        // A line read with all its fields holds nothing a line may not
+        // hold: it is written back as it is, as is a row written whole.
+        const bool whole = r.line ? std::count(block_.begin() + r.at[0], block_.begin() + r.at[kFields], text::kTab) >= kFields - 1
+                                  : r.whole;
+        if (whole) {
             content.append(block_, r.at[0], r.at[kFields] - r.at[0]);
             content += "\r\n";
             continue;
         }
-        text::Fields fields;
-        for (int i = 0; i < kFields; ++i)
-            fields[static_cast<std::size_t>(i)] = field(row, i);
-        text::AppendLine(content, fields);
+        text::AppendLine(content, FieldsOf(r));
         content += "\r\n";
     }
     return content;

@@ -39,14 +39,18 @@ public:
     std::string ToCatalogueText() const;
 
 private:
-    // Where each field of a row begins in the block, and where the last ends;
-    // whole when the row's stretch of the block is its line as it is written
-    // (all six fields there, nothing in them that a line may not hold).
+    // A row read from the file is its line: where it begins (at[0]) and ends
+    // (at[kFields]) in the block. A row written since holds where each of its
+    // fields begins and where the last ends, and is whole when its stretch of
+    // the block is its line as it is written (no byte a line may not hold).
     struct Row {
         std::array<std::uint32_t, kFields + 1> at;
+        bool line;
         bool whole;
     };
     Row Write(const VoiceMemo& memo);
+    std::string_view LineOf(const Row& row) const;
+    std::array<std::string_view, kFields> FieldsOf(const Row& row) const;
 
     std::string block_;
     std::vector<Row> rows_;
