@@ -54,40 +54,39 @@ std::string ParentOf(const std::string& diskPath)
     return slash == 0 ? "/" : diskPath.substr(0, slash);
 }
 
-// The entries of a folder, "." and ".." left out.
-std::vector<std::string> FolderEntries(const std::string& diskFolder)
+// The names of a folder's entries that keep passes, "." and ".." left out.
+template <typename Keep>
+std::vector<std::string> EntriesWhere(const std::string& diskFolder, Keep keep)
 {
     std::vector<std::string> names;
     DIR* dir = ::opendir(diskFolder.empty() ? "." : diskFolder.c_str());
     if (!dir)
         return names;
     while (dirent* entry = ::readdir(dir)) {
-        std::string name = entry->d_name;
-        if (name != "." && name != "..")
-            names.push_back(std::move(name));
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != ".." && keep(*entry))
+            names.emplace_back(name);
     }
     ::closedir(dir);
     return names;
 }
 
-// The entries of a folder that are not folders themselves; the entry's type
-// spares a stat where the file system gives it.
+std::vector<std::string> FolderEntries(const std::string& diskFolder)
+{
+    return EntriesWhere(diskFolder, [](const dirent&) { return true; });
+}
+
+// The entries that are not folders themselves; the entry's type spares a
+// stat where the file system gives it.
 std::vector<std::string> FileEntries(const std::string& diskFolder)
 {
-    std::vector<std::string> names;
-    DIR* dir = ::opendir(diskFolder.c_str());
-    if (!dir)
-        return names;
-    const std::string prefix = diskFolder.ends_with('/') ? diskFolder : diskFolder + '/';
-    while (dirent* entry = ::readdir(dir)) {
-        if (entry->d_type == DT_DIR)
-            continue;
-        if (entry->d_type != DT_REG && !IsExistingFile(prefix + entry->d_name))
-            continue;  // a link or an entry of unknown type: what it names decides
-        names.emplace_back(entry->d_name);
-    }
-    ::closedir(dir);
-    return names;
+    const std::string prefix = diskFolder.empty() || diskFolder.ends_with('/') ? diskFolder : diskFolder + '/';
+    return EntriesWhere(diskFolder, [&prefix](const dirent& entry) {
+        if (entry.d_type == DT_DIR)
+            return false;
+        // A link or an entry of unknown type: what it names decides.
+        return entry.d_type == DT_REG || IsExistingFile(prefix + entry.d_name);
+    });
 }
 
 bool WriteAll(int fd, const std::string& bytes)

@@ -35,15 +35,15 @@ PulseInput::~PulseInput()
 
 TakeProblem PulseInput::Open(std::string& reason)
 {
-    const pa_sample_spec spec{PA_SAMPLE_S16LE, static_cast<uint32_t>(kTakeSampleRate), 1};
+    const pa_sample_spec takeFormat{PA_SAMPLE_S16LE, static_cast<uint32_t>(kTakeSampleRate), 1};
     pa_buffer_attr buffer{};
     buffer.maxlength = static_cast<uint32_t>(-1);
     buffer.tlength = static_cast<uint32_t>(-1);
     buffer.prebuf = static_cast<uint32_t>(-1);
     buffer.minreq = static_cast<uint32_t>(-1);
-    buffer.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(kFragmentUsec, &spec));
+    buffer.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(kFragmentUsec, &takeFormat));
     int error = 0;
-    stream_ = pa_simple_new(nullptr, "voicememo-recorder", PA_STREAM_RECORD, nullptr, "録音", &spec, nullptr,
+    stream_ = pa_simple_new(nullptr, "voicememo-recorder", PA_STREAM_RECORD, nullptr, "録音", &takeFormat, nullptr,
                             &buffer, &error);
     if (stream_)
         return TakeProblem::None;
