@@ -65,13 +65,16 @@ MemoTable CatalogueFile::LoadTable()
 {
     if (!files_.FileExists(path_))
         return {};
+    // Counted as loaded only once everything below has succeeded: whatever
+    // fails on the way (a read, memory for the memos), the close must not
+    // take the empty list for the catalogue.
+    loadFailed_ = true;
     auto content = files_.ReadFile(path_);
-    if (!content) {
-        loadFailed_ = true;
+    if (!content)
         throw Error(FormatMessage(messages::kCannotOpen, path_));
-    }
+    MemoTable table = MemoTable::FromCatalogueText(std::move(*content));
     loadFailed_ = false;
-    return MemoTable::FromCatalogueText(std::move(*content));
+    return table;
 }
 
 std::vector<VoiceMemo> CatalogueFile::Load()
@@ -88,12 +91,11 @@ std::vector<VoiceMemo> CatalogueFile::SaveTable(const MemoTable& memos)
 {
     std::vector<VoiceMemo> recovered;
     if (loadFailed_ && files_.FileExists(path_)) {
+        if (memos.empty())
+            return {};  // nothing of ours to keep, and the file stays untouched
         auto content = files_.ReadFile(path_);
-        if (!content) {
-            if (memos.empty())
-                return {};  // nothing of ours to keep, and the file stays untouched
+        if (!content)
             throw Error(FormatMessage(messages::kCannotOpen, path_));
-        }
         recovered = ParseCatalogue(*content);
     }
 

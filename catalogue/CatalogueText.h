@@ -90,6 +90,15 @@ struct SpacedBytes {
 };
 inline constexpr SpacedBytes kSpaced;
 
+// Whether a text holds no control character, so that it stands in any
+// field exactly as it is: TAB, CR, LF and NUL would be changed on the way
+// into the file, and the calendar's system allows none in a file name.
+inline bool HasNoControlCharacter(std::string_view text)
+{
+    return std::none_of(text.begin(), text.end(),
+                        [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; });
+}
+
 // The field as it may stand in its line, appended to the text.
 inline void AppendField(std::string& text, std::string_view field, bool lastField)
 {

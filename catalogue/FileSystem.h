@@ -5,7 +5,10 @@
 // the calendar shares with us.
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "ByteText.h"
 
 namespace voicememo {
 
@@ -43,6 +46,12 @@ public:
     // no names; names code page 932 cannot hold are left out.
     virtual std::vector<std::string> ListFiles(const std::string& folder, const std::string& prefix,
                                                const std::string& suffix) = 0;
+
+    // The form in which texts are compared to decide "the same file": two
+    // paths name one file when their keys are equal, and a text names a
+    // file when the path's key occurs in the text's key. Two byte forms of
+    // one character give one key, and ASCII letters are lowered.
+    virtual std::string ComparisonKey(std::string_view text) { return LowerAscii(text); }
 };
 
 }  // namespace voicememo

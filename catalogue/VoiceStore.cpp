@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "ByteText.h"
+#include "CatalogueText.h"
 #include "Error.h"
 #include "Messages.h"
 
@@ -14,14 +15,9 @@ constexpr const char* kDataFolder = "data";
 constexpr const char* kVoicePrefix = "Voice";
 constexpr const char* kVoiceSuffix = ".wav";
 
-char LowerAsciiByte(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// The lower-cased names of a folder's listing, and which of them some text
+// The comparison keys of a folder's names, and which of them some text
 // names: a text names one when the folder followed by the name occurs in it
-// as a whole. The names are kept sorted, so that the names beginning with
+// as a whole (all compared as keys). The names are kept sorted, so that the names beginning with
 // what follows the folder in a text narrow down one byte at a time.
 class NameIndex {
 public:
@@ -124,38 +120,36 @@ void VoiceStore::FindUnusedVoiceFiles(const std::vector<std::string>& memoPaths,
                                       const UnusedFileFound& found,
                                       const std::function<void()>& pumpEvents)
 {
-    const std::vector<std::string> names = files_.ListFiles(folder_, kVoicePrefix, kVoiceSuffix);
+    // A name the catalogue cannot hold exactly as the disk has it would
+    // give a memo on another file than this one: it is never adopted.
+    std::vector<std::string> names = files_.ListFiles(folder_, kVoicePrefix, kVoiceSuffix);
+    std::erase_if(names, [](const std::string& name) {
+        return name.empty() || name[0] == '.' || !catalogue_text::HasNoControlCharacter(name);
+    });
+    std::vector<std::string> keys;
+    keys.reserve(names.size());
+    for (const std::string& name : names)
+        keys.push_back(files_.ComparisonKey(name));
 
     // Every text is scanned once for the folder, and whatever follows each
     // place the folder occurs is matched against the names of the listing.
-    std::vector<std::string> candidates;
-    candidates.reserve(names.size());
-    for (const std::string& name : names)
-        if (!name.empty() && name[0] != '.')
-            candidates.push_back(LowerAscii(name));
-    NameIndex index(std::move(candidates));
-    const std::string loweredFolder = LowerAscii(folder_);
-    std::string lowered;
+    NameIndex index(keys);
+    const std::string folderKey = files_.ComparisonKey(folder_);
     for (const auto* texts : {&memoPaths, &settingsLines})
         for (const std::string& text : *texts) {
             if (index.allTaken())
                 break;
-            lowered.assign(text);
-            for (char& c : lowered)
-                c = LowerAsciiByte(c);
-            index.TakeNamesAfter(lowered, loweredFolder);
+            index.TakeNamesAfter(files_.ComparisonKey(text), folderKey);
         }
 
-    for (const std::string& name : names) {
+    for (std::size_t i = 0; i < names.size(); ++i) {
         if (pumpEvents)
             pumpEvents();
-        if (name.empty() || name[0] == '.')
-            continue;
-        if (index.taken(LowerAscii(name)))
+        if (index.taken(keys[i]))
             continue;
         // Folders are not listed: one of a voice file's name could be
         // neither played nor deleted.
-        found(name, folder_ + name);
+        found(names[i], folder_ + names[i]);
     }
 }
 

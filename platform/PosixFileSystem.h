@@ -1,16 +1,17 @@
 #pragma once
 // The files on a Linux disk, seen with the rules the catalogue expects:
 // code page 932 names converted to UTF-8, names resolved without regard to
-// ASCII case, atomic replacement. A symbolic link is replaced through: the
-// file it leads to gets the new content and the link stays. A file that has
-// no write bit is read-only, for root too: never replaced, never deleted.
-// Where no file can be created beside a writable file (a folder the user
-// may not write to), the file is rewritten in place instead, which is not
-// atomic.
-//
-// A replace writes ".<name>.tmp-XXXXXX" beside the file and holds an flock
-// on it until the rename. What a killed save left behind is no longer
-// locked: the next replace of the same file removes it.
+// ASCII case, atomic replacement (AtomicReplace.h).
+// - Only regular files are read, replaced, rewritten or deleted; a FIFO, a
+//   socket or a device is never opened, and is kept as it is.
+// - A symbolic link is followed: the file it leads to gets the new content,
+//   or is deleted, and the link stays.
+// - A file is replaced, rewritten or deleted only when the user may write
+//   it (the effective user's rights); a file that has no write bit at all
+//   is read-only, for root too.
+// - Where no file can be created beside a writable file (a folder the user
+//   may not write to), the file is rewritten in place instead, under a
+//   rollback journal (RewriteJournal.h).
 #include "FileSystem.h"
 
 namespace voicememo {
@@ -28,6 +29,9 @@ public:
     bool DeleteFile(const std::string& path) override;
     std::vector<std::string> ListFiles(const std::string& folder, const std::string& prefix,
                                         const std::string& suffix) override;
+    // The text decoded (to UTF-8), so that the byte forms code page 932 has
+    // for some characters compare equal, with ASCII letters lowered.
+    std::string ComparisonKey(std::string_view text) override;
 };
 
 // The disk path (UTF-8) a code page 932 path names: each component that does

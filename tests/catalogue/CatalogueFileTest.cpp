@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <new>
+#include <stdexcept>
+#include <utility>
 #include <random>
 
 #include "CatalogueFile.h"
@@ -150,6 +154,39 @@ TEST_F(CatalogueFileTest, UnreadableFileIsNeverDestroyedBySave)
     // A memo of this session: the save refuses rather than overwrite.
     EXPECT_THROW(catalogue.Save({Memo("new", "p", "d", "t", "TODO", "")}), Error);
     EXPECT_TRUE(std::filesystem::is_symlink(folder.path("Voice.dat")));
+}
+
+TEST_F(CatalogueFileTest, LoadCutShortByAnyFailureIsNeverDestroyedBySave)
+{
+    // Memory running out while the file is read or split, or any other
+    // failure on the way, leaves the load unfinished just as a read error.
+    struct FailingRead : PosixFileSystem {
+        std::function<void()> fail;
+        std::optional<std::string> ReadFile(const std::string& path) override
+        {
+            if (fail)
+                std::exchange(fail, nullptr)();
+            return PosixFileSystem::ReadFile(path);
+        }
+    };
+    const std::vector<std::function<void()>> failures = {
+        [] { throw std::bad_alloc(); },
+        [] { throw std::length_error("memo table"); },
+    };
+    for (std::size_t i = 0; i < failures.size(); ++i) {
+        SCOPED_TRACE(i);
+        folder.Write("Voice.dat", "old\tp1\td\tt\tTODO\t\r\n");
+        FailingRead failing;
+        failing.fail = failures[i];
+        CatalogueFile cut(failing, folder.dir());
+        EXPECT_ANY_THROW(cut.Load());
+        EXPECT_TRUE(cut.loadFailed());
+        cut.Save({});
+        EXPECT_EQ(folder.Read("Voice.dat"), "old\tp1\td\tt\tTODO\t\r\n");
+        // A memo added meanwhile is saved after the memos the file holds.
+        cut.Save({Memo("new", "p2", "d", "t", "TODO", "")});
+        EXPECT_EQ(folder.Read("Voice.dat"), "old\tp1\td\tt\tTODO\t\r\nnew\tp2\td\tt\tTODO\t\r\n");
+    }
 }
 
 TEST_F(CatalogueFileTest, FileReadableAgainAtSaveIsMergedBeforeTheNewMemos)

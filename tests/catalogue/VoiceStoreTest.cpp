@@ -15,6 +15,7 @@
 
 using namespace voicememo;
 using voicememo::testing::TempFolder;
+using namespace std::string_literals;
 
 namespace {
 
@@ -216,4 +217,19 @@ TEST_F(VoiceStoreTest, UnusedFilesFollowTheSubstringRuleOnRandomTexts)
         EXPECT_EQ(Unused(memoPaths, settingsLines), UnusedByNestedLoop(files, store.folder(), memoPaths, settingsLines))
             << "round " << round;
     }
+}
+
+TEST_F(VoiceStoreTest, FilesTheCatalogueCannotNameExactlyAreNeverAdoptedAndLookAlikesMatch)
+{
+    // 髙 on the disk; the catalogue may hold it as 0xEEE0 or as 0xFBFC.
+    const std::string taka = "\xe9\xab\x99";
+    for (const std::string& name : {"Voice\t5.wav"s, "Voice 5.wav"s, "Voice\x01" "6.wav"s, "Voice" + taka + ".wav",
+                                    "voice7.wav"s, "Voice7.wav"s})
+        folder.Write("data/" + name, "RIFF");
+    const std::string named = Data("Voice\xee\xe0.wav");
+    const Names found = Unused({named});
+    // The TAB would become a space in the catalogue and name another file.
+    EXPECT_EQ(found, (Names{"Voice 5.wav", "Voice7.wav", "voice7.wav"}));
+    // Adopting them leaves nothing more to adopt.
+    EXPECT_TRUE(Unused({named, Data(found[0]), Data(found[1]), Data(found[2])}).empty());
 }

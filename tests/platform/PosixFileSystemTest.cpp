@@ -11,6 +11,7 @@
 #include "Messages.h"
 #include "PosixFileSystem.h"
 #include "ProfileFile.h"
+#include "StateFolder.h"
 #include "TempFolder.h"
 #include "VoiceStore.h"
 
@@ -19,6 +20,8 @@ using voicememo::testing::RunUnprivileged;
 using voicememo::testing::UnprivilegedGid;
 using voicememo::testing::UnprivilegedUid;
 using voicememo::testing::TempFolder;
+using voicememo::testing::UsePrivateStateFolder;
+using voicememo::testing::RunInChild;
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
 
@@ -322,6 +325,7 @@ TEST_F(PosixFileSystemTest, LinkToAReadOnlyFileOrAFolderIsRefused)
 
 TEST_F(PosixFileSystemTest, WritableFileInAFolderTheUserCannotWriteIsRewrittenInPlace)
 {
+    UsePrivateStateFolder();
     folder.Write("Voice.dat", "old\tp\td\tt\tTODO\t\r\n");
     folder.Write("sorvane.ini", "[Voice]\r\nLeft=1\r\n");
     folder.Write("ro.dat", "keep");
@@ -353,4 +357,92 @@ TEST_F(PosixFileSystemTest, WritableFileInAFolderTheUserCannotWriteIsRewrittenIn
     EXPECT_EQ(fs::status(folder.path("Voice.dat")).permissions(), fs::perms(0644));
     EXPECT_EQ(InodeOf(folder.path("Voice.dat")), inode);  // the same file, rewritten
     EXPECT_EQ(folder.Entries(""), (Names{"Voice.dat", "ro.dat", "sorvane.ini"}));
+}
+
+TEST_F(PosixFileSystemTest, OnlyRegularFilesAreOpenedAndNothingElseIsTouched)
+{
+    // A FIFO or a socket named as a file would block an open or a read for
+    // good. Run in a child that an alarm ends, so a hang fails the test.
+    ASSERT_EQ(::mkfifo(folder.path("Voice.dat").c_str(), 0644), 0);
+    ASSERT_EQ(::mkfifo(folder.path("sorvane.ini").c_str(), 0644), 0);
+    ASSERT_EQ(::mkfifo(folder.path("Voice1.wav").c_str(), 0644), 0);
+    auto result = RunInChild([] { ::alarm(20); return true; }, [&] {
+        PosixFileSystem files;
+        std::string report = files.ReadFile(At("Voice.dat")) ? "read" : "unread";
+        report += std::string(" ") + NameOf(files.ReplaceFile(At("Voice.dat"), "new"));
+        report += files.DeleteFile(At("Voice.dat")) ? " deleted" : " kept";
+        CatalogueFile catalogue(files, folder.dir());
+        try {
+            catalogue.Load();
+        } catch (const Error&) {
+            report += " cannot-open";
+        }
+        catalogue.Save({});
+        report += " " + ProfileFile(files, At("sorvane.ini")).ReadString("Voice", "Left").value_or("default");
+        try {
+            files.CreateEmptyFile(At("Voice1.wav"));
+        } catch (const Error& error) {
+            report += error.message() == messages::kAccessDenied ? " denied" : " ?";
+        }
+        return report;
+    });
+    ASSERT_TRUE(result);
+    EXPECT_EQ(*result, "unread CannotCreate kept cannot-open default denied");
+    for (const char* name : {"Voice.dat", "sorvane.ini", "Voice1.wav"})
+        EXPECT_TRUE(fs::is_fifo(folder.path(name))) << name;
+}
+
+TEST_F(PosixFileSystemTest, EmptiedCatalogueThroughALinkKeepsTheLinkAndDeletesItsTarget)
+{
+    folder.Write("shared/Voice.dat", "old\tp\td\tt\tTODO\t\r\n");
+    fs::create_symlink("shared/Voice.dat", folder.path("Voice.dat"));
+    CatalogueFile catalogue(files, folder.dir());
+    ASSERT_EQ(catalogue.Load().size(), 1u);
+    catalogue.Save({});
+    EXPECT_TRUE(fs::is_symlink(folder.path("Voice.dat")));
+    EXPECT_FALSE(folder.Exists("shared/Voice.dat"));
+    EXPECT_TRUE(CatalogueFile(files, folder.dir()).Load().empty());
+
+    catalogue.Save({VoiceMemo{"new", "p", "d", "t", "TODO", ""}});
+    EXPECT_TRUE(fs::is_symlink(folder.path("Voice.dat")));
+    EXPECT_EQ(folder.Read("shared/Voice.dat"), "new\tp\td\tt\tTODO\t\r\n");
+}
+
+TEST_F(PosixFileSystemTest, TheUsersOwnRightsDecideWhatIsReplacedOrDeleted)
+{
+    // Mode 0460: the owner may only read it, though the group may write.
+    struct Case {
+        unsigned mode;
+        const char* expected;
+    };
+    const Case cases[] = {{0460, "CannotCreate kept kept-by-save"}, {0640, "Done deleted gone"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mode);
+        TempFolder own;
+        own.Write("a.dat", "old");
+        own.Write("b/Voice.dat", "old\tp\td\tt\tTODO\t\r\n");
+        own.GiveTo(UnprivilegedUid(), UnprivilegedGid());
+        own.SetMode("a.dat", c.mode);
+        own.SetMode("b/Voice.dat", c.mode);
+        auto result = RunUnprivileged([&] {
+            PosixFileSystem files;
+            std::string report = NameOf(files.ReplaceFile(own.dir() + "a.dat", "new"));
+            report += files.DeleteFile(own.dir() + "a.dat") ? " deleted" : " kept";
+            CatalogueFile catalogue(files, own.dir() + "b/");
+            catalogue.Load();
+            catalogue.Save({});
+            return report + (files.FileExists(own.dir() + "b/Voice.dat") ? " kept-by-save" : " gone");
+        });
+        if (!result)
+            GTEST_SKIP() << kSkipReason;
+        EXPECT_EQ(*result, c.expected);
+    }
+}
+
+TEST_F(PosixFileSystemTest, LookAlikeByteFormsAndCaseGiveOneComparisonKey)
+{
+    // 0xEEE0 and 0xFBFC are both 髙; ASCII letters lower, nothing else.
+    EXPECT_EQ(files.ComparisonKey("/A/data/\xee\xe0Voice1.WAV"), files.ComparisonKey("/a/DATA/\xfb\xfcvoice1.wav"));
+    EXPECT_EQ(files.ComparisonKey("\xed\x40"), files.ComparisonKey("\xfa\x5c"));
+    EXPECT_NE(files.ComparisonKey("\x82\x60"), files.ComparisonKey("\x82\x81"));  // Ａ and ａ stay apart
 }

@@ -16,6 +16,7 @@
 #include "ProfileFile.h"
 #include "Settings.h"
 #include "SmallDisk.h"
+#include "StateFolder.h"
 #include "TempFolder.h"
 #include "VoiceStore.h"
 
@@ -138,6 +139,7 @@ TEST(FileSizeLimitTest, WriteThatCannotGrowTheFileKeepsTheOldFiles)
 
 TEST(FileSizeLimitTest, RewriteInPlaceThatCannotGrowTheFileKeepsTheOldFiles)
 {
+    UsePrivateStateFolder();
     // In a folder the user may not write, a writable file is rewritten in
     // place; a disk too full for the longer content must not leave it torn.
     TempFolder folder;
@@ -161,6 +163,7 @@ TEST(FileSizeLimitTest, RewriteInPlaceThatCannotGrowTheFileKeepsTheOldFiles)
 
 TEST(ReadOnlyTest, FolderTheUserMayNotWriteGetsNoNewFiles)
 {
+    UsePrivateStateFolder();
     TempFolder folder;
     folder.GiveTo(UnprivilegedUid(), UnprivilegedGid());
     folder.SetMode("", 0555);

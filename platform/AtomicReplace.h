@@ -1,0 +1,31 @@
+#pragma once
+// Replacing a file by a whole new one: the bytes go to a temporary file
+// ".<name>.tmp-XXXXXX" beside it, made durable, then renamed over it, so a
+// failure or a kill at any moment leaves the old file or the new one.
+//
+// A replace holds an flock on its temporary file until the rename, so what
+// a killed replace left behind can be told from one in progress: the next
+// replace or removal of the same file removes what nobody holds. Where
+// locks do not work (NFS without its lock service), a replace goes on
+// without one, and a leftover is removed once it has not changed for a
+// while.
+#include <string>
+#include <sys/types.h>
+
+#include "FileSystem.h"
+
+namespace voicememo {
+
+struct ReplaceOutcome {
+    WriteResult result = WriteResult::Done;
+    int temporaryError = 0;  // errno when no temporary file could be made
+};
+
+// Replaces the file at diskPath (no link: the caller resolves those) with
+// bytes, the new file taking mode.
+ReplaceOutcome ReplaceAtomically(const std::string& diskPath, const std::string& bytes, mode_t mode);
+
+// Removes the temporary files that killed replaces of diskPath left.
+void RemoveAbandonedTemporaries(const std::string& diskPath);
+
+}  // namespace voicememo

@@ -1,0 +1,23 @@
+#pragma once
+// Whole reads and writes on open files, retried where the system returns
+// early, and making a folder's entries durable.
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <sys/types.h>
+
+namespace voicememo {
+
+// Reads the file from offset to its end into bytes; sizeHint (the size
+// expected, 0 when unknown) spares growing the buffer.
+bool ReadAll(int fd, std::string& bytes, std::size_t sizeHint, off_t offset);
+bool WriteAll(int fd, std::string_view bytes);
+bool PWriteAll(int fd, std::string_view bytes, off_t offset);
+
+// The folder of a path ("." when none, "/" for the root's entries).
+std::string ParentOf(const std::string& diskPath);
+// Makes the folder's entries (a rename, a removal) durable; a failure loses
+// nothing already visible, so it is not reported.
+void SyncFolder(const std::string& folder);
+
+}  // namespace voicememo
