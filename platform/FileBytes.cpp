@@ -2,9 +2,26 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace voicememo {
+
+int OpenRegularFile(const std::string& diskPath, int flags, struct stat& info)
+{
+    if (::stat(diskPath.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return -1;
+    int fd = ::open(diskPath.c_str(), flags | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return -1;
+    // Checked again on what was opened: the name may have changed meanwhile.
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return -1;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
 
 bool ReadAll(int fd, std::string& bytes, std::size_t sizeHint, off_t offset)
 {

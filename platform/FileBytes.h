@@ -1,12 +1,19 @@
 #pragma once
-// Whole reads and writes on open files, retried where the system returns
+// Opening regular files only, whole reads and writes on open files, retried where the system returns
 // early, and making a folder's entries durable.
 #include <cstddef>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
 
+struct stat;
+
 namespace voicememo {
+
+// Opens a regular file only, with the open flags given; -1 otherwise. A FIFO,
+// a socket or a device would block the open or the read for good, or be
+// changed by it. info describes what was opened.
+int OpenRegularFile(const std::string& diskPath, int flags, struct stat& info);
 
 // Reads the file from offset to its end into bytes; sizeHint (the size
 // expected, 0 when unknown) spares growing the buffer.

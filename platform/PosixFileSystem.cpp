@@ -49,23 +49,6 @@ bool MayWrite(const std::string& diskPath, const struct stat& info)
            ::faccessat(AT_FDCWD, diskPath.c_str(), W_OK, AT_EACCESS) == 0;
 }
 
-// Opens a regular file only: a FIFO, a socket or a device would block the
-// open or the read for good, or be changed by it.
-int OpenRegularFile(const std::string& diskPath, int flags, struct stat& info)
-{
-    if (::stat(diskPath.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
-        return -1;
-    int fd = ::open(diskPath.c_str(), flags | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
-        return -1;
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return -1;
-    }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    return fd;
-}
-
 // The names of a folder's entries that keep passes, "." and ".." left out.
 template <typename Keep>
 std::vector<std::string> EntriesWhere(const std::string& diskFolder, Keep keep)

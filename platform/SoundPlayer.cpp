@@ -10,8 +10,13 @@
 #include <utility>
 #include <vector>
 
+#include <fcntl.h>
 #include <pulse/simple.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <sndfile.h>
+
+#include "FileBytes.h"
 
 namespace voicememo {
 
@@ -33,6 +38,26 @@ struct PulseCloser {
 };
 using PulseStream = std::unique_ptr<pa_simple, PulseCloser>;
 
+class FileDescriptor {
+public:
+    FileDescriptor() = default;
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    FileDescriptor(FileDescriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    FileDescriptor& operator=(FileDescriptor&& other) noexcept
+    {
+        std::swap(fd_, other.fd_);
+        return *this;
+    }
+    ~FileDescriptor()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+
+private:
+    int fd_ = -1;
+};
+
 // A sound ready to be played: a decoder open on a file, or samples made here
 // when there is no file to decode. Owned by the thread that plays it.
 class Sound {
@@ -42,7 +67,12 @@ public:
         Sound sound;
         SF_INFO info{};
         info.format = 0;
-        sound.file_.reset(sf_open(diskPath.c_str(), SFM_READ, &info));
+        struct stat opened {};
+        const int fd = OpenRegularFile(diskPath, O_RDONLY, opened);
+        if (fd < 0)
+            return sound;
+        sound.descriptor_ = FileDescriptor(fd);
+        sound.file_.reset(sf_open_fd(fd, SFM_READ, &info, SF_FALSE));
         if (sound.file_) {
             sound.rate_ = info.samplerate;
             sound.channels_ = info.channels;
@@ -88,6 +118,7 @@ public:
     }
 
 private:
+    FileDescriptor descriptor_;  // outlives the decoder reading it
     SndFileHandle file_;
     std::vector<float> samples_;
     sf_count_t next_ = 0;
