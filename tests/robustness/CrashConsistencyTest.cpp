@@ -9,14 +9,17 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <random>
 #include <thread>
 
 #include "CatalogueFile.h"
+#include "AsUser.h"
 #include "GenerationCatalogue.h"
 #include "PosixFileSystem.h"
 #include "ProfileFile.h"
 #include "Settings.h"
+#include "StateFolder.h"
 #include "TempFolder.h"
 
 using namespace voicememo;
@@ -28,8 +31,9 @@ constexpr int kKills = 200;
 const std::string kSettingsHead = "; calendar\r\n[Option]\r\nShowHint=0\r\n[Voice]\r\nLeft=12\r\n";
 const std::string kSettingsTail = "[Alarm]\r\nAlarm1=/memo/data/Voice3.wav\r\n";
 
-// Starts the saving program and returns once it has begun to save.
-pid_t StartSaveLoop(const std::string& dir)
+// Starts the saving program and returns once it has begun to save; with a
+// scale, as the unprivileged user, on catalogues of that many times the lines.
+pid_t StartSaveLoop(const std::string& dir, std::size_t scale = 0)
 {
     int ready[2];
     if (::pipe2(ready, O_CLOEXEC) != 0)
@@ -37,6 +41,12 @@ pid_t StartSaveLoop(const std::string& dir)
     pid_t child = ::fork();
     if (child == 0) {
         ::dup2(ready[1], STDOUT_FILENO);
+        if (scale > 0) {
+            if (::geteuid() == 0 && (::setgid(UnprivilegedGid()) != 0 || ::setuid(UnprivilegedUid()) != 0))
+                ::_exit(126);
+            const std::string lines = std::to_string(scale);
+            ::execl(SAVE_LOOP_PROGRAM, SAVE_LOOP_PROGRAM, dir.c_str(), lines.c_str(), static_cast<char*>(nullptr));
+        }
         ::execl(SAVE_LOOP_PROGRAM, SAVE_LOOP_PROGRAM, dir.c_str(), static_cast<char*>(nullptr));
         ::_exit(127);
     }
@@ -121,4 +131,50 @@ TEST(CrashConsistencyTest, KilledSavesLeaveAWholeCatalogueAndNoPileOfTemporaryFi
     ProfileFile(files, folder.dir() + kSettingsFileName).WriteString("Voice", "Left", "13");
     EXPECT_EQ(folder.Entries(""), (std::vector<std::string>{kCatalogueFileName, kSettingsFileName}));
     EXPECT_EQ(GenerationOf(CatalogueFile(files, folder.dir()).Load()), lastGeneration);
+}
+
+TEST(CrashConsistencyTest, KilledRewritesInPlaceAreRolledBackBeforeTheFileIsRead)
+{
+    // A folder that takes no new file: every save rewrites the files in
+    // place, under the journal.
+    constexpr std::size_t kScale = 40;  // catalogues of up to 60,000 lines
+    constexpr int kRewriteKills = 40;
+    UsePrivateStateFolder();
+    TempFolder folder;
+    PosixFileSystem files;
+    CatalogueFile(files, folder.dir()).Save(GenerationMemos(1, kScale));
+    folder.Write(kSettingsFileName, kSettingsHead + kSettingsTail);
+    folder.GiveTo(UnprivilegedUid(), UnprivilegedGid());
+    folder.SetMode("", 0555);
+    const char* given = std::getenv("VOICEMEMO_TEST_SEED");
+    const std::uint64_t seed = given ? std::stoull(given) : std::random_device{}();
+    std::printf("seed %llu (VOICEMEMO_TEST_SEED replays it)\n", static_cast<unsigned long long>(seed));
+    std::mt19937_64 random(seed);
+    std::uniform_int_distribution<int> delayMicroseconds(0, 300000);
+
+    std::uint64_t lastGeneration = 1;
+    for (int kill = 0; kill < kRewriteKills; ++kill) {
+        SCOPED_TRACE("kill " + std::to_string(kill));
+        const pid_t child = StartSaveLoop(folder.dir(), kScale);
+        std::this_thread::sleep_for(std::chrono::microseconds(delayMicroseconds(random)));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "the saving program stopped by itself: " << status;
+
+        const auto generation = GenerationOf(CatalogueFile(files, folder.dir()).Load(), kScale);
+        ASSERT_TRUE(generation) << "spliced catalogue of " << folder.Read(kCatalogueFileName).size() << " bytes";
+        ASSERT_GE(*generation, lastGeneration) << "an older catalogue came back";
+        lastGeneration = *generation;
+        const std::string settings = *files.ReadFile(folder.dir() + kSettingsFileName);
+        ASSERT_TRUE(settings.starts_with(kSettingsHead)) << settings.substr(0, 500);
+        ASSERT_NE(settings.find(kSettingsTail), std::string::npos) << settings.substr(0, 500);
+    }
+    std::printf("%d kills, generation %llu reached\n", kRewriteKills, static_cast<unsigned long long>(lastGeneration));
+    EXPECT_GT(lastGeneration, 1u);
+    // Every journal was played back, and nothing was left beside the files
+    // (a journal's own temporary file goes at that file's next rewrite).
+    EXPECT_EQ(folder.Entries(""), (std::vector<std::string>{kCatalogueFileName, kSettingsFileName}));
+    for (const auto& entry : std::filesystem::directory_iterator(UsePrivateStateFolder()))
+        EXPECT_EQ(entry.path().filename().string()[0], '.') << "journal left: " << entry.path();
 }

@@ -26,9 +26,10 @@ inline std::size_t LineCount(std::uint64_t generation)
     return 1 + (generation * 2654435761u) % 1500;
 }
 
-inline std::vector<VoiceMemo> GenerationMemos(std::uint64_t generation)
+// scale multiplies the lines, for catalogues whose writing takes a while.
+inline std::vector<VoiceMemo> GenerationMemos(std::uint64_t generation, std::size_t scale = 1)
 {
-    const std::size_t count = LineCount(generation);
+    const std::size_t count = LineCount(generation) * scale;
     std::vector<VoiceMemo> memos;
     memos.reserve(count);
     for (std::size_t i = 0; i < count; ++i)
@@ -40,12 +41,12 @@ inline std::vector<VoiceMemo> GenerationMemos(std::uint64_t generation)
 }
 
 // The generation of a whole catalogue, or nothing for a torn or mixed one.
-inline std::optional<std::uint64_t> GenerationOf(const std::vector<VoiceMemo>& memos)
+inline std::optional<std::uint64_t> GenerationOf(const std::vector<VoiceMemo>& memos, std::size_t scale = 1)
 {
     if (memos.empty() || memos[0].Title.size() < 2 || memos[0].Title[0] != 'g')
         return std::nullopt;
     const std::uint64_t generation = std::stoull(memos[0].Title.substr(1));
-    if (memos != GenerationMemos(generation))
+    if (memos != GenerationMemos(generation, scale))
         return std::nullopt;
     return generation;
 }

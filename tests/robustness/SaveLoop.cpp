@@ -2,7 +2,8 @@
 // program's own save path until it is killed. Started by the crash test:
 // argument 1 is the program's folder (with a trailing "/"). It goes on from
 // the generation on the disk, and writes one byte to its standard output
-// once it starts saving.
+// once it starts saving. Argument 2, when given, multiplies the catalogue's
+// lines.
 #include <unistd.h>
 
 #include <cstdint>
@@ -20,14 +21,15 @@ using namespace voicememo::testing;
 
 int main(int argc, char** argv)
 {
-    if (argc != 2)
+    if (argc != 2 && argc != 3)
         return 2;
     const std::string dir = argv[1];
+    const std::size_t scale = argc == 3 ? std::stoul(argv[2]) : 1;
     PosixFileSystem files;
     CatalogueFile catalogue(files, dir);
     ProfileFile settings(files, dir + kSettingsFileName);
 
-    std::uint64_t generation = GenerationOf(catalogue.Load()).value_or(0);
+    std::uint64_t generation = GenerationOf(catalogue.Load(), scale).value_or(0);
     if (auto value = settings.ReadString("Voice", "Check"))
         generation = std::max(generation, GenerationOfSetting(*value).value_or(0));
 
@@ -35,7 +37,7 @@ int main(int argc, char** argv)
         return 3;
     for (;;) {
         ++generation;
-        catalogue.Save(GenerationMemos(generation));
+        catalogue.Save(GenerationMemos(generation, scale));
         settings.WriteString("Voice", "Check", GenerationSetting(generation));
     }
 }

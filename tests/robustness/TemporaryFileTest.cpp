@@ -7,16 +7,19 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <thread>
 
 #include "CatalogueFile.h"
+#include "NoLocks.h"
 #include "PosixFileSystem.h"
 #include "ProfileFile.h"
 #include "Settings.h"
 #include "TempFolder.h"
 
 using namespace voicememo;
+using voicememo::testing::NoLocks;
 using voicememo::testing::TempFolder;
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
@@ -90,4 +93,41 @@ TEST(TemporaryFileTest, SavesOfTheSameFileAtOnceNeverRemoveEachOthersFile)
     EXPECT_EQ(folder.Entries(""), Names{"Voice.dat"});
     const std::string last = folder.Read("Voice.dat");
     EXPECT_EQ(last.find_first_not_of(last.front()), std::string::npos);
+}
+
+TEST(TemporaryFileTest, WhereLocksDoNotWorkSavesStillWorkAndLeaveNothingBehind)
+{
+    TempFolder folder;
+    folder.Write("Voice.dat", "old\r\n");
+    folder.Write(".Voice.dat.tmp-old001", "left by a save killed an hour ago");
+    fs::last_write_time(folder.path(".Voice.dat.tmp-old001"), fs::file_time_type::clock::now() - std::chrono::hours(1));
+    // Without locks nothing tells a save in progress elsewhere from a
+    // leftover but its age: a fresh one stays.
+    folder.Write(".Voice.dat.tmp-new001", "perhaps being written");
+    NoLocks noLocks;
+    PosixFileSystem files;
+    CatalogueFile catalogue(files, folder.dir());
+    catalogue.Save({VoiceMemo{"new", "p", "d", "t", "TODO", ""}});
+    EXPECT_EQ(folder.Read("Voice.dat"), "new\tp\td\tt\tTODO\t\r\n");
+    EXPECT_EQ(folder.Entries(""), (Names{".Voice.dat.tmp-new001", "Voice.dat"}));
+}
+
+TEST(TemporaryFileTest, LeftoversGoAlsoWhenTheCatalogueIsDeletedOrFoundReadOnly)
+{
+    for (const bool readOnly : {false, true}) {
+        SCOPED_TRACE(readOnly);
+        TempFolder folder;
+        folder.Write("Voice.dat", "old\r\n");
+        folder.Write(".Voice.dat.tmp-a1B2c3", "half a catalo");
+        if (readOnly)
+            folder.SetMode("Voice.dat", 0444);
+        PosixFileSystem files;
+        CatalogueFile catalogue(files, folder.dir());
+        catalogue.Load();
+        if (readOnly)
+            EXPECT_ANY_THROW(catalogue.Save({VoiceMemo{"new", "p", "d", "t", "TODO", ""}}));
+        else
+            catalogue.Save({});
+        EXPECT_EQ(folder.Entries(""), readOnly ? Names{"Voice.dat"} : Names{});
+    }
 }
