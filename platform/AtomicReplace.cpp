@@ -89,7 +89,7 @@ ReplaceOutcome ReplaceAtomically(const std::string& diskPath, const std::string&
     // holds it past the close until the rename, so that no cleanup removes
     // the file in between.
     const int lockHolder = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
-    bool written = lockHolder >= 0 && WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    bool written = lockHolder >= 0 && PWriteAll(fd, bytes, 0) && ::fsync(fd) == 0;
     written = (::close(fd) == 0) && written;
     const bool renamed = written && ::rename(temporary.c_str(), diskPath.c_str()) == 0;
     if (!renamed)
