@@ -13,6 +13,7 @@
 #include "ByteText.h"
 #include "Codepage.h"
 #include "Error.h"
+#include "FileIdentity.h"
 #include "Messages.h"
 
 namespace voicememo {
@@ -102,32 +103,6 @@ bool WriteAll(int fd, const std::string& bytes)
         done += static_cast<std::size_t>(written);
     }
     return true;
-}
-
-// Where a write to the path lands: the end of its chain of symbolic links
-// (a file that may not exist yet), or the path itself when it is no link.
-// Nothing for a chain that loops or runs too long.
-std::optional<std::string> FollowLinks(std::string diskPath)
-{
-    constexpr int kMostLinks = 40;  // as the kernel allows on one lookup
-    for (int hop = 0; hop < kMostLinks; ++hop) {
-        struct stat info {};
-        if (::lstat(diskPath.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
-            return diskPath;
-        char buffer[PATH_MAX];
-        ssize_t length = ::readlink(diskPath.c_str(), buffer, sizeof buffer);
-        if (length <= 0 || static_cast<std::size_t>(length) == sizeof buffer)
-            return std::nullopt;
-        std::string target(buffer, static_cast<std::size_t>(length));
-        if (target[0] != '/') {
-            // Relative to the folder that holds the link.
-            auto slash = diskPath.find_last_of('/');
-            if (slash != std::string::npos)
-                target = diskPath.substr(0, slash + 1) + target;
-        }
-        diskPath = std::move(target);
-    }
-    return std::nullopt;
 }
 
 // Writes the bytes over the file's own content, for when no temporary file
