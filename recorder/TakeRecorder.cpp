@@ -39,6 +39,9 @@ struct TakeRecorder::Take {
     Phase phase = Phase::Connecting;  // guarded by mutex
     bool givenUp = false;             // guarded by mutex
     TakeOutcome outcome;              // guarded by mutex, set when Finished
+    // The file the take may replace; once the take is in place, the take.
+    // Only a worker that is not given up touches it.
+    std::shared_ptr<HeldFile> replaceable;
 
     std::atomic<bool> stopWanted{false};
     std::atomic<long long> samples{0};
@@ -53,7 +56,7 @@ struct TakeRecorder::Take {
 };
 
 TakeRecorder::TakeRecorder(std::string target, TakeTimeouts timeouts)
-    : target_(std::move(target)), timeouts_(timeouts)
+    : target_(std::move(target)), timeouts_(timeouts), replaceable_(std::make_shared<HeldFile>(HeldFile::Open(target_)))
 {
 }
 
@@ -72,6 +75,7 @@ TakeOutcome TakeRecorder::Start()
         return {TakeProblem::CannotCreateFile, false, reason};
 
     auto take = std::make_shared<Take>();
+    take->replaceable = replaceable_;
     std::thread(Record, take, std::move(file)).detach();
 
     std::unique_lock lock(take->mutex);
@@ -166,8 +170,8 @@ void TakeRecorder::Record(std::shared_ptr<Take> take, std::unique_ptr<TakeFile> 
     } else if (ending == TakeProblem::CannotSave) {
         file->Discard();
         take->Finish({ending, false, reason});
-    } else if (std::string keepReason; !file->Keep(keepReason)) {
-        take->Finish({TakeProblem::CannotSave, false, keepReason});
+    } else if (TakeOutcome kept = file->Keep(*take->replaceable); !kept.saved) {
+        take->Finish(std::move(kept));
     } else {
         take->Finish({ending, true, ending == TakeProblem::None ? std::string() : reason});
     }

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "FileIdentity.h"
 #include "TakeProblem.h"
 
 namespace voicememo {
@@ -22,6 +23,8 @@ struct TakeTimeouts {
 
 class TakeRecorder {
 public:
+    // Notes which file the target is now: a take replaces that file only,
+    // and, once in place, itself (see TakeFile::Keep).
     explicit TakeRecorder(std::string target, TakeTimeouts timeouts = {});
     ~TakeRecorder();  // a take still running is ended and kept
     TakeRecorder(const TakeRecorder&) = delete;
@@ -49,6 +52,8 @@ private:
 
     std::string target_;
     TakeTimeouts timeouts_;
+    // The file a take may replace, shared with the running take's worker.
+    std::shared_ptr<HeldFile> replaceable_;
     std::shared_ptr<Take> take_;
     double lastSeconds_ = 0;
 };
