@@ -41,6 +41,8 @@ QString DescribeProblem(const TakeOutcome& outcome)
         return QStringLiteral("サウンドサーバーが応答しません。この録音は保存されませんでした。");
     case TakeProblem::InputLost:
         return QStringLiteral("入力が途切れました。そこまでの録音を保存しました。");
+    case TakeProblem::RecordingFailed:
+        return QStringLiteral("録音中にエラーが発生しました。そこまでの録音を保存しました。");
     case TakeProblem::CannotSave:
         return QStringLiteral("録音を保存できませんでした。ファイルは元のままです。");
     case TakeProblem::TargetChanged:

@@ -12,6 +12,7 @@ enum class TakeProblem {
     ServerNotAnswering,  // the server took the connection but stopped answering
     TakeAbandoned,       // the server stopped answering mid-take; the take is lost
     InputLost,           // the input ended mid-take; what came before is kept
+    RecordingFailed,     // the capture itself failed mid-take; what came before is kept
     CannotSave,          // the take could not be written or moved into place
     TargetChanged,       // the target is no longer the file the recorder was
                          // started on; the take is kept beside it (keptAs)
