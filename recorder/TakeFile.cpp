@@ -11,6 +11,8 @@
 #include <unistd.h>
 #include <utility>
 
+#include "FileBytes.h"
+
 namespace voicememo {
 
 namespace {
@@ -27,15 +29,6 @@ fs::path FolderOf(const std::string& target)
 std::string TakePrefix(const std::string& target)
 {
     return "." + fs::path(target).filename().string() + ".take-";
-}
-
-void SyncFolder(const fs::path& folder)
-{
-    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd);
-    ::close(fd);
 }
 
 // Held by the recorders of one folder while a take file is created, swapped
@@ -235,7 +228,7 @@ TakeOutcome TakeFile::PutInPlace(const std::optional<FileIdentity>& replaceable)
     } else {
         return Failed(errno);
     }
-    SyncFolder(FolderOf(landing_));
+    SyncFolder(FolderOf(landing_).string());
     return {TakeProblem::None, true, {}};
 }
 
@@ -252,7 +245,7 @@ TakeOutcome TakeFile::KeepBeside(TakeProblem why)
         kept = MoveBeside(path_, landing_);
     if (!kept)
         return Failed(errno);
-    SyncFolder(FolderOf(*kept));
+    SyncFolder(FolderOf(*kept).string());
     return {why, false, {}, *kept};
 }
 
