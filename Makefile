@@ -12,8 +12,8 @@ JOBS ?= 2
 FUZZ_SECONDS ?= 60
 FUZZ_SMOKE_SECONDS ?= 10
 
-# Any report fails the run; leaks too. The suppressions name only system
-# libraries that keep their caches until the process ends.
+# Any report fails the run; leaks too, also those allocated under a call
+# into Qt or another library (lsan.supp says why it suppresses nothing).
 SANITIZER_ENV = ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 \
 	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/support/lsan.supp
