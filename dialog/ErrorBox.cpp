@@ -35,7 +35,8 @@ bool AskYesNo(QWidget* owner, const QString& text)
                     QMessageBox::Yes | QMessageBox::No, owner);
     box.setDefaultButton(QMessageBox::Yes);
     box.setWindowModality(Qt::ApplicationModal);
-    return box.exec() != QMessageBox::No;
+    // Anything but Yes (Esc, the box closed or taken down) is No.
+    return box.exec() == QMessageBox::Yes;
 }
 
 void ShowNotice(QWidget* owner, const QString& text)

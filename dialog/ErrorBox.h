@@ -19,8 +19,8 @@ std::string ErrorBoxText(const std::string& message);
 
 void ShowErrorBox(QWidget* owner, const std::string& message);
 
-// A question with Yes and No, Yes first and the default, no icon; true for
-// Yes.
+// A question with Yes and No, Yes first and the default, no icon; true
+// only when Yes was pressed.
 bool AskYesNo(QWidget* owner, const QString& text);
 // A notice with an OK button and no icon.
 void ShowNotice(QWidget* owner, const QString& text);

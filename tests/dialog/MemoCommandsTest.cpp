@@ -27,6 +27,8 @@ private slots:
     void recordWithEveryNameTakenChangesNoFile();
     void deleteAsksFirst();
     void closeDuringTheDeleteQuestionDeletesNothing();
+    void deleteQuestionEndedWithoutYesDeletesNothing_data();
+    void deleteQuestionEndedWithoutYesDeletesNothing();
     void addUnusedAdoptsOnlyFilesNothingNames();
     void addUnusedRightAfterRecordFindsNothing();
     void addUnusedWithUnreadableSettingsStops();
@@ -266,6 +268,50 @@ void MemoCommandsTest::closeDuringTheDeleteQuestionDeletesNothing()
     QVERIFY(!form.isVisible());
     QCOMPARE(h.folder.Read("data/Voice1.wav"), "one"s);
     QCOMPARE(h.folder.Read("Voice.dat"), catalogue);
+}
+
+enum class QuestionEnd { Escape, CloseBox, Hidden, Rejected, EndedWithCode };
+
+void MemoCommandsTest::deleteQuestionEndedWithoutYesDeletesNothing_data()
+{
+    QTest::addColumn<int>("endValue");
+    QTest::newRow("Esc") << int(QuestionEnd::Escape);
+    QTest::newRow("the box's close button") << int(QuestionEnd::CloseBox);
+    QTest::newRow("the box hidden") << int(QuestionEnd::Hidden);
+    QTest::newRow("the box rejected") << int(QuestionEnd::Rejected);
+    QTest::newRow("the box ended with another code") << int(QuestionEnd::EndedWithCode);
+}
+
+void MemoCommandsTest::deleteQuestionEndedWithoutYesDeletesNothing()
+{
+    QFETCH(int, endValue);
+    const auto end = QuestionEnd(endValue);
+    Harness h;
+    h.folder.Write("data/Voice1.wav", "one");
+    WriteCatalogue(h, {Memo("A", h.exeDir + "data/Voice1.wav")});
+    TForm1& form = h.Open();
+    h.ClickRow(0);
+    bool asked = false;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        poll.stop();
+        asked = true;
+        switch (end) {
+        case QuestionEnd::Escape: QTest::keyClick(box, Qt::Key_Escape); break;
+        case QuestionEnd::CloseBox: box->close(); break;
+        case QuestionEnd::Hidden: box->hide(); break;
+        case QuestionEnd::Rejected: box->reject(); break;
+        case QuestionEnd::EndedWithCode: box->done(QMessageBox::Cancel); break;
+        }
+    });
+    poll.start(10);
+    Click(h, "BitBtn3");
+    QVERIFY(asked);
+    QCOMPARE(form.Memos().count(), 1);
+    QCOMPARE(h.folder.Read("data/Voice1.wav"), "one"s);
 }
 
 void MemoCommandsTest::addUnusedAdoptsOnlyFilesNothingNames()
