@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
-#include <exception>
+#include <new>
 
 #include "ByteText.h"
 #include "Error.h"
@@ -12,6 +12,23 @@
 namespace voicememo {
 
 const char* const kApplicationTitle = "ボイスメモ";
+
+namespace {
+
+// What the box says for a failure that is no Error of the program's: never
+// the exception's own text, which is English and meant for programmers.
+const char16_t* const kOutOfMemory = u"メモリが不足しています";
+const char16_t* const kInternalError = u"内部エラーが発生しました";
+
+void ShowErrorText(QWidget* owner, const QString& shown)
+{
+    QMessageBox box(QMessageBox::Critical, QString::fromUtf8(kApplicationTitle), shown, QMessageBox::NoButton, owner);
+    box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
+}  // namespace
 
 std::string ErrorBoxText(const std::string& message)
 {
@@ -22,11 +39,15 @@ std::string ErrorBoxText(const std::string& message)
 
 void ShowErrorBox(QWidget* owner, const std::string& message)
 {
-    QMessageBox box(QMessageBox::Critical, QString::fromUtf8(kApplicationTitle),
-                    Decode(ErrorBoxText(message)), QMessageBox::NoButton, owner);
-    box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
-    box.setWindowModality(Qt::ApplicationModal);
-    box.exec();
+    ShowErrorText(owner, Decode(ErrorBoxText(message)));
+}
+
+void ShowErrorBox(QWidget* owner, const QString& message)
+{
+    // The full stop follows the code page 932 form of the last character.
+    const qsizetype last = message.size() - (!message.isEmpty() && message.back().isLowSurrogate() ? 2 : 1);
+    const std::string lastBytes = last < 0 ? std::string() : Encode(message.mid(last));
+    ShowErrorText(owner, ErrorBoxText(lastBytes) == lastBytes ? message : message + u'.');
 }
 
 bool AskYesNo(QWidget* owner, const QString& text)
@@ -60,8 +81,10 @@ bool Guarded(QWidget* owner, const std::function<void()>& handler)
         return true;
     } catch (const Error& error) {
         ShowErrorBox(owner, error.message());
-    } catch (const std::exception& error) {
-        ShowErrorBox(owner, Encode(QString::fromLocal8Bit(error.what())));
+    } catch (const std::bad_alloc&) {
+        ShowErrorBox(owner, QString::fromUtf16(kOutOfMemory));
+    } catch (...) {
+        ShowErrorBox(owner, QString::fromUtf16(kInternalError));
     }
     return false;
 }

@@ -18,6 +18,8 @@ extern const char* const kApplicationTitle;  // "ボイスメモ"
 std::string ErrorBoxText(const std::string& message);
 
 void ShowErrorBox(QWidget* owner, const std::string& message);
+// The same for a message that code page 932 cannot hold.
+void ShowErrorBox(QWidget* owner, const QString& message);
 
 // A question with Yes and No, Yes first and the default, no icon; true
 // only when Yes was pressed.
@@ -29,8 +31,9 @@ void ShowNotice(QWidget* owner, const QString& text);
 // No.
 void DismissMessageBoxes();
 
-// Runs the handler; an error is shown in the error box. True when the
-// handler ran to its end.
+// Runs the handler; an error is shown in the error box: an Error's own
+// message, for anything else a Japanese one ("メモリが不足しています" when
+// memory ran out). True when the handler ran to its end.
 bool Guarded(QWidget* owner, const std::function<void()>& handler);
 
 }  // namespace voicememo

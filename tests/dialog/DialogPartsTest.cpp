@@ -5,7 +5,9 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "DialogHarness.h"
 #include "DialogTestMain.h"
+#include "Error.h"
 #include "ErrorBox.h"
 #include "MemoListModel.h"
 #include "MemoListView.h"
@@ -14,11 +16,15 @@
 
 using namespace voicememo;
 
+Q_DECLARE_METATYPE(std::function<void()>)
+
 class DialogPartsTest : public QObject {
     Q_OBJECT
 private slots:
     void errorBoxAppendsAFullStop_data();
     void errorBoxAppendsAFullStop();
+    void failedHandlerIsReportedInJapanese_data();
+    void failedHandlerIsReportedInJapanese();
     void unchangedTextKeepsItsBytes();
     void spinnerAndEditAreOneField();
     void listReportsClicksAsTheUserMakesThem();
@@ -61,6 +67,32 @@ void DialogPartsTest::errorBoxAppendsAFullStop()
     QFETCH(QByteArray, message);
     QFETCH(QByteArray, shown);
     QCOMPARE(QByteArray::fromStdString(ErrorBoxText(message.toStdString())), shown);
+}
+
+void DialogPartsTest::failedHandlerIsReportedInJapanese_data()
+{
+    QTest::addColumn<std::function<void()>>("handler");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("out of memory") << std::function<void()>([] { throw std::bad_alloc(); })
+                                   << QStringLiteral("メモリが不足しています.");
+    QTest::newRow("library failure") << std::function<void()>([] { (void)std::string("ab").at(5); })
+                                     << QStringLiteral("内部エラーが発生しました.");
+    QTest::newRow("not a std::exception") << std::function<void()>([] { throw 42; })
+                                          << QStringLiteral("内部エラーが発生しました.");
+    QTest::newRow("the program's own error")
+        << std::function<void()>([] { throw Error("\x95\x73\x90\xb3\x82\xc8\xcc\xa7\xb2\xd9\x96\xbc\x82\xc5\x82\xb7"); })
+        << QStringLiteral("不正なﾌｧｲﾙ名です.");
+}
+
+void DialogPartsTest::failedHandlerIsReportedInJapanese()
+{
+    QFETCH(std::function<void()>, handler);
+    QFETCH(QString, shown);
+    voicememo::testing::BoxAnswerer box;
+    QVERIFY(!Guarded(nullptr, handler));
+    QVERIFY(box.seen);
+    QCOMPARE(box.text, shown);
+    QCOMPARE(box.icon, QMessageBox::Critical);
 }
 
 void DialogPartsTest::unchangedTextKeepsItsBytes()
