@@ -7,6 +7,7 @@
 
 #include "ByteText.h"
 #include "Error.h"
+#include "SystemServices.h"
 #include "TextCodec.h"
 
 namespace voicememo {
@@ -65,6 +66,21 @@ void ShowNotice(QWidget* owner, const QString& text)
     QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kApplicationTitle), text, QMessageBox::Ok, owner);
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
+}
+
+QString UnusableFolderMessage(const UnusableFolder& error)
+{
+    QString folder = QString::fromUtf8(error.folder());
+    folder.replace(u'\t', QStringLiteral("\\t")).replace(u'\r', QStringLiteral("\\r")).replace(u'\n', QStringLiteral("\\n"));
+    if (error.reason() == UnusableFolder::Reason::NotInCodePage)
+        return QStringLiteral("フォルダ %1 のパスには Shift_JIS で書けない文字があるため、"
+                              "ボイスファイルの場所を Voice.dat に書けません。\n"
+                              "Shift_JIS で書ける文字だけのパスのフォルダにプログラムを移してください")
+            .arg(folder);
+    return QStringLiteral("フォルダ %1 のパスにはタブまたは改行があるため、"
+                          "ボイスファイルの場所を Voice.dat に書けません。\n"
+                          "タブも改行もないパスのフォルダにプログラムを移してください")
+        .arg(folder);
 }
 
 void DismissMessageBoxes()

@@ -11,6 +11,8 @@ class QWidget;
 
 namespace voicememo {
 
+class UnusableFolder;
+
 extern const char* const kApplicationTitle;  // "ボイスメモ"
 
 // The message as the box shows it: a "." is appended when the message is
@@ -26,6 +28,10 @@ void ShowErrorBox(QWidget* owner, const QString& message);
 bool AskYesNo(QWidget* owner, const QString& text);
 // A notice with an OK button and no icon.
 void ShowNotice(QWidget* owner, const QString& text);
+
+// Why the program cannot keep its memos in its folder and what to do: the
+// folder as the user sees it (a TAB, CR or LF written \t, \r, \n).
+QString UnusableFolderMessage(const UnusableFolder& error);
 
 // Takes down every message box that is up; a question counts as answered
 // No.

@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "Application.h"
+#include "EndSignals.h"
 #include "Error.h"
 #include "ErrorBox.h"
 #include "PosixFileSystem.h"
@@ -17,11 +18,18 @@ int main(int argc, char* argv[])
     voicememo::SetUpApplication(app);
 
     std::string exeDir;
-    try {
-        exeDir = voicememo::ExeDir();
-    } catch (const voicememo::Error& error) {
-        voicememo::ShowErrorBox(nullptr, error.message());
-        return 1;
+    {
+        // Ended from outside while a message is up, the program ends at once.
+        voicememo::EndSignals endSignals(&voicememo::DismissMessageBoxes);
+        try {
+            exeDir = voicememo::ExeDir();
+        } catch (const voicememo::UnusableFolder& error) {
+            voicememo::ShowErrorBox(nullptr, voicememo::UnusableFolderMessage(error));
+            return 1;
+        } catch (const voicememo::Error& error) {
+            voicememo::ShowErrorBox(nullptr, error.message());
+            return 1;
+        }
     }
     voicememo::PosixFileSystem files;
     voicememo::SystemClock clock;

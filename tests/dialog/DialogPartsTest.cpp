@@ -11,6 +11,7 @@
 #include "ErrorBox.h"
 #include "MemoListModel.h"
 #include "MemoListView.h"
+#include "SystemServices.h"
 #include "TextCodec.h"
 #include "UpDown.h"
 
@@ -25,6 +26,8 @@ private slots:
     void errorBoxAppendsAFullStop();
     void failedHandlerIsReportedInJapanese_data();
     void failedHandlerIsReportedInJapanese();
+    void unusableFolderIsNamedAsTheUserSeesIt_data();
+    void unusableFolderIsNamedAsTheUserSeesIt();
     void unchangedTextKeepsItsBytes();
     void spinnerAndEditAreOneField();
     void listReportsClicksAsTheUserMakesThem();
@@ -93,6 +96,35 @@ void DialogPartsTest::failedHandlerIsReportedInJapanese()
     QVERIFY(box.seen);
     QCOMPARE(box.text, shown);
     QCOMPARE(box.icon, QMessageBox::Critical);
+}
+
+void DialogPartsTest::unusableFolderIsNamedAsTheUserSeesIt_data()
+{
+    using Reason = UnusableFolder::Reason;
+    QTest::addColumn<QByteArray>("folder");
+    QTest::addColumn<int>("reason");
+    QTest::addColumn<QString>("shown");
+    const QString notInCodePage = QStringLiteral(
+        "フォルダ %1 のパスには Shift_JIS で書けない文字があるため、ボイスファイルの場所を Voice.dat に書けません。\n"
+        "Shift_JIS で書ける文字だけのパスのフォルダにプログラムを移してください");
+    const QString breaksLine = QStringLiteral(
+        "フォルダ %1 のパスにはタブまたは改行があるため、ボイスファイルの場所を Voice.dat に書けません。\n"
+        "タブも改行もないパスのフォルダにプログラムを移してください");
+    QTest::newRow("accented letter") << QByteArray("/home/u/caf\xc3\xa9") << int(Reason::NotInCodePage)
+                                     << notInCodePage.arg(QStringLiteral("/home/u/café"));
+    QTest::newRow("Japanese and an emoji") << QByteArray("/home/u/\xe3\x83\xa1\xe3\x83\xa2\xf0\x9f\x8e\xa4")
+                                           << int(Reason::NotInCodePage)
+                                           << notInCodePage.arg(QStringLiteral("/home/u/メモ\U0001F3A4"));
+    QTest::newRow("TAB, CR and LF") << QByteArray("/home/u/a\tb\rc\nd") << int(Reason::BreaksCatalogueLine)
+                                    << breaksLine.arg(QStringLiteral("/home/u/a\\tb\\rc\\nd"));
+}
+
+void DialogPartsTest::unusableFolderIsNamedAsTheUserSeesIt()
+{
+    QFETCH(QByteArray, folder);
+    QFETCH(int, reason);
+    QFETCH(QString, shown);
+    QCOMPARE(UnusableFolderMessage(UnusableFolder(folder.toStdString(), UnusableFolder::Reason(reason))), shown);
 }
 
 void DialogPartsTest::unchangedTextKeepsItsBytes()
