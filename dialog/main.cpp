@@ -6,6 +6,7 @@
 #include "EndSignals.h"
 #include "Error.h"
 #include "ErrorBox.h"
+#include "FolderInstance.h"
 #include "PosixFileSystem.h"
 #include "SoundPlayer.h"
 #include "SystemServices.h"
@@ -31,11 +32,20 @@ int main(int argc, char* argv[])
             return 1;
         }
     }
+    // A second start on the folder brings the first copy's window forward
+    // and ends, so only one list of the catalogue is ever kept.
+    voicememo::TForm1* window = nullptr;
+    voicememo::FolderInstance instance(exeDir);
+    if (instance.claim([&window] { if (window) voicememo::BringToFront(*window); }) ==
+        voicememo::FolderInstance::Claim::AnotherRuns)
+        return 0;
+
     voicememo::PosixFileSystem files;
     voicememo::SystemClock clock;
     voicememo::SystemRegionalSettings regional;
     voicememo::PulseSoundPlayer player;
     voicememo::TForm1 form({files, clock, regional, player, exeDir});
+    window = &form;
     voicememo::SessionEnd sessionEnd(&form);
     form.show();
     if (form.Closed())
