@@ -27,11 +27,16 @@ private slots:
     void recordWithEveryNameTakenChangesNoFile();
     void deleteAsksFirst();
     void closeDuringTheDeleteQuestionDeletesNothing();
+    void deleteQuestionEndedWithoutYesDeletesNothing_data();
+    void deleteQuestionEndedWithoutYesDeletesNothing();
     void addUnusedAdoptsOnlyFilesNothingNames();
     void addUnusedRightAfterRecordFindsNothing();
     void addUnusedWithUnreadableSettingsStops();
     void doubleClickLoadsThenPlays();
     void playOnlyExistingWaveFiles();
+    void playKeepsTheFocusForTheNextReturn_data();
+    void playKeepsTheFocusForTheNextReturn();
+    void returnAfterDeleteDoesNothing();
     void walkHoldsOffCommandsAndClose();
 };
 
@@ -84,6 +89,25 @@ void RetitleRow(Harness& h, int row, const QString& title)
     QLineEdit* edit = h.Find<QLineEdit>("Edit1");
     edit->selectAll();
     edit->insert(title);
+}
+
+// Two memos with their voice files, the first loaded with a click.
+TForm1& OpenTwoMemosFirstLoaded(Harness& h)
+{
+    h.folder.Write("data/Voice1.wav", "x");
+    h.folder.Write("data/Voice2.wav", "x");
+    WriteCatalogue(h, {Memo("A", h.exeDir + "data/Voice1.wav"), Memo("B", h.exeDir + "data/Voice2.wav")});
+    TForm1& form = h.Open();
+    h.ClickRow(0);
+    return form;
+}
+
+// A key as a person presses it: to the focused control, or to the window
+// when no control has the focus.
+void PressKey(Harness& h, Qt::Key key, Qt::KeyboardModifiers modifiers = {})
+{
+    QWidget* focus = QApplication::focusWidget();
+    QTest::keyClick(focus ? focus : h.form.get(), key, modifiers);
 }
 
 }  // namespace
@@ -246,6 +270,50 @@ void MemoCommandsTest::closeDuringTheDeleteQuestionDeletesNothing()
     QCOMPARE(h.folder.Read("Voice.dat"), catalogue);
 }
 
+enum class QuestionEnd { Escape, CloseBox, Hidden, Rejected, EndedWithCode };
+
+void MemoCommandsTest::deleteQuestionEndedWithoutYesDeletesNothing_data()
+{
+    QTest::addColumn<int>("endValue");
+    QTest::newRow("Esc") << int(QuestionEnd::Escape);
+    QTest::newRow("the box's close button") << int(QuestionEnd::CloseBox);
+    QTest::newRow("the box hidden") << int(QuestionEnd::Hidden);
+    QTest::newRow("the box rejected") << int(QuestionEnd::Rejected);
+    QTest::newRow("the box ended with another code") << int(QuestionEnd::EndedWithCode);
+}
+
+void MemoCommandsTest::deleteQuestionEndedWithoutYesDeletesNothing()
+{
+    QFETCH(int, endValue);
+    const auto end = QuestionEnd(endValue);
+    Harness h;
+    h.folder.Write("data/Voice1.wav", "one");
+    WriteCatalogue(h, {Memo("A", h.exeDir + "data/Voice1.wav")});
+    TForm1& form = h.Open();
+    h.ClickRow(0);
+    bool asked = false;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        poll.stop();
+        asked = true;
+        switch (end) {
+        case QuestionEnd::Escape: QTest::keyClick(box, Qt::Key_Escape); break;
+        case QuestionEnd::CloseBox: box->close(); break;
+        case QuestionEnd::Hidden: box->hide(); break;
+        case QuestionEnd::Rejected: box->reject(); break;
+        case QuestionEnd::EndedWithCode: box->done(QMessageBox::Cancel); break;
+        }
+    });
+    poll.start(10);
+    Click(h, "BitBtn3");
+    QVERIFY(asked);
+    QCOMPARE(form.Memos().count(), 1);
+    QCOMPARE(h.folder.Read("data/Voice1.wav"), "one"s);
+}
+
 void MemoCommandsTest::addUnusedAdoptsOnlyFilesNothingNames()
 {
     Harness h;
@@ -364,6 +432,81 @@ void MemoCommandsTest::playOnlyExistingWaveFiles()
     h.ClickRow(2);
     form.PopupMenu()->findChild<QAction*>(QStringLiteral("N1"))->trigger();
     QCOMPARE(h.player.played.size(), std::size_t(2));
+}
+
+void MemoCommandsTest::playKeepsTheFocusForTheNextReturn_data()
+{
+    QTest::addColumn<QString>("startFrom");  // the control focused before playing
+    QTest::addColumn<int>("key");            // pressed there to play; none: a mouse click
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("focusAfter");
+    QTest::newRow("mouse click") << QString() << 0 << 0 << QStringLiteral("BitBtn2");
+    QTest::newRow("Return on the button") << QStringLiteral("BitBtn2") << int(Qt::Key_Return) << 0
+                                          << QStringLiteral("BitBtn2");
+    QTest::newRow("P alone on Record") << QStringLiteral("BitBtn1") << int(Qt::Key_P) << 0
+                                       << QStringLiteral("BitBtn2");
+    QTest::newRow("Alt+P in the title") << QStringLiteral("Edit1") << int(Qt::Key_P) << int(Qt::AltModifier)
+                                        << QStringLiteral("Edit1");
+}
+
+// The play button, disabled while it plays, keeps the focus: the next
+// Return plays again and never reaches Delete. Played from elsewhere, the
+// focus stays there.
+void MemoCommandsTest::playKeepsTheFocusForTheNextReturn()
+{
+    QFETCH(QString, startFrom);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QString, focusAfter);
+    Harness h;
+    TForm1& form = OpenTwoMemosFirstLoaded(h);
+    QVERIFY(h.Activate());
+    if (key == 0) {
+        Click(h, "BitBtn2");
+    } else {
+        h.Find<QWidget>(startFrom.toLatin1().constData())->setFocus();
+        PressKey(h, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    }
+    QTRY_COMPARE(h.player.played.size(), std::size_t(1));
+    QVERIFY(!h.player.played[0].playButtonEnabled);
+    QCOMPARE(QApplication::focusWidget(), h.Find<QWidget>(focusAfter.toLatin1().constData()));
+
+    BoxAnswerer question(QStringLiteral("いいえ(&N)"));
+    PressKey(h, Qt::Key_Return);
+    QCOMPARE(h.player.played.size(), std::size_t(focusAfter == QStringLiteral("BitBtn2") ? 2 : 1));
+    QVERIFY(!question.seen);
+    QCOMPARE(form.Memos().count(), 2);
+    QVERIFY(h.folder.Exists("data/Voice1.wav"));
+}
+
+// Delete, pressed with Return, leaves the focus on no other command: the
+// next Return does nothing, and Close, next in the tab order, stays unpressed.
+void MemoCommandsTest::returnAfterDeleteDoesNothing()
+{
+    Harness h;
+    TForm1& form = OpenTwoMemosFirstLoaded(h);
+    QVERIFY(h.Activate());
+    h.Find<QWidget>("BitBtn3")->setFocus();
+    {
+        BoxAnswerer yes(QStringLiteral("はい(&Y)"));
+        PressKey(h, Qt::Key_Return);
+        QVERIFY(yes.seen);
+    }
+    QCOMPARE(form.Memos().count(), 1);
+    QVERIFY(h.Activate());  // back from the question
+    BoxAnswerer anything(QStringLiteral("いいえ(&N)"));
+    PressKey(h, Qt::Key_Return);
+    PressKey(h, Qt::Key_Return);
+    QVERIFY(form.isVisible());
+    QVERIFY(!anything.seen);
+    QCOMPARE(form.Memos().count(), 1);
+    QVERIFY(h.folder.Exists("data/Voice2.wav"));
+    // A click in the list takes the focus for good: Delete, enabled again,
+    // does not pull it back.
+    h.ClickRow(0);
+    QVERIFY(h.Find<QWidget>("BitBtn3")->isEnabled());
+    QVERIFY(h.Find<MemoListView>("ListView1")->isAncestorOf(QApplication::focusWidget()) ||
+            QApplication::focusWidget() == h.Find<QWidget>("ListView1"));
 }
 
 void MemoCommandsTest::walkHoldsOffCommandsAndClose()
