@@ -1,6 +1,7 @@
 // The memo commands as a person uses them: record through a stand-in
 // recorder, play, delete after the question, and adopt unused voice files,
 // on real files in the program's own folder.
+#include <algorithm>
 #include <QAction>
 #include <QCursor>
 #include <QLineEdit>
@@ -52,19 +53,27 @@ void Click(Harness& h, const char* name)
     QTest::mouseClick(h.Find<QAbstractButton>(name), Qt::LeftButton);
 }
 
-// A recorder beside the program that logs how it was called: the number of
-// its arguments, then each on a line.
+// A recorder beside the program that logs how it was called: one line per
+// start, written at once (two starts may run side by side), with the number
+// of its arguments and each argument after a "|".
 void InstallStandInRecorder(const std::string& exeDir)
 {
     const std::string script = exeDir + "voicememo-recorder";
-    std::ofstream(script) << "#!/bin/sh\n{ echo \"$#\"; for a in \"$@\"; do echo \"$a\"; done; } >> \"$(dirname \"$0\")/recorder.log\"\n";
+    std::ofstream(script) << "#!/bin/sh\nline=\"$#\"; for a in \"$@\"; do line=\"$line|$a\"; done\n"
+                             "printf '%s\\n' \"$line\" >> \"$(dirname \"$0\")/recorder.log\"\n";
     std::filesystem::permissions(script, std::filesystem::perms::owner_all);
 }
 
-std::string RecorderLog(const std::string& exeDir)
+// The starts the stand-in logged, in sorted order: they need not end in the
+// order they began.
+std::vector<std::string> RecorderStarts(const std::string& exeDir)
 {
     std::ifstream in(exeDir + "recorder.log", std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::vector<std::string> starts;
+    for (std::string line; std::getline(in, line);)
+        starts.push_back(line);
+    std::sort(starts.begin(), starts.end());
+    return starts;
 }
 
 VoiceMemo Memo(const std::string& title, const std::string& path)
@@ -144,7 +153,7 @@ void MemoCommandsTest::recordReservesTheNextNameAndStartsTheRecorder()
     QVERIFY(h.Find<QWidget>("Edit1")->isEnabled());
 
     // The recorder got each path whole, spaces and all, as its one argument.
-    QTRY_COMPARE_WITH_TIMEOUT(RecorderLog(h.exeDir), "1\n" + second + "\n1\n" + third + "\n", 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(RecorderStarts(h.exeDir), (std::vector<std::string>{"1|" + second, "1|" + third}), 20000);
 
     QVERIFY(form.close());
     QVERIFY(h.folder.Read("my memos/Voice.dat").find("Voice3.wav\t" + third + "\t2026/12/07\t09:05:30\tTODO\t\r\n") !=
