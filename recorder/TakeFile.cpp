@@ -11,6 +11,7 @@
 #include <unistd.h>
 #include <utility>
 
+#include "AtomicReplace.h"
 #include "FileBytes.h"
 
 namespace voicememo {
@@ -25,10 +26,13 @@ fs::path FolderOf(const std::string& target)
     return folder.empty() ? fs::path(".") : folder;
 }
 
-// ".Voice3.wav.take-": hidden, and tied to the one target it belongs to.
+// ".Voice3.wav.take-XXXXXX": hidden, and tied to the one target it belongs
+// to; what a killed recorder left is swept as the file layer sweeps its own.
+constexpr std::string_view kTakeInfix = ".take-";
+
 std::string TakePrefix(const std::string& target)
 {
-    return "." + fs::path(target).filename().string() + ".take-";
+    return "." + fs::path(target).filename().string() + std::string(kTakeInfix);
 }
 
 // Held by the recorders of one folder while a take file is created, swapped
@@ -276,20 +280,8 @@ void TakeFile::CloseAll()
 void TakeFile::RemoveStale(const std::string& target)
 {
     const std::string landing = FollowLinks(target).value_or(target);
-    const std::string prefix = TakePrefix(landing);
     FolderLock lock(FolderOf(landing));
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(FolderOf(landing), error)) {
-        const std::string name = entry.path().filename().string();
-        if (!name.starts_with(prefix) || !entry.is_regular_file(error))
-            continue;
-        int fd = ::open(entry.path().c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-        if (fd < 0)
-            continue;
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
-            ::unlink(entry.path().c_str());
-        ::close(fd);
-    }
+    RemoveAbandonedTemporaries(landing, kTakeInfix);
 }
 
 }  // namespace voicememo
