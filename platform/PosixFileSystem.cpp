@@ -2,9 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
-#include <cstdio>
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,6 +9,7 @@
 #include "AtomicReplace.h"
 #include "ByteText.h"
 #include "Codepage.h"
+#include "DiskPaths.h"
 #include "Error.h"
 #include "FileBytes.h"
 #include "FileIdentity.h"
@@ -28,58 +26,11 @@ bool IsFolder(const std::string& diskPath)
     return ::stat(diskPath.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-bool Exists(const std::string& diskPath)
-{
-    struct stat info {};
-    return ::stat(diskPath.c_str(), &info) == 0;
-}
-
-bool IsExistingFile(const std::string& diskPath)
-{
-    struct stat info {};
-    return ::stat(diskPath.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
-}
-
 // May the user replace, rewrite or delete the file? Only a regular file,
 // and only when the user may write it (MayWriteFile).
 bool MayWrite(const std::string& diskPath, const struct stat& info)
 {
     return S_ISREG(info.st_mode) && MayWriteFile(diskPath);
-}
-
-// The names of a folder's entries that keep passes, "." and ".." left out.
-template <typename Keep>
-std::vector<std::string> EntriesWhere(const std::string& diskFolder, Keep keep)
-{
-    std::vector<std::string> names;
-    DIR* dir = ::opendir(diskFolder.empty() ? "." : diskFolder.c_str());
-    if (!dir)
-        return names;
-    while (dirent* entry = ::readdir(dir)) {
-        const std::string_view name = entry->d_name;
-        if (name != "." && name != ".." && keep(*entry))
-            names.emplace_back(name);
-    }
-    ::closedir(dir);
-    return names;
-}
-
-std::vector<std::string> FolderEntries(const std::string& diskFolder)
-{
-    return EntriesWhere(diskFolder, [](const dirent&) { return true; });
-}
-
-// The entries that are not folders themselves; the entry's type spares a
-// stat where the file system gives it.
-std::vector<std::string> FileEntries(const std::string& diskFolder)
-{
-    const std::string prefix = diskFolder.empty() || diskFolder.ends_with('/') ? diskFolder : diskFolder + '/';
-    return EntriesWhere(diskFolder, [&prefix](const dirent& entry) {
-        if (entry.d_type == DT_DIR)
-            return false;
-        // A link or an entry of unknown type: what it names decides.
-        return entry.d_type == DT_REG || IsExistingFile(prefix + entry.d_name);
-    });
 }
 
 // The file a path names, at the end of its links; nothing when the path
@@ -88,43 +39,6 @@ std::optional<std::string> TargetOf(const std::string& path)
 {
     auto named = ResolveDiskPath(path);
     return named ? FollowLinks(*named) : std::nullopt;
-}
-
-// Writes the bytes over the file's own content, for when no temporary file
-// can be made beside it. Not atomic by itself: the old content is kept in a
-// rollback journal until the new one is durable, and a write that fails
-// halfway is rolled back at once.
-WriteResult RewriteInPlace(const std::string& diskPath, const std::string& bytes)
-{
-    struct stat info {};
-    int fd = OpenRegularFile(diskPath, O_RDWR, info);
-    if (fd < 0)
-        return WriteResult::CannotCreate;
-    RewriteJournal journal;
-    if (!RewriteJournal::Begin(fd, info, diskPath, journal)) {
-        ::close(fd);
-        return WriteResult::CannotCreate;
-    }
-    // Take the room for longer content before the first byte is written: a
-    // disk too full for it (or a file size limit) fails here, while the old
-    // content is still whole. A file system that cannot reserve room takes
-    // its chances with the write.
-    const off_t oldSize = info.st_size;
-    const off_t newSize = static_cast<off_t>(bytes.size());
-    if (newSize > oldSize && ::fallocate(fd, 0, oldSize, newSize - oldSize) != 0 && errno != EOPNOTSUPP) {
-        (void)::ftruncate(fd, oldSize);  // undo whatever part was taken
-        ::close(fd);
-        journal.Commit();
-        return WriteResult::WriteFailed;
-    }
-    bool written = PWriteAll(fd, bytes, 0) && ::ftruncate(fd, newSize) == 0 && ::fsync(fd) == 0;
-    written = (::close(fd) == 0) && written;
-    if (!written) {
-        RewriteJournal::RollBackCutRewrite(diskPath);
-        return WriteResult::WriteFailed;
-    }
-    journal.Commit();
-    return WriteResult::Done;
 }
 
 }  // namespace
@@ -150,48 +64,6 @@ std::string ErrnoMessage(int error, bool parentMissing)
         return text;
     }
     }
-}
-
-std::optional<std::string> ResolveDiskPath(const std::string& path)
-{
-    auto converted = Cp932ToUtf8Exact(path);
-    if (!converted)
-        return std::nullopt;
-    const std::string& diskPath = *converted;
-    if (diskPath.empty() || Exists(diskPath))
-        return diskPath;
-
-    std::string resolved = diskPath[0] == '/' ? "/" : "";
-    bool matching = true;  // false once a component is missing: the rest is kept as written
-    std::size_t pos = 0;
-    while (pos < diskPath.size()) {
-        std::size_t end = diskPath.find('/', pos);
-        if (end == std::string::npos)
-            end = diskPath.size();
-        std::string component = diskPath.substr(pos, end - pos);
-        pos = end + 1;
-        if (component.empty())
-            continue;
-        std::string folder = resolved;
-        std::string candidate = folder + component;
-        if (matching && !Exists(candidate)) {
-            std::vector<std::string> matches;
-            std::string wanted = LowerAscii(component);
-            for (auto& name : FolderEntries(folder))
-                if (LowerAscii(name) == wanted)
-                    matches.push_back(name);
-            if (matches.empty()) {
-                matching = false;
-            } else {
-                std::sort(matches.begin(), matches.end());
-                candidate = folder + matches.front();
-            }
-        }
-        resolved = candidate;
-        if (end < diskPath.size())
-            resolved += '/';
-    }
-    return resolved;
 }
 
 bool PosixFileSystem::FileExists(const std::string& path)

@@ -12,6 +12,7 @@
 // - Where no file can be created beside a writable file (a folder the user
 //   may not write to), the file is rewritten in place instead, under a
 //   rollback journal (RewriteJournal.h).
+#include "DiskPaths.h"  // ResolveDiskPath, for the programs' own use
 #include "FileSystem.h"
 
 namespace voicememo {
@@ -33,10 +34,5 @@ public:
     // for some characters compare equal, with ASCII letters lowered.
     std::string ComparisonKey(std::string_view text) override;
 };
-
-// The disk path (UTF-8) a code page 932 path names: each component that does
-// not exist as written is matched against its folder's entries without
-// regard to ASCII case. Nothing when the path cannot be converted.
-std::optional<std::string> ResolveDiskPath(const std::string& path);
 
 }  // namespace voicememo

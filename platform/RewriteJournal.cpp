@@ -10,6 +10,7 @@
 
 #include "AtomicReplace.h"
 #include "FileBytes.h"
+#include "FileIdentity.h"
 
 namespace voicememo {
 
@@ -141,6 +142,41 @@ bool RewriteJournal::RollBackCutRewrite(const std::string& diskPath)
     ::unlink(journalPath.c_str());
     SyncFolder(Folder());
     return true;
+}
+
+// The old content is kept in the journal until the new one is durable, and a
+// write that fails halfway is rolled back at once.
+WriteResult RewriteInPlace(const std::string& diskPath, const std::string& bytes)
+{
+    struct stat info {};
+    int fd = OpenRegularFile(diskPath, O_RDWR, info);
+    if (fd < 0)
+        return WriteResult::CannotCreate;
+    RewriteJournal journal;
+    if (!RewriteJournal::Begin(fd, info, diskPath, journal)) {
+        ::close(fd);
+        return WriteResult::CannotCreate;
+    }
+    // Take the room for longer content before the first byte is written: a
+    // disk too full for it (or a file size limit) fails here, while the old
+    // content is still whole. A file system that cannot reserve room takes
+    // its chances with the write.
+    const off_t oldSize = info.st_size;
+    const off_t newSize = static_cast<off_t>(bytes.size());
+    if (newSize > oldSize && ::fallocate(fd, 0, oldSize, newSize - oldSize) != 0 && errno != EOPNOTSUPP) {
+        (void)::ftruncate(fd, oldSize);  // undo whatever part was taken
+        ::close(fd);
+        journal.Commit();
+        return WriteResult::WriteFailed;
+    }
+    bool written = PWriteAll(fd, bytes, 0) && ::ftruncate(fd, newSize) == 0 && ::fsync(fd) == 0;
+    written = (::close(fd) == 0) && written;
+    if (!written) {
+        RewriteJournal::RollBackCutRewrite(diskPath);
+        return WriteResult::WriteFailed;
+    }
+    journal.Commit();
+    return WriteResult::Done;
 }
 
 }  // namespace voicememo

@@ -10,6 +10,8 @@
 #include <string>
 #include <sys/stat.h>
 
+#include "FileSystem.h"
+
 namespace voicememo {
 
 class RewriteJournal {
@@ -33,5 +35,11 @@ public:
 private:
     std::string path_;
 };
+
+// Writes the bytes over the regular file's own content, for when no
+// temporary file can be made beside it, under a journal: a failure or a kill
+// at any moment leaves the old content or the new one, once the journal is
+// played back.
+WriteResult RewriteInPlace(const std::string& diskPath, const std::string& bytes);
 
 }  // namespace voicememo
