@@ -11,6 +11,7 @@
 #include <QShowEvent>
 #include <QTimer>
 
+#include "Application.h"
 #include "ByteText.h"
 #include "DialogBehaviour.h"
 #include "ErrorBox.h"
@@ -174,7 +175,8 @@ void TForm1::FormShow()
     ProfileFile profile(services_.files, SettingsPath());
     DialogSettings settings = ReadDialogSettings(profile, x(), y());
     tooltips_->setEnabled(settings.showHint);
-    move(settings.left, settings.top);
+    placedAt_ = QPoint(settings.left, settings.top);
+    move(placedAt_);
     LoadCatalogue();
 }
 
@@ -189,7 +191,8 @@ bool TForm1::FormCloseQuery()
         ListView1Click();
         SaveCatalogue();
         ProfileFile profile(services_.files, SettingsPath());
-        WriteDialogSettings(profile, {tooltips_->enabled(), x(), y()});
+        const QPoint at = KeptPosition(*this, placedAt_);
+        WriteDialogSettings(profile, {tooltips_->enabled(), at.x(), at.y()});
     });
 }
 
@@ -452,14 +455,17 @@ void TForm1::ShowLastMemo()
     editIndex_ = model_.count() - 1;
 }
 
-// Plays a voice file to its end; anything else plays nothing. The window
-// repaints meanwhile but takes no input, so nothing changes under the sound.
+// Plays a voice file to its end, or until Esc; anything else plays nothing.
+// The window repaints meanwhile but takes no other input, so nothing
+// changes under the sound.
 void TForm1::PlayVoiceFile(const std::string& path)
 {
     if (!services_.files.FileExists(path) || LowerAscii(ExtractFileExt(path)) != ".wav")
         return;
-    if (auto diskPath = ResolveDiskPath(path))
-        services_.player.PlayToEnd(*diskPath, [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+    if (auto diskPath = ResolveDiskPath(path)) {
+        EscEndsPlayback esc([this] { services_.player.Stop(); });
+        services_.player.PlayToEnd(*diskPath, [] { QCoreApplication::processEvents(); });
+    }
 }
 
 void TForm1::BitBtn1Click()

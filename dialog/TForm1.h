@@ -126,6 +126,7 @@ private:
     UnusedFileWalk walk_;
 
     int editIndex_ = -1;
+    QPoint placedAt_;  // where FormShow put the window
     WorkDate work_;
     bool shown_ = false;
     bool closeAfterWalk_ = false;

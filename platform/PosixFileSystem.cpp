@@ -12,6 +12,7 @@
 #include "AtomicReplace.h"
 #include "ByteText.h"
 #include "Codepage.h"
+#include "Diagnostics.h"
 #include "Error.h"
 #include "FileBytes.h"
 #include "FileIdentity.h"
@@ -243,8 +244,10 @@ WriteResult PosixFileSystem::ReplaceFile(const std::string& path, const std::str
     // itself may be written: rewrite it where it is, as the calendar's own
     // system would.
     const int error = outcome.temporaryError;
-    if (outcome.result == WriteResult::CannotCreate && exists && (error == EACCES || error == EPERM || error == EROFS))
+    if (outcome.result == WriteResult::CannotCreate && exists && (error == EACCES || error == EPERM || error == EROFS)) {
+        qCInfo(lcFiles, "フォルダに書き込めないため、その場で書き直します: %s", disk->c_str());
         return RewriteInPlace(*disk, bytes);
+    }
     return outcome.result;
 }
 
