@@ -201,6 +201,13 @@ bool PosixFileSystem::FileExists(const std::string& path)
     return disk && IsExistingFile(*disk);
 }
 
+bool PosixFileSystem::FileHoldsBytes(const std::string& path)
+{
+    auto disk = ResolveDiskPath(path);
+    struct stat info {};
+    return disk && ::stat(disk->c_str(), &info) == 0 && !S_ISDIR(info.st_mode) && info.st_size > 0;
+}
+
 std::optional<std::string> PosixFileSystem::ReadFile(const std::string& path)
 {
     auto disk = TargetOf(path);
