@@ -71,6 +71,9 @@ void SetUpApplication(QApplication& app, bool keepUserStyle)
 {
     QApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
     QApplication::setApplicationDisplayName(QString::fromUtf8(kApplicationTitle));
+    // The launcher's voicememo.desktop: a Wayland compositor takes the
+    // window's icon from it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("voicememo"));
     const QString style = keepUserStyle ? QApplication::style()->name() : QStringLiteral("Fusion");
     app.setStyle(new DialogStyle(QStyleFactory::create(style)));
 

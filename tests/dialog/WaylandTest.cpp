@@ -1,5 +1,6 @@
 // The dialog on a native Wayland display: a private headless weston, started
 // before the application and stopped by its process id after it.
+#include <QFileInfo>
 #include <QTest>
 #include <csignal>
 #include <sys/wait.h>
@@ -16,6 +17,7 @@ class WaylandTest : public QObject {
 private slots:
     void storedPositionIsKeptAsRead_data();
     void storedPositionIsKeptAsRead();
+    void windowNamesTheLauncherForItsIcon();
 };
 
 void WaylandTest::storedPositionIsKeptAsRead_data()
@@ -40,6 +42,14 @@ void WaylandTest::storedPositionIsKeptAsRead()
         QVERIFY(form.close());
         QCOMPARE(QByteArray::fromStdString(h.folder.Read("sorvane.ini")), stored);
     }
+}
+
+// The compositor finds the window's icon through the launcher's file name.
+void WaylandTest::windowNamesTheLauncherForItsIcon()
+{
+    const QFileInfo entry(QStringLiteral(VOICEMEMO_DESKTOP_ENTRY));
+    QVERIFY(entry.isFile());
+    QCOMPARE(QGuiApplication::desktopFileName() + QStringLiteral(".desktop"), entry.fileName());
 }
 
 int main(int argc, char** argv)
