@@ -18,7 +18,8 @@ SANITIZER_ENV = ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 \
 	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/support/lsan.supp
 
-.PHONY: all deps test-deps build test-build stage run test test-suite sanitize-build test-sanitize fuzz-build test-fuzz fuzz clean
+.PHONY: all deps test-deps build test-build stage run test test-suite sanitize-build test-sanitize fuzz-build test-fuzz fuzz clean \
+	desktop-entry desktop-entry-remove
 
 all: build
 
@@ -43,6 +44,14 @@ stage: build
 
 run: stage
 	@cd app && ./voicememo
+
+# A launcher in the user's menu for the program in app/, and its icons
+# (~/.local/share); desktop-entry-remove takes them away.
+desktop-entry: stage
+	@bash scripts/desktop-entry.sh install app
+
+desktop-entry-remove:
+	@bash scripts/desktop-entry.sh remove
 
 test: test-suite test-sanitize test-fuzz
 

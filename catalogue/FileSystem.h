@@ -25,6 +25,14 @@ public:
     // True when a file (not a folder) of that name exists.
     virtual bool FileExists(const std::string& path) = 0;
 
+    // True when a file of that name exists and holds at least one byte (a
+    // voice file whose recording was abandoned holds none).
+    virtual bool FileHoldsBytes(const std::string& path)
+    {
+        const auto content = FileExists(path) ? ReadFile(path) : std::nullopt;
+        return content && !content->empty();
+    }
+
     // The whole content, or nothing when the file exists but cannot be read
     // (or vanished meanwhile).
     virtual std::optional<std::string> ReadFile(const std::string& path) = 0;

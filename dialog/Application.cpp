@@ -6,6 +6,7 @@
 #include <QLibraryInfo>
 #include <QProxyStyle>
 #include <QSessionManager>
+#include <QStyle>
 #include <QStyleFactory>
 #include <QTranslator>
 #include <QWidget>
@@ -48,11 +49,33 @@ void PreferX11Platform()
         qputenv("QT_QPA_PLATFORM", "xcb;wayland");
 }
 
-void SetUpApplication(QApplication& app)
+QPoint KeptPosition(const QWidget& window, const QPoint& placedAt)
+{
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland")) ? placedAt : window.pos();
+}
+
+bool UserChoseStyle(int argc, char* argv[])
+{
+    if (!qEnvironmentVariableIsEmpty("QT_STYLE_OVERRIDE"))
+        return true;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        for (const char* option : {"-style", "--style"})
+            if (argument == option || argument.startsWith(QByteArray(option) + '='))
+                return true;
+    }
+    return false;
+}
+
+void SetUpApplication(QApplication& app, bool keepUserStyle)
 {
     QApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
     QApplication::setApplicationDisplayName(QString::fromUtf8(kApplicationTitle));
-    app.setStyle(new DialogStyle(QStyleFactory::create(QStringLiteral("Fusion"))));
+    // The launcher's voicememo.desktop: a Wayland compositor takes the
+    // window's icon from it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("voicememo"));
+    const QString style = keepUserStyle ? QApplication::style()->name() : QStringLiteral("Fusion");
+    app.setStyle(new DialogStyle(QStyleFactory::create(style)));
 
     // The dialog's font, with Japanese Gothic faces where it is missing.
     const QString dialogFace = QStringLiteral("ＭＳ Ｐゴシック");

@@ -2,6 +2,7 @@
 // The application around the dialog: platform choice, title, style, fonts
 // and translations, and the ways the program is ended from outside.
 #include <QObject>
+#include <QPoint>
 
 class QApplication;
 class QWidget;
@@ -16,9 +17,19 @@ namespace voicememo {
 // stored window position is honoured.
 void PreferX11Platform();
 
+// Before the application exists: whether the user chose a style (-style,
+// --style or QT_STYLE_OVERRIDE), which Qt reads and takes away from argv.
+bool UserChoseStyle(int argc, char* argv[]);
+
+// The window's position as the settings keep it. Under native Wayland a
+// client can neither read nor set its position, so the one it was placed at
+// (read from the settings) stays.
+QPoint KeptPosition(const QWidget& window, const QPoint& placedAt);
+
 // The application title "ボイスメモ", the dialog's font with its
-// substitutions, tooltip timing, Japanese texts of Qt's own controls.
-void SetUpApplication(QApplication& app);
+// substitutions, tooltip timing, Japanese texts of Qt's own controls. The
+// style is Fusion, or the one the user chose.
+void SetUpApplication(QApplication& app, bool keepUserStyle = false);
 
 // Shows the window in front of the others and makes it the active one,
 // from minimized too.

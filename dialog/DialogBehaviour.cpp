@@ -189,4 +189,23 @@ void FocusKeeper::setEnabled(QWidget* control, bool enabled)
         control->setFocus(Qt::OtherFocusReason);
 }
 
+EscEndsPlayback::EscEndsPlayback(std::function<void()> stop) : stop_(std::move(stop))
+{
+    qApp->installEventFilter(this);
+}
+
+EscEndsPlayback::~EscEndsPlayback()
+{
+    qApp->removeEventFilter(this);
+}
+
+bool EscEndsPlayback::eventFilter(QObject*, QEvent* event)
+{
+    if (!event->isInputEvent())
+        return false;
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+        stop_();
+    return true;
+}
+
 }  // namespace voicememo

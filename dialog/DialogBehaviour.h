@@ -4,6 +4,7 @@
 // focus of a disabled control.
 #include <QObject>
 #include <QPointer>
+#include <functional>
 
 class QComboBox;
 class QWidget;
@@ -77,6 +78,22 @@ public:
 private:
     QWidget* window_;
     QPointer<QWidget> keeper_;  // disabled with the focus, not yet enabled
+};
+
+// While a sound plays, the program takes one input of the user: Esc, which
+// ends the sound. Every other one (keys, mouse, wheel, touch) is dropped, so
+// nothing changes under the sound. Lives for the length of one playback.
+class EscEndsPlayback : public QObject {
+    Q_OBJECT
+public:
+    explicit EscEndsPlayback(std::function<void()> stop);
+    ~EscEndsPlayback() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    std::function<void()> stop_;
 };
 
 }  // namespace voicememo

@@ -1,5 +1,8 @@
 #include "MemoListModel.h"
 
+#include <QGuiApplication>
+#include <QPalette>
+
 #include "TextCodec.h"
 
 namespace voicememo {
@@ -25,12 +28,16 @@ QVariant MemoListModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= rowCount())
         return {};
+    const auto row = static_cast<std::size_t>(index.row());
+    auto holdsSound = [&] { return !check_ || check_->holdsSound(std::string(memos_.field(row, MemoTable::kFilePath))); };
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
-        return Decode(std::string(memos_.field(static_cast<std::size_t>(index.row()), index.column())));
+        return Decode(std::string(memos_.field(row, index.column())));
     case Qt::DecorationRole:
-        return index.column() == 0 ? QVariant(itemImage_) : QVariant();
+        return index.column() == 0 ? QVariant(holdsSound() ? itemImage_ : markImage_) : QVariant();
+    case Qt::ForegroundRole:
+        return holdsSound() ? QVariant() : QVariant(QGuiApplication::palette().brush(QPalette::Disabled, QPalette::Text));
     default:
         return {};
     }
@@ -57,6 +64,22 @@ bool MemoListModel::setData(const QModelIndex& index, const QVariant& value, int
         return false;
     emit titleEdited(index.row(), value.toString());
     return true;
+}
+
+void MemoListModel::setVoiceFileCheck(VoiceFileCheck* check, const QIcon& markImage)
+{
+    check_ = check;
+    markImage_ = markImage;
+    refreshMarks();
+}
+
+void MemoListModel::refreshMarks()
+{
+    if (check_)
+        check_->forget();
+    if (shown_ > 0)
+        emit dataChanged(index(0, 0), index(static_cast<int>(shown_) - 1, kColumns - 1),
+                         {Qt::DecorationRole, Qt::ForegroundRole});
 }
 
 void MemoListModel::appendMemos(const std::vector<VoiceMemo>& memos)

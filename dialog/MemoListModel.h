@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "MemoTable.h"
+#include "VoiceFileCheck.h"
 #include "VoiceMemo.h"
 
 namespace voicememo {
@@ -46,6 +47,11 @@ public:
     void setTitle(int row, const std::string& title);
 
     void setItemImage(const QIcon& image) { itemImage_ = image; }
+    // A memo whose voice file is missing or empty shows markImage in the
+    // icon view and greyed text in the detail view; without a check, none
+    // is marked. refreshMarks asks the check anew for the rows drawn next.
+    void setVoiceFileCheck(VoiceFileCheck* check, const QIcon& markImage);
+    void refreshMarks();
 
 signals:
     void titleEdited(int row, const QString& text);
@@ -57,6 +63,8 @@ private:
     std::size_t shown_ = 0;  // the rows the views know of
     bool holding_ = false;
     QIcon itemImage_;
+    VoiceFileCheck* check_ = nullptr;
+    QIcon markImage_;
 };
 
 }  // namespace voicememo

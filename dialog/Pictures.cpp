@@ -2,6 +2,7 @@
 
 #include <QBitmap>
 #include <QImage>
+#include <QPainter>
 #include <QPixmap>
 
 // The pictures are compiled into a library whose registration the linker
@@ -27,6 +28,29 @@ QIcon ItemImage()
 {
     RegisterPictures();
     return QIcon(QPixmap(QStringLiteral(":/program-icon.xpm")));
+}
+
+QIcon EmptyItemImage()
+{
+    const QIcon item = ItemImage();
+    QIcon marked;
+    for (const qreal scale : {1.0, 2.0}) {
+        QPixmap picture = item.pixmap(QSize(32, 32), scale);
+        QPainter painter(&picture);
+        painter.setRenderHint(QPainter::Antialiasing);
+        // A red disc with a white cross in the lower right corner.
+        const QRectF disc(17.5, 17.5, 13, 13);
+        painter.setPen(QPen(Qt::white, 1.5));
+        painter.setBrush(QColor(0xC0, 0x00, 0x00));
+        painter.drawEllipse(disc);
+        painter.setPen(QPen(Qt::white, 2.0, Qt::SolidLine, Qt::RoundCap));
+        const QRectF cross = disc.adjusted(4, 4, -4, -4);
+        painter.drawLine(cross.topLeft(), cross.bottomRight());
+        painter.drawLine(cross.topRight(), cross.bottomLeft());
+        painter.end();
+        marked.addPixmap(picture);
+    }
+    return marked;
 }
 
 QIcon Glyph(const QString& name)

@@ -1,5 +1,6 @@
 #include "RecorderLaunch.h"
 
+#include "Diagnostics.h"
 #include "PosixFileSystem.h"
 #include "ProgramLauncher.h"
 
@@ -9,10 +10,13 @@ bool StartRecorder(const std::string& exeDir, const std::string& voicePath)
 {
     const auto diskExeDir = ResolveDiskPath(exeDir);
     const auto diskVoicePath = ResolveDiskPath(voicePath);
-    if (!diskExeDir || !diskVoicePath)
-        return false;
-    return StartCompanionProgram(*diskExeDir, QString::fromLatin1(kRecorderProgram),
-                                 {QString::fromStdString(*diskVoicePath)});
+    const bool started = diskExeDir && diskVoicePath &&
+                         StartCompanionProgram(*diskExeDir, QString::fromLatin1(kRecorderProgram),
+                                               {QString::fromStdString(*diskVoicePath)});
+    if (!started)
+        qCInfo(lcRecorder, "%s を起動できません (プログラムのフォルダにも PATH にもないか、実行できません)",
+               kRecorderProgram);
+    return started;
 }
 
 }  // namespace voicememo

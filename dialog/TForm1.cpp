@@ -11,6 +11,7 @@
 #include <QShowEvent>
 #include <QTimer>
 
+#include "Application.h"
 #include "ByteText.h"
 #include "DialogBehaviour.h"
 #include "ErrorBox.h"
@@ -34,6 +35,7 @@ TForm1::TForm1(const DialogServices& services, QWidget* parent)
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint),
       services_(services),
+      voiceFiles_(services.files),
       ui(std::make_unique<Ui::TForm1>()),
       catalogue_(services.files, services.exeDir),
       tooltips_(new TooltipTimer(this)),
@@ -49,6 +51,7 @@ TForm1::TForm1(const DialogServices& services, QWidget* parent)
         label->adjustSize();  // labels size themselves to their caption
 
     model_.setItemImage(ItemImage());
+    model_.setVoiceFileCheck(&voiceFiles_, EmptyItemImage());
     ui->ListView1->setModel(&model_);
     ui->UpDown3->setBuddy(ui->Edit2);
     ui->BitBtn1->setIcon(Glyph(QStringLiteral("record")));
@@ -108,8 +111,15 @@ void TForm1::WireHandlers()
     auto guarded = [this](void (TForm1::*handler)()) {
         return [this, handler] { Guarded(this, [this, handler] { (this->*handler)(); }); };
     };
+    // A command may change the voice files: their marks are looked at anew.
+    auto command = [this, guarded](void (TForm1::*handler)()) {
+        return [this, run = guarded(handler)] {
+            run();
+            model_.refreshMarks();
+        };
+    };
     connect(ui->ListView1, &MemoListView::clicked, this, guarded(&TForm1::ListView1Click));
-    connect(ui->ListView1, &MemoListView::doubleClicked, this, guarded(&TForm1::BitBtn2Click));
+    connect(ui->ListView1, &MemoListView::doubleClicked, this, command(&TForm1::BitBtn2Click));
     connect(ui->ListView1, &MemoListView::contextMenuRequested, this,
             [this](const QPoint& at) { PopupMenu1->popup(at); });
     connect(&model_, &MemoListModel::titleEdited, this, [this](int row, const QString& text) {
@@ -131,14 +141,14 @@ void TForm1::WireHandlers()
     connect(ui->Edit2, &QLineEdit::textChanged, this, guarded(&TForm1::Edit2Change));
     connect(ui->UpDown3, &UpDown::clicked, this, guarded(&TForm1::UpDown3Click));
 
-    connect(ui->BitBtn1, &QPushButton::clicked, this, guarded(&TForm1::BitBtn1Click));
-    connect(ui->BitBtn2, &QPushButton::clicked, this, guarded(&TForm1::BitBtn2Click));
-    connect(ui->BitBtn3, &QPushButton::clicked, this, guarded(&TForm1::BitBtn3Click));
+    connect(ui->BitBtn1, &QPushButton::clicked, this, command(&TForm1::BitBtn1Click));
+    connect(ui->BitBtn2, &QPushButton::clicked, this, command(&TForm1::BitBtn2Click));
+    connect(ui->BitBtn3, &QPushButton::clicked, this, command(&TForm1::BitBtn3Click));
     connect(ui->BitBtn4, &QPushButton::clicked, this, guarded(&TForm1::BitBtn4Click));
-    connect(ui->SpeedButton1, &QToolButton::clicked, this, guarded(&TForm1::SpeedButton1Click));
+    connect(ui->SpeedButton1, &QToolButton::clicked, this, command(&TForm1::SpeedButton1Click));
 
-    connect(N1, &QAction::triggered, this, guarded(&TForm1::BitBtn2Click));
-    connect(Delete1, &QAction::triggered, this, guarded(&TForm1::BitBtn3Click));
+    connect(N1, &QAction::triggered, this, command(&TForm1::BitBtn2Click));
+    connect(Delete1, &QAction::triggered, this, command(&TForm1::BitBtn3Click));
     connect(T1, &QAction::triggered, this, guarded(&TForm1::T1Click));
     connect(LargeIcon1, &QAction::triggered, this, guarded(&TForm1::LargeIcon1Click));
     connect(Detail1, &QAction::triggered, this, guarded(&TForm1::Detail1Click));
@@ -174,7 +184,8 @@ void TForm1::FormShow()
     ProfileFile profile(services_.files, SettingsPath());
     DialogSettings settings = ReadDialogSettings(profile, x(), y());
     tooltips_->setEnabled(settings.showHint);
-    move(settings.left, settings.top);
+    placedAt_ = QPoint(settings.left, settings.top);
+    move(placedAt_);
     LoadCatalogue();
 }
 
@@ -189,7 +200,8 @@ bool TForm1::FormCloseQuery()
         ListView1Click();
         SaveCatalogue();
         ProfileFile profile(services_.files, SettingsPath());
-        WriteDialogSettings(profile, {tooltips_->enabled(), x(), y()});
+        const QPoint at = KeptPosition(*this, placedAt_);
+        WriteDialogSettings(profile, {tooltips_->enabled(), at.x(), at.y()});
     });
 }
 
@@ -235,6 +247,14 @@ void TForm1::closeEvent(QCloseEvent* event)
     } else {
         event->ignore();
     }
+}
+
+// Back in the window, the user may have recorded or removed voice files.
+void TForm1::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        model_.refreshMarks();
+    QWidget::changeEvent(event);
 }
 
 std::string TForm1::SettingsPath() const
@@ -452,14 +472,17 @@ void TForm1::ShowLastMemo()
     editIndex_ = model_.count() - 1;
 }
 
-// Plays a voice file to its end; anything else plays nothing. The window
-// repaints meanwhile but takes no input, so nothing changes under the sound.
+// Plays a voice file to its end, or until Esc; anything else plays nothing.
+// The window repaints meanwhile but takes no other input, so nothing
+// changes under the sound.
 void TForm1::PlayVoiceFile(const std::string& path)
 {
     if (!services_.files.FileExists(path) || LowerAscii(ExtractFileExt(path)) != ".wav")
         return;
-    if (auto diskPath = ResolveDiskPath(path))
-        services_.player.PlayToEnd(*diskPath, [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+    if (auto diskPath = ResolveDiskPath(path)) {
+        EscEndsPlayback esc([this] { services_.player.Stop(); });
+        services_.player.PlayToEnd(*diskPath, [] { QCoreApplication::processEvents(); });
+    }
 }
 
 void TForm1::BitBtn1Click()

@@ -82,6 +82,7 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void CreatePopupMenu();
@@ -108,6 +109,7 @@ private:
     std::string SettingsPath() const;
 
     DialogServices services_;
+    VoiceFileCheck voiceFiles_;
     std::unique_ptr<Ui::TForm1> ui;
     MemoListModel model_;
     CatalogueFile catalogue_;
@@ -126,6 +128,7 @@ private:
     UnusedFileWalk walk_;
 
     int editIndex_ = -1;
+    QPoint placedAt_;  // where FormShow put the window
     WorkDate work_;
     bool shown_ = false;
     bool closeAfterWalk_ = false;

@@ -15,8 +15,9 @@
 int main(int argc, char* argv[])
 {
     voicememo::PreferX11Platform();
+    const bool styleChosen = voicememo::UserChoseStyle(argc, argv);
     QApplication app(argc, argv);
-    voicememo::SetUpApplication(app);
+    voicememo::SetUpApplication(app, styleChosen);
 
     std::string exeDir;
     {

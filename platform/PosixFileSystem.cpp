@@ -9,6 +9,7 @@
 #include "AtomicReplace.h"
 #include "ByteText.h"
 #include "Codepage.h"
+#include "Diagnostics.h"
 #include "DiskPaths.h"
 #include "Error.h"
 #include "FileBytes.h"
@@ -72,6 +73,13 @@ bool PosixFileSystem::FileExists(const std::string& path)
     return disk && IsExistingFile(*disk);
 }
 
+bool PosixFileSystem::FileHoldsBytes(const std::string& path)
+{
+    auto disk = ResolveDiskPath(path);
+    struct stat info {};
+    return disk && ::stat(disk->c_str(), &info) == 0 && !S_ISDIR(info.st_mode) && info.st_size > 0;
+}
+
 std::optional<std::string> PosixFileSystem::ReadFile(const std::string& path)
 {
     auto disk = TargetOf(path);
@@ -115,8 +123,10 @@ WriteResult PosixFileSystem::ReplaceFile(const std::string& path, const std::str
     // itself may be written: rewrite it where it is, as the calendar's own
     // system would.
     const int error = outcome.temporaryError;
-    if (outcome.result == WriteResult::CannotCreate && exists && (error == EACCES || error == EPERM || error == EROFS))
+    if (outcome.result == WriteResult::CannotCreate && exists && (error == EACCES || error == EPERM || error == EROFS)) {
+        qCInfo(lcFiles, "フォルダに書き込めないため、その場で書き直します: %s", disk->c_str());
         return RewriteInPlace(*disk, bytes);
+    }
     return outcome.result;
 }
 

@@ -24,6 +24,8 @@ std::string ErrnoMessage(int error, bool parentMissing);
 class PosixFileSystem : public FileSystem {
 public:
     bool FileExists(const std::string& path) override;
+    // From the file's status alone: nothing is read.
+    bool FileHoldsBytes(const std::string& path) override;
     std::optional<std::string> ReadFile(const std::string& path) override;
     WriteResult ReplaceFile(const std::string& path, const std::string& bytes) override;
     void CreateEmptyFile(const std::string& path) override;

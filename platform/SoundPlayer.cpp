@@ -11,11 +11,13 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <pulse/error.h>
 #include <pulse/simple.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <sndfile.h>
 
+#include "Diagnostics.h"
 #include "FileBytes.h"
 
 namespace voicememo {
@@ -137,31 +139,50 @@ Sound SoundFor(const std::string& diskPath, const std::string& alertSoundPath)
     std::error_code error;
     if (!std::filesystem::is_regular_file(diskPath, error))
         return sound;
+    qCInfo(lcSound, "音声ファイルを読めないため、警告音を鳴らします: %s (%s)", diskPath.c_str(), sf_strerror(nullptr));
     sound = Sound::FromFile(alertSoundPath);
     return sound.IsOpen() && !sound.IsEmpty() ? std::move(sound) : Sound::Tone();
 }
 
 // Runs on the worker thread; returns once the server has played the sound to
-// its end, or at the first failure.
-void PlayThroughServer(Sound& sound)
+// its end, at the first failure, or soon after `stopped` is set, with what
+// the server holds of the sound thrown away.
+void PlayThroughServer(Sound& sound, const std::atomic<bool>& stopped)
 {
     pa_sample_spec format{};
     format.format = PA_SAMPLE_FLOAT32NE;
     format.rate = static_cast<uint32_t>(sound.Rate());
     format.channels = static_cast<uint8_t>(sound.Channels());
-    if (!pa_sample_spec_valid(&format) || format.channels != sound.Channels())
+    if (!pa_sample_spec_valid(&format) || format.channels != sound.Channels()) {
+        qCInfo(lcSound, "再生できない形式です (%d Hz, %d チャンネル)", sound.Rate(), sound.Channels());
         return;
-    PulseStream stream(pa_simple_new(nullptr, "voicememo", PA_STREAM_PLAYBACK, nullptr, "voice memo", &format,
-                                     nullptr, nullptr, nullptr));
-    if (!stream)
-        return;
-    std::vector<float> chunk(static_cast<size_t>(kChunkFrames) * sound.Channels());
-    while (const sf_count_t frames = sound.Read(chunk.data(), kChunkFrames)) {
-        const size_t bytes = static_cast<size_t>(frames) * sound.Channels() * sizeof(float);
-        if (pa_simple_write(stream.get(), chunk.data(), bytes, nullptr) < 0)
-            return;
     }
-    pa_simple_drain(stream.get(), nullptr);
+    int error = 0;
+    PulseStream stream(pa_simple_new(nullptr, "voicememo", PA_STREAM_PLAYBACK, nullptr, "voice memo", &format,
+                                     nullptr, nullptr, &error));
+    if (!stream) {
+        qCInfo(lcSound, "サウンドサーバーに接続できません: %s", pa_strerror(error));
+        return;
+    }
+    std::vector<float> chunk(static_cast<size_t>(kChunkFrames) * sound.Channels());
+    sf_count_t frames = 0;
+    while (!stopped && (frames = sound.Read(chunk.data(), kChunkFrames)) > 0) {
+        const size_t bytes = static_cast<size_t>(frames) * sound.Channels() * sizeof(float);
+        if (pa_simple_write(stream.get(), chunk.data(), bytes, &error) < 0) {
+            qCInfo(lcSound, "再生が途中で止まりました: %s", pa_strerror(error));
+            return;
+        }
+    }
+    // The last chunks are still in the server: wait about as long as they
+    // take in small steps, so that a stop meanwhile can throw them away.
+    const pa_usec_t queued = pa_simple_get_latency(stream.get(), &error);
+    const auto drained = Clock::now() + std::chrono::microseconds(queued == static_cast<pa_usec_t>(-1) ? 0 : queued);
+    while (!stopped && Clock::now() < drained)
+        std::this_thread::sleep_for(kWaitStep);
+    if (stopped)
+        pa_simple_flush(stream.get(), nullptr);
+    else
+        pa_simple_drain(stream.get(), nullptr);
 }
 
 }  // namespace
@@ -187,23 +208,38 @@ void PulseSoundPlayer::PlayToEnd(const std::string& diskPath, const std::functio
         // touches nothing else.
         std::promise<void> played;
         std::future<void> ended = played.get_future();
-        std::thread([sound = std::move(sound), played = std::move(played)]() mutable {
+        auto stopped = std::make_shared<std::atomic<bool>>(false);
+        stopped_ = stopped;
+        std::thread([sound = std::move(sound), played = std::move(played), stopped]() mutable {
             try {
-                PlayThroughServer(sound);
+                PlayThroughServer(sound, *stopped);
             } catch (...) {
+                qCInfo(lcSound, "再生中に失敗しました");
             }
             played.set_value();
         }).detach();
 
         while (ended.wait_for(kWaitStep) != std::future_status::ready) {
-            if (Clock::now() >= deadline)
-                return;
+            if (*stopped)
+                break;
+            if (Clock::now() >= deadline) {
+                qCInfo(lcSound, "サウンドサーバーが応答しないため、再生の終わりを待つのをやめました");
+                break;
+            }
             if (whileWaiting)
                 whileWaiting();
         }
+        stopped_.reset();
     } catch (...) {
         // Playback is best effort: the dialog carries on whatever happened.
+        qCInfo(lcSound, "再生できませんでした");
     }
+}
+
+void PulseSoundPlayer::Stop()
+{
+    if (stopped_)
+        *stopped_ = true;
 }
 
 }  // namespace voicememo

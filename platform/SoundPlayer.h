@@ -1,8 +1,10 @@
 #pragma once
 // Plays a voice file through the sound server's default output and returns
 // only when the sound has ended, as the dialog's Play command expects.
+#include <atomic>
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace voicememo {
@@ -17,6 +19,11 @@ public:
     // alert sound instead; with no sound server nothing plays. Nothing is
     // reported: playback is best effort.
     virtual void PlayToEnd(const std::string& diskPath, const std::function<void()>& whileWaiting) = 0;
+
+    // Ends the sound being played at once (called from whileWaiting):
+    // PlayToEnd returns. Nothing when no sound plays; a player that cannot
+    // end a sound early plays it to its end.
+    virtual void Stop() {}
 };
 
 // The desktop's alert sound, played for a voice file that cannot be decoded.
@@ -31,10 +38,14 @@ public:
     explicit PulseSoundPlayer(std::chrono::milliseconds grace = std::chrono::seconds(3),
                               std::string alertSoundPath = kDesktopAlertSound);
     void PlayToEnd(const std::string& diskPath, const std::function<void()>& whileWaiting) override;
+    void Stop() override;
 
 private:
     std::chrono::milliseconds grace_;
     std::string alertSoundPath_;
+    // Set by Stop; shared with the worker of the sound being played, which
+    // may outlive the call and this player.
+    std::shared_ptr<std::atomic<bool>> stopped_;
 };
 
 }  // namespace voicememo

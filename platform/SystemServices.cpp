@@ -60,9 +60,26 @@ char SeparatorOfFormat(const QString& format, char fallback)
     return fallback;
 }
 
+// The locale dates and times are written in, as the C library picks it:
+// LC_ALL, else LC_TIME, else LANG. Read anew at each call, since Qt keeps
+// the system locale it found at start.
+static QLocale TimeLocale()
+{
+    for (const char* variable : {"LC_ALL", "LC_TIME", "LANG"}) {
+        const QString name = qEnvironmentVariable(variable);
+        if (!name.isEmpty())
+            return QLocale(name);
+    }
+    return QLocale::c();
+}
+
 Separators SystemRegionalSettings::Current()
 {
-    const QLocale locale = QLocale::system();
+    const QLocale locale = TimeLocale();
+    // The C and POSIX locales have no regional formats of their own (Qt's
+    // "d MMM yyyy" would give a space): the plain separators stand.
+    if (locale.language() == QLocale::C)
+        return {'/', ':'};
     return {SeparatorOfFormat(locale.dateFormat(QLocale::ShortFormat), '/'),
             SeparatorOfFormat(locale.timeFormat(QLocale::ShortFormat), ':')};
 }

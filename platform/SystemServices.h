@@ -41,7 +41,9 @@ public:
 char SeparatorOfFormat(const QString& format, char fallback);
 
 // Reads the separators from the system locale's short formats at each call,
-// so a memo takes those in force when it is added.
+// so a memo takes those in force when it is added (also after a change of
+// the regional settings while the program runs); under the C or POSIX
+// locale they are "/" and ":".
 class SystemRegionalSettings : public RegionalSettings {
 public:
     Separators Current() override;

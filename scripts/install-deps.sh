@@ -15,18 +15,22 @@
 set -euo pipefail
 
 # Building and running: the compiler, Qt, the sound libraries, the desktop's
-# alert sound and a Japanese font.
+# alert sound and a Japanese font. qt6-wayland is Qt's Wayland platform: on
+# a desktop without X11 (no Xwayland) the program cannot open its window
+# without it, and with it the compositor names the window by its launcher.
 run_packages=(
   build-essential cmake pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev qt6-translations-l10n
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-wayland libgl-dev qt6-translations-l10n
   libpulse-dev libsndfile1-dev sound-theme-freedesktop
   fonts-ipafont-gothic
 )
 # The tests: GoogleTest, the private sound server with its tools, the
-# voice and sound measurer, and clang for the sanitizer and fuzz runs.
+# voice and sound measurer, a headless Wayland compositor, the launcher's
+# checker, and clang for the sanitizer and fuzz runs.
 test_packages=(
   libgtest-dev
   pulseaudio pulseaudio-utils espeak-ng sox
+  weston desktop-file-utils
   clang libclang-rt-14-dev
 )
 bench_packages=(libbenchmark-dev)

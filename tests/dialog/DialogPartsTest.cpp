@@ -2,15 +2,23 @@
 // keeping at the text edge, the day spinner and the list's clicks.
 #include <QLineEdit>
 #include <QListView>
+#include <QLoggingCategory>
+#include <QProxyStyle>
 #include <QSignalSpy>
 #include <QTest>
 
+#include "Application.h"
+#include "AsUser.h"
 #include "DialogHarness.h"
 #include "DialogTestMain.h"
 #include "Error.h"
 #include "ErrorBox.h"
 #include "MemoListModel.h"
 #include "MemoListView.h"
+#include "RecorderLaunch.h"
+#include "SoundPlayer.h"
+#include "StateFolder.h"
+#include "TestSoundServer.h"
 #include "SystemServices.h"
 #include "TextCodec.h"
 #include "UpDown.h"
@@ -34,6 +42,10 @@ private slots:
     void iconLabelsWrapToTwoLines_data();
     void iconLabelsWrapToTwoLines();
     void iconCellsHaveOneSizeWhateverTheLastRow();
+    void userStyleIsKeptAndFusionIsTheDefault_data();
+    void userStyleIsKeptAndFusionIsTheDefault();
+    void failuresLeaveATraceOnlyWhenSwitchedOn_data();
+    void failuresLeaveATraceOnlyWhenSwitchedOn();
 };
 
 namespace {
@@ -264,6 +276,120 @@ void DialogPartsTest::iconCellsHaveOneSizeWhateverTheLastRow()
     QVERIFY(first.height() >= 32 + 2 * metrics.lineSpacing());
     QCOMPARE(LabelLines(QStringLiteral("Voice3.wav"), view->font(), first.width() - 4, 2),
              QStringList{"Voice3.wav"});
+}
+
+void DialogPartsTest::userStyleIsKeptAndFusionIsTheDefault_data()
+{
+    QTest::addColumn<QByteArrayList>("arguments");
+    QTest::addColumn<QByteArray>("override");
+    QTest::addColumn<QString>("style");
+    QTest::newRow("none") << QByteArrayList{} << QByteArray() << QStringLiteral("fusion");
+    QTest::newRow("-style windows") << QByteArrayList{"-style", "windows"} << QByteArray() << QStringLiteral("windows");
+    QTest::newRow("--style=windows") << QByteArrayList{"--style=windows"} << QByteArray() << QStringLiteral("windows");
+    QTest::newRow("QT_STYLE_OVERRIDE") << QByteArrayList{} << QByteArray("windows") << QStringLiteral("windows");
+    QTest::newRow("a style sheet is no style") << QByteArrayList{"-stylesheet", "a.qss"} << QByteArray()
+                                               << QStringLiteral("fusion");
+    QTest::newRow("-styles is no style") << QByteArrayList{"-styles"} << QByteArray() << QStringLiteral("fusion");
+}
+
+// Qt has put the user's style in place when the application was made (here:
+// Windows, as it would for these arguments); the set-up keeps it or puts
+// Fusion, under the dialog's own hints.
+void DialogPartsTest::userStyleIsKeptAndFusionIsTheDefault()
+{
+    QFETCH(QByteArrayList, arguments);
+    QFETCH(QByteArray, override);
+    QFETCH(QString, style);
+    QByteArrayList all{"voicememo"};
+    all += arguments;
+    std::vector<char*> argv;
+    for (QByteArray& argument : all)
+        argv.push_back(argument.data());
+    const QByteArray saved = qgetenv("QT_STYLE_OVERRIDE");
+    qputenv("QT_STYLE_OVERRIDE", override);
+    const bool chosen = UserChoseStyle(static_cast<int>(argv.size()), argv.data());
+    qputenv("QT_STYLE_OVERRIDE", saved);
+
+    QApplication::setStyle(QStringLiteral("windows"));
+    SetUpApplication(*qApp, chosen);
+    auto* dialogStyle = qobject_cast<QProxyStyle*>(QApplication::style());
+    QVERIFY(dialogStyle);
+    QCOMPARE(dialogStyle->baseStyle()->name(), style);
+    QCOMPARE(dialogStyle->styleHint(QStyle::SH_ToolTip_WakeUpDelay), 500);
+    SetUpApplication(*qApp);
+}
+
+namespace {
+
+std::vector<std::string>* loggedCategories = nullptr;
+
+// The program's categories of the lines logged while `run` runs, with the
+// rules a user would set, or none.
+std::string LoggedBy(const std::function<void()>& run, const QString& rules)
+{
+    std::vector<std::string> seen;
+    loggedCategories = &seen;
+    QLoggingCategory::setFilterRules(rules);
+    const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext& context,
+                                                                const QString&) {
+        if (context.category && QByteArray(context.category).startsWith("voicememo."))
+            loggedCategories->emplace_back(context.category);
+    });
+    run();
+    qInstallMessageHandler(previous);
+    QLoggingCategory::setFilterRules({});
+    loggedCategories = nullptr;
+    std::sort(seen.begin(), seen.end());
+    seen.erase(std::unique(seen.begin(), seen.end()), seen.end());
+    std::string joined;
+    for (const std::string& category : seen)
+        joined += (joined.empty() ? "" : " ") + category;
+    return joined;
+}
+
+}  // namespace
+
+Q_DECLARE_METATYPE(std::function<void(const std::string&)>)
+
+void DialogPartsTest::failuresLeaveATraceOnlyWhenSwitchedOn_data()
+{
+    using Failure = std::function<void(const std::string&)>;
+    QTest::addColumn<Failure>("failure");
+    QTest::addColumn<bool>("unprivileged");
+    QTest::addColumn<QString>("category");
+    // A file that is no sound, with no sound server to play the alert on.
+    QTest::newRow("sound") << Failure([](const std::string& dir) {
+        testing::TestSoundServer::UseNoServer(dir);
+        PulseSoundPlayer(std::chrono::seconds(1), dir + "no-alert.oga").PlayToEnd(dir + "Voice.dat", {});
+    }) << false << QStringLiteral("voicememo.sound");
+    QTest::newRow("recorder") << Failure([](const std::string& dir) {
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QByteArray::fromStdString(dir));
+        StartRecorder(dir, dir + "data/Voice1.wav");
+        qputenv("PATH", path);
+    }) << false << QStringLiteral("voicememo.recorder");
+    // A catalogue the user may write in a folder the user may not.
+    QTest::newRow("files") << Failure([](const std::string& dir) {
+        PosixFileSystem().ReplaceFile(dir + "Voice.dat", "new");
+    }) << true << QStringLiteral("voicememo.files");
+}
+
+void DialogPartsTest::failuresLeaveATraceOnlyWhenSwitchedOn()
+{
+    QFETCH(std::function<void(const std::string&)>, failure);
+    QFETCH(bool, unprivileged);
+    QFETCH(QString, category);
+    testing::UsePrivateStateFolder();
+    testing::TempFolder folder;
+    folder.Write("Voice.dat", "old\tp\td\tt\tTODO\t\r\n");
+    folder.GiveTo(testing::UnprivilegedUid(), testing::UnprivilegedGid());
+    folder.SetMode("", 0555);
+    for (const QString& rules : {QStringLiteral("voicememo.*=true"), QString()}) {
+        auto logged = [&] { return LoggedBy([&] { failure(folder.dir()); }, rules); };
+        const std::optional<std::string> seen = unprivileged ? testing::RunUnprivileged(logged) : logged();
+        QVERIFY(seen);
+        QCOMPARE(QString::fromStdString(*seen), rules.isEmpty() ? QString() : category);
+    }
 }
 
 VOICEMEMO_DIALOG_TEST_MAIN(DialogPartsTest)

@@ -20,6 +20,29 @@ TEST(SystemServicesTest, SeparatorIsTheFirstCharacterThatIsNeitherLetterNorDigit
     }
 }
 
+// The environment as a session sets it, changed while the program runs;
+// each memo takes the separators in force when it is added.
+TEST(SystemServicesTest, SeparatorsFollowTheRegionalSettingsAndArePlainUnderTheCLocale)
+{
+    struct Case { const char* lcAll; const char* lcTime; const char* lang; char date; char time; };
+    SystemRegionalSettings regional;
+    const std::string saved[] = {qgetenv("LC_ALL").toStdString(), qgetenv("LC_TIME").toStdString(),
+                                 qgetenv("LANG").toStdString()};
+    for (auto [lcAll, lcTime, lang, date, time] : std::initializer_list<Case>{
+             {"", "", "de_DE.UTF-8", '.', ':'}, {"", "", "C.UTF-8", '/', ':'}, {"", "", "C", '/', ':'},
+             {"", "", "POSIX", '/', ':'}, {"", "", "", '/', ':'}, {"", "fi_FI.UTF-8", "C.UTF-8", '.', '.'},
+             {"C", "de_DE.UTF-8", "de_DE.UTF-8", '/', ':'}, {"ja_JP.UTF-8", "", "C", '/', ':'}}) {
+        for (auto [variable, value] : {std::pair{"LC_ALL", lcAll}, {"LC_TIME", lcTime}, {"LANG", lang}})
+            ::setenv(variable, value, 1);
+        const Separators separators = regional.Current();
+        EXPECT_EQ(separators.date, date) << lcAll << "|" << lcTime << "|" << lang;
+        EXPECT_EQ(separators.time, time) << lcAll << "|" << lcTime << "|" << lang;
+    }
+    ::setenv("LC_ALL", saved[0].c_str(), 1);
+    ::setenv("LC_TIME", saved[1].c_str(), 1);
+    ::setenv("LANG", saved[2].c_str(), 1);
+}
+
 TEST(SystemServicesTest, ExeDirIsTheFolderOfThisProgram)
 {
     std::string dir = ExeDir();

@@ -1,0 +1,81 @@
+// Playback through the real player and a private sound server, heard on the
+// server's monitor.
+#include <QPushButton>
+#include <QTest>
+#include <chrono>
+
+#include "DialogHarness.h"
+#include "DialogTestMain.h"
+#include "TestSoundServer.h"
+
+using namespace voicememo;
+using namespace voicememo::testing;
+
+class PlaybackTest : public QObject {
+    Q_OBJECT
+private slots:
+    void escEndsTheSoundAndNothingElse();
+};
+
+namespace {
+
+using Steady = std::chrono::steady_clock;
+
+double Seconds(Steady::time_point from, Steady::time_point to)
+{
+    return std::chrono::duration<double>(to - from).count();
+}
+
+// True while a client plays into the server (the loopback is no client).
+bool ServerPlays(const TempFolder& scratch)
+{
+    const std::string listing = scratch.path("sink-inputs").string();
+    RunProgram({"pactl", "list", "short", "sink-inputs"}, listing);
+    return ReadText(listing).find("protocol-native") != std::string::npos;
+}
+
+}  // namespace
+
+// Esc, pressed once the sound is heard, ends it within half a second on the
+// speaker, and Play returns; the window stays open with its memo.
+void PlaybackTest::escEndsTheSoundAndNothingElse()
+{
+    TestSoundServer server;
+    PulseSoundPlayer player;
+    Harness h;
+    const std::string voice = h.folder.path("data/Voice1.wav").string();
+    QCOMPARE(RunProgram({"sox", "-n", "-r", "22050", "-c", "1", "-b", "16", voice, "synth", "10", "sine", "440"}), 0);
+    h.folder.Write("Voice.dat", "A\t" + h.exeDir + "data/Voice1.wav\t2026/12/07\t09:05:30\tTODO\t\r\n");
+    TForm1 form(DialogServices{h.files, h.clock, h.regional, player, h.exeDir});
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.findChild<MemoListView*>(QStringLiteral("ListView1"))->selectRow(0);
+    form.ListView1Click();
+
+    TempFolder scratch;
+    std::optional<Steady::time_point> escAt;
+    QTimer listen;
+    QObject::connect(&listen, &QTimer::timeout, &form, [&] {
+        if (escAt || !ServerPlays(scratch))
+            return;
+        escAt = Steady::now();
+        QTest::keyClick(&form, Qt::Key_Escape);
+    });
+    SpeakerCapture capture((server.dir() / "capture.wav").string());
+    listen.start(20);
+    const auto playedAt = Steady::now();
+    form.findChild<QPushButton*>(QStringLiteral("BitBtn2"))->click();
+    const auto returnedAt = Steady::now();
+    listen.stop();
+    const double heard = VoicedSeconds(capture.Stop());
+
+    QVERIFY2(escAt, "the sound was never heard");
+    QVERIFY2(Seconds(*escAt, returnedAt) < 0.5, "Play went on after Esc");
+    QVERIFY2(heard < Seconds(playedAt, *escAt) + 0.5, qPrintable(QString::number(heard) + " s heard"));
+    QVERIFY(heard > 0);
+    QVERIFY(form.isVisible());
+    QCOMPARE(form.Memos().count(), 1);
+}
+
+VOICEMEMO_DIALOG_TEST_MAIN(PlaybackTest)
+#include "PlaybackTest.moc"
