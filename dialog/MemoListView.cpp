@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
 #include <QMouseEvent>
@@ -56,6 +57,20 @@ protected:
             pressIsClick_ = false;
             list_->reportRelease(this, event->position().toPoint());
         }
+    }
+    // A key that moves the selection (an arrow, Home, End, a page key, a
+    // title's first letters, Space) picks the row as a click does; Shift+F10
+    // opens the pop-up menu as the Menu key does.
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+            list_->reportMenuKey(this);
+            return;
+        }
+        const int before = list_->selectedRow();
+        View::keyPressEvent(event);
+        if (list_->selectedRow() != before)
+            emit list_->clicked();
     }
     void mouseDoubleClickEvent(QMouseEvent* event) override
     {
@@ -298,6 +313,7 @@ MemoListView::MemoListView(QWidget* parent)
     detailView_->horizontalHeader()->setMinimumSectionSize(1);
     detailView_->horizontalHeader()->setStretchLastSection(false);
     detailView_->setSortingEnabled(false);
+    detailView_->setTabKeyNavigation(false);  // Tab leaves the table, as it leaves the icons
 
     for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(iconView_),
                                     static_cast<QAbstractItemView*>(detailView_)})
@@ -385,6 +401,13 @@ void MemoListView::showDetails()
 bool MemoListView::showsDetails() const
 {
     return stack_->currentWidget() == detailView_;
+}
+
+void MemoListView::reportMenuKey(QAbstractItemView* view)
+{
+    const QModelIndex current = view->currentIndex();
+    const QPoint at = current.isValid() ? view->visualRect(current).center() : QPoint(0, 0);
+    emit contextMenuRequested(view->viewport()->mapToGlobal(at));
 }
 
 void MemoListView::reportRelease(QAbstractItemView* view, const QPoint& pos)

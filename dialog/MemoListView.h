@@ -47,7 +47,7 @@ public:
 signals:
     // A left click on a row or on empty space (a click on empty space
     // clears the selection first); not a drag, not the second click of a
-    // double-click.
+    // double-click. A key that moved the selection counts as a click.
     void clicked();
     void doubleClicked();
     void contextMenuRequested(const QPoint& globalPos);
@@ -55,6 +55,7 @@ signals:
 private:
     void attach(QAbstractItemView* view);
     void reportRelease(QAbstractItemView* view, const QPoint& pos);
+    void reportMenuKey(QAbstractItemView* view);
 
     MemoListModel* model_ = nullptr;
     QListView* iconView_;

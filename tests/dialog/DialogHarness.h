@@ -93,6 +93,14 @@ struct Harness {
     }
 };
 
+// A key as a person presses it: to the focused control, or to the window
+// when no control has the focus.
+inline void PressKey(Harness& h, Qt::Key key, Qt::KeyboardModifiers modifiers = {})
+{
+    QWidget* focus = QApplication::focusWidget();
+    QTest::keyClick(focus ? focus : h.form.get(), key, modifiers);
+}
+
 // Answers the next message box by pressing the button with the given text
 // (the first one when empty) and keeps its caption, text and icon.
 class BoxAnswerer : public QObject {

@@ -111,14 +111,6 @@ TForm1& OpenTwoMemosFirstLoaded(Harness& h)
     return form;
 }
 
-// A key as a person presses it: to the focused control, or to the window
-// when no control has the focus.
-void PressKey(Harness& h, Qt::Key key, Qt::KeyboardModifiers modifiers = {})
-{
-    QWidget* focus = QApplication::focusWidget();
-    QTest::keyClick(focus ? focus : h.form.get(), key, modifiers);
-}
-
 }  // namespace
 
 void MemoCommandsTest::recordReservesTheNextNameAndStartsTheRecorder()
