@@ -10,6 +10,7 @@
 #include <QTranslator>
 #include <QWidget>
 
+#include "Accessibility.h"
 #include "EndSignals.h"
 #include "ErrorBox.h"
 #include "TForm1.h"
@@ -65,6 +66,7 @@ void SetUpApplication(QApplication& app)
     auto* translator = new QTranslator(&app);
     if (translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(translator);
+    InstallAccessibleRoles();
 }
 
 void BringToFront(QWidget& window)

@@ -17,7 +17,8 @@ namespace voicememo {
 void PreferX11Platform();
 
 // The application title "ボイスメモ", the dialog's font with its
-// substitutions, tooltip timing, Japanese texts of Qt's own controls.
+// substitutions, tooltip timing, Japanese texts of Qt's own controls, the
+// roles a screen reader is told.
 void SetUpApplication(QApplication& app);
 
 // Shows the window in front of the others and makes it the active one,

@@ -84,7 +84,7 @@ struct Harness {
     {
         QAbstractItemView* view = Find<MemoListView>("ListView1")->currentView();
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
-                          view->visualRect(form->Memos().index(row, 0)).center());
+                          view->visualRect(view->model()->index(row, 0)).center());
     }
     template <typename T>
     T* Find(const char* name) const

@@ -188,7 +188,7 @@ void DialogPartsTest::listReportsClicksAsTheUserMakesThem()
     QListView* view = list.iconView();
     QSignalSpy clicks(&list, &MemoListView::clicked);
     QSignalSpy doubles(&list, &MemoListView::doubleClicked);
-    const QPoint second = view->visualRect(model.index(1, 0)).center();
+    const QPoint second = view->visualRect(view->model()->index(1, 0)).center();
 
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, second);
     QCOMPARE(clicks.count(), 1);
@@ -207,7 +207,7 @@ void DialogPartsTest::listReportsClicksAsTheUserMakesThem()
 
     // The right button selects without a click; a key that moves the
     // selection counts as one.
-    QTest::mouseClick(view->viewport(), Qt::RightButton, {}, view->visualRect(model.index(0, 0)).center());
+    QTest::mouseClick(view->viewport(), Qt::RightButton, {}, view->visualRect(view->model()->index(0, 0)).center());
     QCOMPARE(list.selectedRow(), 0);
     QCOMPARE(clicks.count(), 3);
     view->setFocus();
@@ -258,8 +258,8 @@ void DialogPartsTest::iconCellsHaveOneSizeWhateverTheLastRow()
     MemoListView list;
     QVERIFY(ShowList(list, model));
     QListView* view = list.iconView();
-    const QRect first = view->visualRect(model.index(0, 0));
-    QCOMPARE(view->visualRect(model.index(1, 0)).size(), first.size());
+    const QRect first = view->visualRect(view->model()->index(0, 0));
+    QCOMPARE(view->visualRect(view->model()->index(1, 0)).size(), first.size());
     QCOMPARE(first.width(), 75);
     QCOMPARE(view->gridSize(), first.size());
     const QFontMetrics metrics(view->font());

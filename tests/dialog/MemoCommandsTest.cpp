@@ -397,7 +397,7 @@ void MemoCommandsTest::doubleClickLoadsThenPlays()
     RetitleRow(h, 0, QStringLiteral("A2"));
 
     QAbstractItemView* view = h.Find<MemoListView>("ListView1")->currentView();
-    const QPoint second = view->visualRect(form.Memos().index(1, 0)).center();
+    const QPoint second = view->visualRect(view->model()->index(1, 0)).center();
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, second);
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, second);
 
