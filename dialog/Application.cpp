@@ -11,6 +11,7 @@
 #include <QTranslator>
 #include <QWidget>
 
+#include "Accessibility.h"
 #include "EndSignals.h"
 #include "ErrorBox.h"
 #include "TForm1.h"
@@ -88,6 +89,7 @@ void SetUpApplication(QApplication& app, bool keepUserStyle)
     auto* translator = new QTranslator(&app);
     if (translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(translator);
+    InstallAccessibleRoles();
 }
 
 void BringToFront(QWidget& window)

@@ -27,8 +27,9 @@ bool UserChoseStyle(int argc, char* argv[]);
 QPoint KeptPosition(const QWidget& window, const QPoint& placedAt);
 
 // The application title "ボイスメモ", the dialog's font with its
-// substitutions, tooltip timing, Japanese texts of Qt's own controls. The
-// style is Fusion, or the one the user chose.
+// substitutions, tooltip timing, Japanese texts of Qt's own controls, the
+// roles a screen reader is told. The style is Fusion, or the one the user
+// chose.
 void SetUpApplication(QApplication& app, bool keepUserStyle = false);
 
 // Shows the window in front of the others and makes it the active one,

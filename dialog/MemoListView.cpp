@@ -2,16 +2,20 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QIdentityProxyModel>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
 #include <QMouseEvent>
 #include <QStackedLayout>
 #include <QStyledItemDelegate>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QTableView>
 #include <QTextLayout>
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 #include "MemoListModel.h"
 #include "TextCodec.h"
@@ -56,6 +60,20 @@ protected:
             pressIsClick_ = false;
             list_->reportRelease(this, event->position().toPoint());
         }
+    }
+    // A key that moves the selection (an arrow, Home, End, a page key, a
+    // title's first letters, Space) picks the row as a click does; Shift+F10
+    // opens the pop-up menu as the Menu key does.
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+            list_->reportMenuKey(this);
+            return;
+        }
+        const int before = list_->selectedRow();
+        View::keyPressEvent(event);
+        if (list_->selectedRow() != before)
+            emit list_->clicked();
     }
     void mouseDoubleClickEvent(QMouseEvent* event) override
     {
@@ -251,6 +269,13 @@ protected:
     }
 };
 
+// The model's first column, the title, alone.
+class TitleColumn : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : 1; }
+};
+
 // The selection is not shown while the list lacks the focus.
 void HideSelectionWithoutFocus(QAbstractItemView* view)
 {
@@ -266,6 +291,7 @@ constexpr int kColumnWidth = 50;
 
 MemoListView::MemoListView(QWidget* parent)
     : QWidget(parent),
+      titles_(new TitleColumn(this)),
       iconView_(new IconView(this)),
       detailView_(new ClickReporting<QTableView>(this)),
       stack_(new QStackedLayout(this))
@@ -298,6 +324,7 @@ MemoListView::MemoListView(QWidget* parent)
     detailView_->horizontalHeader()->setMinimumSectionSize(1);
     detailView_->horizontalHeader()->setStretchLastSection(false);
     detailView_->setSortingEnabled(false);
+    detailView_->setTabKeyNavigation(false);  // Tab leaves the table, as it leaves the icons
 
     for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(iconView_),
                                     static_cast<QAbstractItemView*>(detailView_)})
@@ -324,13 +351,10 @@ void MemoListView::attach(QAbstractItemView* view)
 void MemoListView::setModel(MemoListModel* model)
 {
     model_ = model;
-    iconView_->setModel(model);
+    titles_->setSourceModel(model);
+    iconView_->setModel(titles_);
     detailView_->setModel(model);
-    // One selection for both views.
-    QItemSelectionModel* unused = detailView_->selectionModel();
-    detailView_->setSelectionModel(iconView_->selectionModel());
-    delete unused;
-    iconView_->setModelColumn(0);
+    linkSelections();
     for (int column = 0; column < model->columnCount(); ++column)
         detailView_->setColumnWidth(column, kColumnWidth);
 }
@@ -341,29 +365,69 @@ QAbstractItemView* MemoListView::currentView() const
                           : static_cast<QAbstractItemView*>(iconView_);
 }
 
+// Each view has a selection of its own, over its own model; a change to
+// either is copied to the other, row for row, so both show one selection.
+void MemoListView::linkSelections()
+{
+    QItemSelectionModel* table = detailView_->selectionModel();
+    QItemSelectionModel* icons = iconView_->selectionModel();
+    for (auto [from, to] : {std::pair{table, icons}, std::pair{icons, table}}) {
+        auto copy = [this, from = from, to = to] { copySelection(from, to); };
+        connect(from, &QItemSelectionModel::selectionChanged, this, copy);
+        connect(from, &QItemSelectionModel::currentChanged, this, copy);
+    }
+}
+
+void MemoListView::copySelection(QItemSelectionModel* from, QItemSelectionModel* to)
+{
+    if (copyingSelection_)
+        return;
+    const QScopedValueRollback copying(copyingSelection_, true);
+    auto sameRow = [to](const QModelIndex& index) {
+        return index.isValid() ? to->model()->index(index.row(), 0) : QModelIndex();
+    };
+    to->setCurrentIndex(sameRow(from->currentIndex()), QItemSelectionModel::NoUpdate);
+    const QModelIndexList selected = from->selectedIndexes();
+    if (selected.isEmpty())
+        to->clearSelection();
+    else
+        to->select(sameRow(selected.first()), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+QString MemoListView::listName() const
+{
+    return iconView_->accessibleName();
+}
+
+void MemoListView::setListName(const QString& name)
+{
+    iconView_->setAccessibleName(name);
+    detailView_->setAccessibleName(name);
+}
+
 int MemoListView::selectedRow() const
 {
-    if (!iconView_->selectionModel())
+    if (!detailView_->selectionModel())
         return -1;
-    const QModelIndexList selected = iconView_->selectionModel()->selectedIndexes();
+    const QModelIndexList selected = detailView_->selectionModel()->selectedIndexes();
     return selected.isEmpty() ? -1 : selected.first().row();
 }
 
 void MemoListView::selectRow(int row)
 {
     QModelIndex index = model_->index(row, 0);
-    iconView_->selectionModel()->setCurrentIndex(
+    detailView_->selectionModel()->setCurrentIndex(
         index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 void MemoListView::clearSelection()
 {
-    iconView_->selectionModel()->clearSelection();
+    detailView_->selectionModel()->clearSelection();
 }
 
 void MemoListView::editTitle(int row)
 {
-    QModelIndex index = model_->index(row, 0);
+    QModelIndex index = currentView()->model()->index(row, 0);
     currentView()->setFocus();
     currentView()->setCurrentIndex(index);
     currentView()->edit(index);
@@ -385,6 +449,13 @@ void MemoListView::showDetails()
 bool MemoListView::showsDetails() const
 {
     return stack_->currentWidget() == detailView_;
+}
+
+void MemoListView::reportMenuKey(QAbstractItemView* view)
+{
+    const QModelIndex current = view->currentIndex();
+    const QPoint at = current.isValid() ? view->visualRect(current).center() : QPoint(0, 0);
+    emit contextMenuRequested(view->viewport()->mapToGlobal(at));
 }
 
 void MemoListView::reportRelease(QAbstractItemView* view, const QPoint& pos)

@@ -1,12 +1,15 @@
 #pragma once
 // The list of memos: one model shown as large icons or as a six-column
-// table, the two views sharing the model and its selection.
+// table, the two views sharing the model and showing one selection. The
+// icons show the model's title column alone, so each memo is one item to a
+// screen reader.
 #include <QStringList>
 #include <QWidget>
 #include <functional>
 
 class QAbstractItemView;
 class QFont;
+class QIdentityProxyModel;
 class QItemSelectionModel;
 class QListView;
 class QStackedLayout;
@@ -23,11 +26,16 @@ QStringList LabelLines(const QString& text, const QFont& font, int width, int ma
 
 class MemoListView : public QWidget {
     Q_OBJECT
+    // The name a screen reader gives the list, in either view.
+    Q_PROPERTY(QString listName READ listName WRITE setListName)
 public:
     explicit MemoListView(QWidget* parent = nullptr);
 
     void setModel(MemoListModel* model);
     MemoListModel* model() const { return model_; }
+
+    QString listName() const;
+    void setListName(const QString& name);
 
     // The selected row, or -1.
     int selectedRow() const;
@@ -47,7 +55,7 @@ public:
 signals:
     // A left click on a row or on empty space (a click on empty space
     // clears the selection first); not a drag, not the second click of a
-    // double-click.
+    // double-click. A key that moved the selection counts as a click.
     void clicked();
     void doubleClicked();
     void contextMenuRequested(const QPoint& globalPos);
@@ -55,8 +63,13 @@ signals:
 private:
     void attach(QAbstractItemView* view);
     void reportRelease(QAbstractItemView* view, const QPoint& pos);
+    void reportMenuKey(QAbstractItemView* view);
+    void linkSelections();
+    void copySelection(QItemSelectionModel* from, QItemSelectionModel* to);
 
     MemoListModel* model_ = nullptr;
+    QIdentityProxyModel* titles_;
+    bool copyingSelection_ = false;
     QListView* iconView_;
     QTableView* detailView_;
     QStackedLayout* stack_;

@@ -93,12 +93,17 @@ void TForm1::CreatePopupMenu()
     N2 = PopupMenu1->addSeparator();
     LargeIcon1 = PopupMenu1->addAction(QStringLiteral("大きいアイコン(&G)"));
     Detail1 = PopupMenu1->addAction(QStringLiteral("詳細(&S)"));
+    // The keyboard's way to the button, which is no tab stop.
+    N3 = PopupMenu1->addSeparator();
+    AddUnused1 = PopupMenu1->addAction(QStringLiteral("未使用追加(&A)"));
     N1->setObjectName(QStringLiteral("N1"));
     Delete1->setObjectName(QStringLiteral("Delete1"));
     T1->setObjectName(QStringLiteral("T1"));
     N2->setObjectName(QStringLiteral("N2"));
     LargeIcon1->setObjectName(QStringLiteral("LargeIcon1"));
     Detail1->setObjectName(QStringLiteral("Detail1"));
+    N3->setObjectName(QStringLiteral("N3"));
+    AddUnused1->setObjectName(QStringLiteral("AddUnused1"));
     // The default entry, the one the list's double-click runs, is bold.
     QFont bold = N1->font();
     bold.setBold(true);
@@ -152,6 +157,9 @@ void TForm1::WireHandlers()
     connect(T1, &QAction::triggered, this, guarded(&TForm1::T1Click));
     connect(LargeIcon1, &QAction::triggered, this, guarded(&TForm1::LargeIcon1Click));
     connect(Detail1, &QAction::triggered, this, guarded(&TForm1::Detail1Click));
+    connect(AddUnused1, &QAction::triggered, this, guarded(&TForm1::SpeedButton1Click));
+    connect(PopupMenu1, &QMenu::aboutToShow, this,
+            [this] { AddUnused1->setEnabled(ui->SpeedButton1->isEnabled()); });
 }
 
 // Of the two kind buttons only the checked one is a tab stop; the arrow

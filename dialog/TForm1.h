@@ -120,6 +120,8 @@ private:
     QAction* N2 = nullptr;
     QAction* LargeIcon1 = nullptr;
     QAction* Detail1 = nullptr;
+    QAction* N3 = nullptr;
+    QAction* AddUnused1 = nullptr;
     TooltipTimer* tooltips_;
     MnemonicKeys* mnemonics_;
     FocusKeeper* focusKeeper_;

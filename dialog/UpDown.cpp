@@ -34,6 +34,26 @@ void UpDown::setBuddy(QLineEdit* buddy)
     buddy_->installEventFilter(this);
 }
 
+QString UpDown::upName() const
+{
+    return up_->accessibleName();
+}
+
+void UpDown::setUpName(const QString& name)
+{
+    up_->setAccessibleName(name);
+}
+
+QString UpDown::downName() const
+{
+    return down_->accessibleName();
+}
+
+void UpDown::setDownName(const QString& name)
+{
+    down_->setAccessibleName(name);
+}
+
 int UpDown::position()
 {
     if (buddy_) {

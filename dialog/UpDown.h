@@ -12,10 +12,18 @@ namespace voicememo {
 
 class UpDown : public QWidget {
     Q_OBJECT
+    // The names a screen reader gives the two arrows.
+    Q_PROPERTY(QString upName READ upName WRITE setUpName)
+    Q_PROPERTY(QString downName READ downName WRITE setDownName)
 public:
     explicit UpDown(QWidget* parent = nullptr);
 
     void setBuddy(QLineEdit* buddy);
+
+    QString upName() const;
+    void setUpName(const QString& name);
+    QString downName() const;
+    void setDownName(const QString& name);
 
     // Reads the position from the edit's text.
     int position();

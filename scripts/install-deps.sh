@@ -26,12 +26,14 @@ run_packages=(
 )
 # The tests: GoogleTest, the private sound server with its tools, the
 # voice and sound measurer, a headless Wayland compositor, the launcher's
-# checker, and clang for the sanitizer and fuzz runs.
+# checker, clang for the sanitizer and fuzz runs, and the accessibility bus,
+# its Python client and an X server for the screen reader's view.
 test_packages=(
   libgtest-dev
   pulseaudio pulseaudio-utils espeak-ng sox
   weston desktop-file-utils
   clang libclang-rt-14-dev
+  at-spi2-core python3-pyatspi xvfb
 )
 bench_packages=(libbenchmark-dev)
 fuzz_packages=(clang libclang-rt-14-dev)

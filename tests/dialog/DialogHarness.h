@@ -84,7 +84,7 @@ struct Harness {
     {
         QAbstractItemView* view = Find<MemoListView>("ListView1")->currentView();
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
-                          view->visualRect(form->Memos().index(row, 0)).center());
+                          view->visualRect(view->model()->index(row, 0)).center());
     }
     template <typename T>
     T* Find(const char* name) const
@@ -92,6 +92,14 @@ struct Harness {
         return form->findChild<T*>(QString::fromLatin1(name));
     }
 };
+
+// A key as a person presses it: to the focused control, or to the window
+// when no control has the focus.
+inline void PressKey(Harness& h, Qt::Key key, Qt::KeyboardModifiers modifiers = {})
+{
+    QWidget* focus = QApplication::focusWidget();
+    QTest::keyClick(focus ? focus : h.form.get(), key, modifiers);
+}
 
 // Answers the next message box by pressing the button with the given text
 // (the first one when empty) and keeps its caption, text and icon.

@@ -164,7 +164,7 @@ void EditingTest::clickBackIntoTheListCommitsWithoutRenaming()
 
     // With the focus in the list already, a click on the icon does not
     // rename, one on the caption does.
-    const QRect cell = view->visualRect(form.Memos().index(1, 0));
+    const QRect cell = view->visualRect(view->model()->index(1, 0));
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, QPoint(cell.center().x(), cell.top() + 10));
     QTest::qWait(QApplication::doubleClickInterval() + 200);
     QVERIFY(!renaming());

@@ -111,14 +111,6 @@ TForm1& OpenTwoMemosFirstLoaded(Harness& h)
     return form;
 }
 
-// A key as a person presses it: to the focused control, or to the window
-// when no control has the focus.
-void PressKey(Harness& h, Qt::Key key, Qt::KeyboardModifiers modifiers = {})
-{
-    QWidget* focus = QApplication::focusWidget();
-    QTest::keyClick(focus ? focus : h.form.get(), key, modifiers);
-}
-
 }  // namespace
 
 void MemoCommandsTest::recordReservesTheNextNameAndStartsTheRecorder()
@@ -405,7 +397,7 @@ void MemoCommandsTest::doubleClickLoadsThenPlays()
     RetitleRow(h, 0, QStringLiteral("A2"));
 
     QAbstractItemView* view = h.Find<MemoListView>("ListView1")->currentView();
-    const QPoint second = view->visualRect(form.Memos().index(1, 0)).center();
+    const QPoint second = view->visualRect(view->model()->index(1, 0)).center();
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, second);
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, second);
 

@@ -121,7 +121,7 @@ void StartupCloseTest::controlsOfTheForm()
     for (QAction* entry : form.PopupMenu()->actions())
         captions << (entry->isSeparator() ? QStringLiteral("-") : entry->text());
     QCOMPARE(captions, QStringList({"再生(&P)", "削除(&D)", "タイトルを変える(&T)", "-",
-                                    "大きいアイコン(&G)", "詳細(&S)"}));
+                                    "大きいアイコン(&G)", "詳細(&S)", "-", "未使用追加(&A)"}));
     QVERIFY(form.PopupMenu()->actions().first()->font().bold());
     QCOMPARE(form.PopupMenu()->defaultAction(), form.PopupMenu()->actions().first());
 }

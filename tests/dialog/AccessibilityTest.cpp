@@ -1,0 +1,138 @@
+// What a screen reader is told of the window, read inside the process
+// through QAccessible: the names and roles of the controls and one item per
+// memo in the icon view.
+#include <QAccessible>
+#include <QListView>
+#include <QTableView>
+#include <QToolButton>
+
+#include "DialogHarness.h"
+#include "DialogTestMain.h"
+#include "MemoListView.h"
+
+using namespace voicememo;
+using namespace voicememo::testing;
+
+class AccessibilityTest : public QObject {
+    Q_OBJECT
+private slots:
+    void controlsHaveNamesAndRoles_data();
+    void controlsHaveNamesAndRoles();
+    void everyInputControlIsNamed();
+    void iconViewHasOneItemPerMemo();
+};
+
+namespace {
+
+QAccessibleInterface* Accessible(QObject* object)
+{
+    return QAccessible::queryAccessibleInterface(object);
+}
+
+// What a screen reader names a control by: the label that names it, or
+// else its own name.
+QString Label(QAccessibleInterface* accessible)
+{
+    const auto labels = accessible->relations(QAccessible::Label);
+    return labels.isEmpty() ? accessible->text(QAccessible::Name) : labels.first().first->text(QAccessible::Name);
+}
+
+// A control by its name, or a part of one: "ListView1.icons",
+// "ListView1.table", "UpDown3.up", "UpDown3.down", "RadioButton1.group".
+QObject* Control(Harness& h, const QString& path)
+{
+    const QStringList parts = path.split(u'.');
+    QWidget* widget = path == "TForm1" ? h.form.get() : h.Find<QWidget>(parts[0].toLatin1().constData());
+    if (parts.size() == 1)
+        return widget;
+    if (auto* list = qobject_cast<MemoListView*>(widget))
+        return parts[1] == "icons" ? static_cast<QWidget*>(list->iconView()) : list->detailView();
+    if (parts[1] == "group")
+        return widget->parentWidget();
+    for (auto* arrow : widget->findChildren<QToolButton*>())
+        if (arrow->arrowType() == (parts[1] == "up" ? Qt::UpArrow : Qt::DownArrow))
+            return arrow;
+    return nullptr;
+}
+
+TForm1& OpenMemos(Harness& h, const QStringList& titles)
+{
+    std::string catalogue;
+    for (const QString& title : titles)
+        catalogue += title.toStdString() + "\t/x/data/" + title.toStdString() + ".wav\t2001/04/05\t09:12:30\tTODO\t\r\n";
+    h.folder.Write("Voice.dat", catalogue);
+    return h.Open();
+}
+
+}  // namespace
+
+void AccessibilityTest::controlsHaveNamesAndRoles_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("role");
+    QTest::newRow("window") << "TForm1" << "ボイスメモ" << int(QAccessible::Window);
+    QTest::newRow("icons") << "ListView1.icons" << "ボイスメモの一覧" << int(QAccessible::List);
+    QTest::newRow("table") << "ListView1.table" << "ボイスメモの一覧" << int(QAccessible::Table);
+    QTest::newRow("year") << "ComboBox1" << "年" << int(QAccessible::ComboBox);
+    QTest::newRow("month") << "ComboBox2" << "月" << int(QAccessible::ComboBox);
+    QTest::newRow("day") << "Edit2" << "日" << int(QAccessible::EditableText);
+    QTest::newRow("day up") << "UpDown3.up" << "1日後" << int(QAccessible::Button);
+    QTest::newRow("day down") << "UpDown3.down" << "1日前" << int(QAccessible::Button);
+    QTest::newRow("kind group, TODO") << "RadioButton1.group" << "ボイスメモの種類" << int(QAccessible::Grouping);
+    QTest::newRow("kind group, dated") << "RadioButton2.group" << "ボイスメモの種類" << int(QAccessible::Grouping);
+}
+
+void AccessibilityTest::controlsHaveNamesAndRoles()
+{
+    QFETCH(QString, control);
+    QFETCH(QString, name);
+    QFETCH(int, role);
+    Harness h;
+    OpenMemos(h, {"a"});
+    QObject* object = Control(h, control);
+    QVERIFY(object);
+    QAccessibleInterface* accessible = Accessible(object);
+    QVERIFY(accessible);
+    QCOMPARE(Label(accessible), name);
+    QCOMPARE(int(accessible->role()), role);
+}
+
+// Whatever shown takes the focus or a press has a name to be announced by.
+void AccessibilityTest::everyInputControlIsNamed()
+{
+    Harness h;
+    TForm1& form = OpenMemos(h, {"a"});
+    h.ClickRow(0);
+    h.Find<QAbstractButton>("RadioButton2")->click();  // the date boxes enabled
+    for (QWidget* widget : form.findChildren<QWidget*>()) {
+        const bool takesInput = (widget->focusPolicy() != Qt::NoFocus && !widget->focusProxy()) ||
+                                qobject_cast<QAbstractButton*>(widget);
+        if (!takesInput || !widget->isVisibleTo(&form) || widget->inherits("QScrollBar"))
+            continue;
+        QVERIFY2(!Label(Accessible(widget)).isEmpty(),
+                 qPrintable(widget->objectName() + " " + widget->metaObject()->className()));
+    }
+}
+
+// Each memo is one item, named by its title; the table, hidden, is not shown
+// to a screen reader. (The focus events, which the offscreen platform does
+// not send, are read through the real bus in the AT-SPI test.)
+void AccessibilityTest::iconViewHasOneItemPerMemo()
+{
+    const QStringList titles{"Apple", "Banana", "Cherry"};
+    Harness h;
+    OpenMemos(h, titles);
+    auto* list = h.Find<MemoListView>("ListView1");
+    QAccessibleInterface* icons = Accessible(list->iconView());
+    QCOMPARE(icons->childCount(), titles.size());
+    for (int memo = 0; memo < titles.size(); ++memo) {
+        QCOMPARE(icons->child(memo)->text(QAccessible::Name), titles[memo]);
+        QCOMPARE(icons->child(memo)->role(), QAccessible::ListItem);
+    }
+    QVERIFY(Accessible(list->detailView())->state().invisible);
+}
+
+VOICEMEMO_DIALOG_TEST_MAIN(AccessibilityTest)
+
+#include "AccessibilityTest.moc"

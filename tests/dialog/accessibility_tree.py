@@ -1,0 +1,183 @@
+#!/usr/bin/python3
+"""The program as a screen reader reads it through AT-SPI.
+
+Starts, each by its process id, a private session bus, the accessibility
+bus, an X server and the program (copied with three memos into a folder of
+the test's own), then reads the tree with pyatspi as Orca does: the window,
+the names of the controls and one item per memo in the icon view. Stops
+everything it started.
+
+Usage: accessibility_tree.py PROGRAM
+"""
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+TITLES = ["Apple", "Banana", "Cherry"]
+WAIT_SECONDS = 60  # generous for a loaded machine; every wait ends once its condition holds
+
+
+def wait_for(condition, what):
+    deadline = time.monotonic() + WAIT_SECONDS
+    while time.monotonic() < deadline:
+        value = condition()
+        if value:
+            return value
+        time.sleep(0.05)
+    raise AssertionError("timed out waiting for " + what)
+
+
+class Processes:
+    """The processes the test started, stopped in reverse order by pid."""
+
+    def __init__(self):
+        self.pids = []
+
+    def add(self, pid):
+        self.pids.append(pid)
+
+    def stop(self):
+        for pid in reversed(self.pids):
+            try:
+                os.kill(pid, signal.SIGTERM)
+            except ProcessLookupError:
+                continue
+            deadline = time.monotonic() + 10
+            while time.monotonic() < deadline:
+                try:
+                    if os.waitpid(pid, os.WNOHANG)[0] == pid:
+                        break
+                except ChildProcessError:  # not our child (the forked bus)
+                    try:
+                        os.kill(pid, 0)
+                    except ProcessLookupError:
+                        break
+                time.sleep(0.05)
+            else:
+                os.kill(pid, signal.SIGKILL)
+
+
+def start_session(processes, folder):
+    env = dict(os.environ)
+    out = subprocess.run(["dbus-daemon", "--session", "--fork", "--print-address=1", "--print-pid=1"],
+                         check=True, capture_output=True, text=True).stdout.split()
+    env["DBUS_SESSION_BUS_ADDRESS"], bus_pid = out[0], int(out[1])
+    processes.add(bus_pid)
+    runtime = os.path.join(folder, "runtime")
+    os.mkdir(runtime, 0o700)
+    env["XDG_RUNTIME_DIR"] = runtime
+    launcher = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"], env=env,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    processes.add(launcher.pid)
+    read_end, write_end = os.pipe()
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-nolisten", "tcp", "-screen", "0", "800x600x24"],
+                            pass_fds=[write_end], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    processes.add(xvfb.pid)
+    os.close(write_end)
+    with os.fdopen(read_end) as display:
+        env["DISPLAY"] = ":" + display.readline().strip()
+    env.pop("WAYLAND_DISPLAY", None)
+    env["QT_QPA_PLATFORM"] = "xcb"
+    env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
+    return env
+
+
+def start_program(processes, program, folder, env):
+    app = os.path.join(folder, "app")
+    os.makedirs(os.path.join(app, "data"))
+    shutil.copy(program, app)
+    with open(os.path.join(app, "Voice.dat"), "wb") as catalogue:
+        for number, title in enumerate(TITLES, 1):
+            catalogue.write(f"{title}\t{app}/data/Voice{number}.wav\t2001/04/05\t09:12:30\tTODO\t\r\n".encode())
+    running = subprocess.Popen([os.path.join(app, os.path.basename(program))], cwd=app, env=env)
+    processes.add(running.pid)
+    return running
+
+
+def walk(node):
+    yield node
+    for index in range(node.childCount):
+        child = node.getChildAtIndex(index)
+        if child is not None:
+            yield from walk(child)
+
+
+def check(pyatspi, window):
+    problems = []
+
+    def expect(condition, message):
+        if not condition:
+            problems.append(message)
+
+    showing = lambda node: node.getState().contains(pyatspi.STATE_SHOWING)
+    expect(window.getRoleName() == "frame", "window role " + window.getRoleName())
+    nodes = list(walk(window))
+
+    def labelled(node):
+        for relation in node.getRelationSet():
+            if relation.getRelationType() == pyatspi.RELATION_LABELLED_BY:
+                return relation.getTarget(0).name
+        return node.name
+
+    lists = [n for n in nodes if n.name == "ボイスメモの一覧" and n.getRoleName() in ("list", "table")]
+    icons = [n for n in lists if n.getRoleName() == "list"]
+    tables = [n for n in lists if n.getRoleName() == "table"]
+    expect(len(icons) == 1 and showing(icons[0]), "the icon view ボイスメモの一覧, shown")
+    expect(len(tables) == 1 and not showing(tables[0]), "the table ボイスメモの一覧, not shown")
+    if icons:
+        items = [icons[0].getChildAtIndex(i) for i in range(icons[0].childCount)]
+        expect([item.name for item in items] == TITLES, "icon items " + repr([item.name for item in items]))
+    for role, name in [("combo box", "年"), ("combo box", "月"), ("text", "日"),
+                       ("push button", "1日後"), ("push button", "1日前")]:
+        expect(any(n.getRoleName() == role and labelled(n) == name for n in nodes), f"{role} named {name}")
+    radios = [n for n in nodes if n.getRoleName() == "radio button"]
+    expect(len(radios) == 2 and all(r.parent.name == "ボイスメモの種類" for r in radios),
+           "the kind buttons in the group ボイスメモの種類")
+    # A box's own text takes no focus of its own: the box, named, has it.
+    for node in nodes:
+        inputs = ("push button", "radio button", "combo box", "text", "list", "table")
+        if node.getRoleName() in inputs and showing(node) and node.parent.getRoleName() != "combo box":
+            expect(labelled(node), "a " + node.getRoleName() + " without a name")
+    return problems
+
+
+def main():
+    program = sys.argv[1]
+    processes = Processes()
+    folder = tempfile.mkdtemp(prefix="voicememo-atspi-")
+    try:
+        env = start_session(processes, folder)
+        os.environ["DBUS_SESSION_BUS_ADDRESS"] = env["DBUS_SESSION_BUS_ADDRESS"]
+        os.environ["DISPLAY"] = env["DISPLAY"]
+        import pyatspi
+
+        start_program(processes, program, folder, env)
+
+        def window():
+            desktop = pyatspi.Registry.getDesktop(0)
+            for index in range(desktop.childCount):
+                app = desktop.getChildAtIndex(index)
+                if app is not None and app.name == "ボイスメモ" and app.childCount > 0:
+                    frame = app.getChildAtIndex(0)
+                    if frame is not None and frame.getState().contains(pyatspi.STATE_SHOWING):
+                        return frame
+            return None
+
+        frame = wait_for(window, "the window on the accessibility bus")
+        problems = check(pyatspi, frame)
+
+        for problem in problems:
+            print("FAIL:", problem)
+        print("ok" if not problems else f"{len(problems)} problems")
+        return 1 if problems else 0
+    finally:
+        processes.stop()
+        shutil.rmtree(folder, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
