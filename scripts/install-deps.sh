@@ -11,6 +11,10 @@ packages=(
   libpulse-dev libsndfile1-dev pulseaudio pulseaudio-utils sound-theme-freedesktop
   espeak-ng sox
   fonts-ipafont-gothic
+  # voicememo-today: libical-dev to build and run it; dunst, libnotify-bin,
+  # python3-icalendar and xvfb for its tests only (a notification server, the
+  # display it needs, and a feed reader that is not ours)
+  libical-dev dunst libnotify-bin python3-icalendar xvfb
 )
 
 missing=()

@@ -1,6 +1,7 @@
 // voicememo-today: prints the memos shown on a day, one line each (the
-// title, a TAB and the voice file's path, in UTF-8). It only reads the
-// catalogue, so it is safe beside an open dialog.
+// title, a TAB and the voice file's path, in UTF-8), or writes the
+// catalogue as a calendar feed. It only reads the catalogue, so it is safe
+// beside an open dialog.
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -10,6 +11,7 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include "CalendarFeed.h"
 #include "CatalogueFile.h"
 #include "Codepage.h"
 #include "DaySelection.h"
@@ -26,14 +28,16 @@ constexpr int kFailed = 1;
 constexpr int kUsageError = 2;
 
 const char* const kUsage =
-    "使い方: voicememo-today [--date YYYY-MM-DD] [--folder フォルダ]\n"
+    "使い方: voicememo-today [--date YYYY-MM-DD] [--folder フォルダ] [--ics ファイル]\n"
     "  その日のボイスメモを一行に一件ずつ表示します (タイトル、タブ、ボイスファイルのパス)。\n"
     "  --date YYYY-MM-DD  今日の代わりにその日のメモを表示します\n"
-    "  --folder フォルダ   プログラムの隣の代わりにそのフォルダの Voice.dat を読みます\n";
+    "  --folder フォルダ   プログラムの隣の代わりにそのフォルダの Voice.dat を読みます\n"
+    "  --ics ファイル      すべてのメモを iCalendar ファイルに書き出します (表示はしません)\n";
 
 struct Options {
     std::optional<CalendarDay> date;
     QString folder;
+    QString feed;
 };
 
 void PrintError(const std::string& utf8)
@@ -70,6 +74,11 @@ std::optional<Options> ParseOptions(const QStringList& arguments)
             if (!text)
                 return std::nullopt;
             options.folder = *text;
+        } else if (argument == QLatin1String("--ics")) {
+            const auto text = value();
+            if (!text)
+                return std::nullopt;
+            options.feed = *text;
         } else {
             PrintError("不明なオプションです: " + argument.toStdString());
             return std::nullopt;
@@ -78,16 +87,21 @@ std::optional<Options> ParseOptions(const QStringList& arguments)
     return options;
 }
 
-// The catalogue's folder as code page 932 text with a trailing "/".
-std::string CatalogueFolder(const QString& folder)
+// A path given on the command line, made absolute, as the code page 932
+// text the file system takes.
+std::string Cp932PathOf(const QString& path, const char* suffix = "")
 {
-    if (folder.isEmpty())
-        return ExeDir();
-    const std::string disk = QFileInfo(folder).absoluteFilePath().toStdString() + "/";
+    const std::string disk = QFileInfo(path).absoluteFilePath().toStdString() + suffix;
     const auto converted = Utf8ToCp932Exact(disk);
     if (!converted)
-        throw Error(Utf8ToCp932("フォルダ " + disk + " の名前はボイスメモでは使えません"));
+        throw Error(Utf8ToCp932(disk + " の名前はボイスメモでは使えません"));
     return *converted;
+}
+
+// The catalogue's folder with a trailing "/".
+std::string CatalogueFolder(const QString& folder)
+{
+    return folder.isEmpty() ? ExeDir() : Cp932PathOf(folder, "/");
 }
 
 CalendarDay Today()
@@ -110,6 +124,10 @@ int main(int argc, char* argv[])
         const std::string folder = CatalogueFolder(options->folder);
         ReadOnlyPosixFileSystem files;
         const std::vector<VoiceMemo> memos = CatalogueFile(files, folder).Load();
+        if (!options->feed.isEmpty()) {
+            WriteCalendarFeed(files, Cp932PathOf(options->feed), memos, folder);
+            return 0;
+        }
         const CalendarDay day = options->date.value_or(Today());
         for (const VoiceMemo& memo : MemosShownOn(memos, day))
             std::printf("%s\t%s\n", Cp932ToUtf8(memo.Title).c_str(), VoiceDiskPath(memo, folder).c_str());

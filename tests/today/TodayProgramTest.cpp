@@ -13,35 +13,15 @@
 #include "RewriteJournal.h"
 #include "StateFolder.h"
 #include "TempFolder.h"
-#include "TestSoundServer.h"
+#include "TodayRun.h"
 
 using namespace voicememo;
-using voicememo::testing::ReadText;
-using voicememo::testing::RunProgram;
+using voicememo::testing::MemoLine;
+using voicememo::testing::ProgramRun;
+using voicememo::testing::RunToday;
 using voicememo::testing::TempFolder;
 
 namespace {
-
-struct ProgramRun {
-    int status;
-    std::string output;  // stdout and stderr together
-};
-
-ProgramRun RunToday(const TempFolder& scratch, std::vector<std::string> arguments,
-             const std::string& program = TODAY_PROGRAM)
-{
-    arguments.insert(arguments.begin(), program);
-    const std::string output = scratch.path("output.txt").string();
-    const int status = RunProgram(arguments, output);
-    return {status, ReadText(output)};
-}
-
-// A memo line of the catalogue, in code page 932.
-std::string MemoLine(const std::string& title, const std::string& path, const std::string& kind,
-                     const std::string& shownDate)
-{
-    return Utf8ToCp932(title + "\t" + path + "\t2025/01/02\t09:08:07\t" + kind + "\t" + shownDate + "\r\n");
-}
 
 std::string ShownDateOf(const std::tm& day)
 {
@@ -120,6 +100,7 @@ TEST(TodayProgramTest, WhatCannotBeDoneIsSaidAndFails)
              {{"--date", "2025-02-29"}, 2, "日付 2025-02-29 は YYYY-MM-DD の形の実在する日ではありません"},
              {{"--date"}, 2, "--date には値が必要です"},
              {{"--today"}, 2, "不明なオプションです: --today"},
+             {{"--folder", scratch.dir(), "--ics", "/nonexistent/Voice.ics"}, 1, "ﾌｧｲﾙ /nonexistent/Voice.ics を作成できません"},
          }) {
         const ProgramRun run = RunToday(scratch, arguments);
         EXPECT_EQ(run.status, status) << arguments[0];
