@@ -1,7 +1,7 @@
 // voicememo-today: prints the memos shown on a day, one line each (the
-// title, a TAB and the voice file's path, in UTF-8), or writes the
-// catalogue as a calendar feed. It only reads the catalogue, so it is safe
-// beside an open dialog.
+// title, a TAB and the voice file's path, in UTF-8), sends them as a desktop
+// notification, or writes the catalogue as a calendar feed. It only reads
+// the catalogue, so it is safe beside an open dialog.
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -14,9 +14,12 @@
 #include "CalendarFeed.h"
 #include "CatalogueFile.h"
 #include "Codepage.h"
+#include "DayNotification.h"
 #include "DaySelection.h"
 #include "Error.h"
 #include "PosixFileSystem.h"
+#include "ProgramLauncher.h"
+#include "SoundPlayer.h"
 #include "SystemServices.h"
 #include "VoiceFiles.h"
 
@@ -28,16 +31,21 @@ constexpr int kFailed = 1;
 constexpr int kUsageError = 2;
 
 const char* const kUsage =
-    "使い方: voicememo-today [--date YYYY-MM-DD] [--folder フォルダ] [--ics ファイル]\n"
+    "使い方: voicememo-today [--date YYYY-MM-DD] [--folder フォルダ] [--notify] [--ics ファイル]\n"
     "  その日のボイスメモを一行に一件ずつ表示します (タイトル、タブ、ボイスファイルのパス)。\n"
     "  --date YYYY-MM-DD  今日の代わりにその日のメモを表示します\n"
     "  --folder フォルダ   プログラムの隣の代わりにそのフォルダの Voice.dat を読みます\n"
-    "  --ics ファイル      すべてのメモを iCalendar ファイルに書き出します (表示はしません)\n";
+    "  --notify           表示の代わりにデスクトップ通知を一件送ります (メモがなければ送りません)\n"
+    "  --ics ファイル      表示の代わりにすべてのメモを iCalendar ファイルに書き出します\n";
+
+// The dialog "開く" starts.
+const QString kDialogProgram = QStringLiteral("voicememo");
 
 struct Options {
     std::optional<CalendarDay> date;
     QString folder;
     QString feed;
+    bool notify = false;
 };
 
 void PrintError(const std::string& utf8)
@@ -74,6 +82,8 @@ std::optional<Options> ParseOptions(const QStringList& arguments)
             if (!text)
                 return std::nullopt;
             options.folder = *text;
+        } else if (argument == QLatin1String("--notify")) {
+            options.notify = true;
         } else if (argument == QLatin1String("--ics")) {
             const auto text = value();
             if (!text)
@@ -104,6 +114,34 @@ std::string CatalogueFolder(const QString& folder)
     return folder.isEmpty() ? ExeDir() : Cp932PathOf(folder, "/");
 }
 
+// Sends the notification and does what the user picked in it.
+bool Notify(const std::vector<VoiceMemo>& memos, const std::string& folder)
+{
+    if (memos.empty())
+        return true;
+    QStringList titles;
+    for (const VoiceMemo& memo : memos)
+        titles << QString::fromStdString(Cp932ToUtf8(memo.Title));
+    const NotificationResult result = DayNotification().Send(titles);
+    if (!result.sent) {
+        PrintError(result.error.toStdString());
+        return false;
+    }
+    if (result.action == ChosenAction::Play) {
+        PulseSoundPlayer player;
+        for (const VoiceMemo& memo : memos)
+            player.PlayToEnd(VoiceDiskPath(memo, folder), [] {});
+    } else if (result.action == ChosenAction::Open) {
+        // The dialog beside the catalogue, which reads that catalogue.
+        const std::string diskFolder = ResolveDiskPath(folder).value_or(Cp932ToUtf8(folder));
+        if (!StartCompanionProgram(diskFolder, kDialogProgram, {})) {
+            PrintError("ボイスメモ (" + kDialogProgram.toStdString() + ") を起動できません");
+            return false;
+        }
+    }
+    return true;
+}
+
 CalendarDay Today()
 {
     const LocalDateTime now = SystemClock().Now();
@@ -124,13 +162,14 @@ int main(int argc, char* argv[])
         const std::string folder = CatalogueFolder(options->folder);
         ReadOnlyPosixFileSystem files;
         const std::vector<VoiceMemo> memos = CatalogueFile(files, folder).Load();
-        if (!options->feed.isEmpty()) {
+        if (!options->feed.isEmpty())
             WriteCalendarFeed(files, Cp932PathOf(options->feed), memos, folder);
-            return 0;
-        }
-        const CalendarDay day = options->date.value_or(Today());
-        for (const VoiceMemo& memo : MemosShownOn(memos, day))
-            std::printf("%s\t%s\n", Cp932ToUtf8(memo.Title).c_str(), VoiceDiskPath(memo, folder).c_str());
+        const std::vector<VoiceMemo> shown = MemosShownOn(memos, options->date.value_or(Today()));
+        if (options->notify)
+            return Notify(shown, folder) ? 0 : kFailed;
+        if (options->feed.isEmpty())
+            for (const VoiceMemo& memo : shown)
+                std::printf("%s\t%s\n", Cp932ToUtf8(memo.Title).c_str(), VoiceDiskPath(memo, folder).c_str());
     } catch (const Error& error) {
         PrintError(Cp932ToUtf8(error.message()));
         return kFailed;
