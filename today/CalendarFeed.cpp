@@ -11,6 +11,9 @@
 
 #include "CatalogueFile.h"
 #include "Codepage.h"
+#include "Error.h"
+#include "ProfileFile.h"
+#include "Settings.h"
 #include "DaySelection.h"
 #include "VoiceFiles.h"
 
@@ -104,6 +107,22 @@ void WriteCalendarFeed(FileSystem& files, const std::string& feedPath, const std
                        const std::string& catalogueDir)
 {
     ReplaceOrThrow(files, feedPath, FormatCalendarFeed(memos, catalogueDir));
+}
+
+bool WriteCalendarFeedAfterSave(FileSystem& files, const std::string& exeDir, const CatalogueFile& catalogue,
+                                const MemoTable& memos)
+{
+    if (catalogue.loadFailed())
+        return false;
+    ProfileFile profile(files, exeDir + kSettingsFileName);
+    if (!ReadCalendarFeedSetting(profile))
+        return false;
+    try {
+        WriteCalendarFeed(files, exeDir + kCalendarFeedFileName, memos.memos(), exeDir);
+        return true;
+    } catch (const Error&) {
+        return false;
+    }
 }
 
 }  // namespace voicememo

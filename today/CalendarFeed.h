@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "CatalogueFile.h"
 #include "FileSystem.h"
+#include "MemoTable.h"
 #include "VoiceMemo.h"
 
 namespace voicememo {
@@ -25,5 +27,14 @@ std::string FormatCalendarFeed(const std::vector<VoiceMemo>& memos, const std::s
 // "ｽﾄﾘｰﾑへの書き込みｴﾗｰ", and then the old file stays as it was.
 void WriteCalendarFeed(FileSystem& files, const std::string& feedPath, const std::vector<VoiceMemo>& memos,
                        const std::string& catalogueDir);
+
+// After a save of the catalogue in exeDir: writes Voice.ics beside it when
+// the user has switched the feed on ([Voice] CalendarFeed in sorvane.ini).
+// Nothing is written while the catalogue's load has failed (the memos are
+// not all known). A feed that cannot be written is left as it was and not
+// reported: the catalogue is saved, and voicememo-today --ics makes the
+// feed again. True when a feed was written.
+bool WriteCalendarFeedAfterSave(FileSystem& files, const std::string& exeDir, const CatalogueFile& catalogue,
+                                const MemoTable& memos);
 
 }  // namespace voicememo
