@@ -84,6 +84,27 @@ TEST(NotificationTest, TheDaysMemosArriveWithTheirActionsAndOpenStartsTheDialog)
     EXPECT_NE(menu.find("#開く (今日のボイスメモ (2件))"), std::string::npos) << menu;
 }
 
+TEST(NotificationTest, PlayPlaysEveryMemoOfTheDayToItsEnd)
+{
+    TestSoundServer sound;
+    DesktopSession desktop("再生");
+    AppFolder app;
+    // Two tones of 0.8 s each, the second memo's file named in another case.
+    for (const char* name : {"1.wav", "2.wav"})
+        ASSERT_EQ(RunProgram({"sox", "-n", "-r", "22050", "-c", "1", app.folder.path(name).string(), "synth", "0.8",
+                              "sine", "440"}),
+                  0);
+    app.folder.Write("Voice.dat", MemoLine("一", app.folder.path("1.wav").string(), "TODO", "") +
+                                      MemoLine("二", app.folder.path("2.WAV").string(), "DAILY", "2025/3/1"));
+    SpeakerCapture capture(app.folder.path("capture.wav").string());
+    const pid_t pid = app.Start("2025-03-01");
+    ASSERT_TRUE(WaitUntil([&] { return desktop.Displayed() == 1; }));
+    desktop.Dunstctl({"context"});
+    EXPECT_EQ(WaitForExit(pid), 0) << app.folder.Read("output.txt");
+    // Both played, one after the other: the program ends only then.
+    EXPECT_GT(VoicedSeconds(capture.Stop()), 1.4);
+}
+
 TEST(NotificationTest, WithoutAServerOrABusItSaysSoAndFailsWithinABound)
 {
     AppFolder app;
