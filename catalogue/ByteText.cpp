@@ -6,8 +6,7 @@ std::string LowerAscii(std::string_view text)
 {
     std::string lowered(text);
     for (char& c : lowered)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
+        c = LowerAscii(c);
     return lowered;
 }
 
@@ -32,21 +31,8 @@ std::size_t LastCharacterStart(std::string_view text)
 
 std::vector<std::string> SplitLines(std::string_view text)
 {
-    if (auto nul = text.find('\0'); nul != std::string_view::npos)
-        text = text.substr(0, nul);
     std::vector<std::string> lines;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        std::size_t end = text.find_first_of("\r\n", pos);
-        if (end == std::string_view::npos)
-            end = text.size();
-        lines.emplace_back(text.substr(pos, end - pos));
-        pos = end;
-        if (pos < text.size() && text[pos] == '\r')
-            ++pos;
-        if (pos < text.size() && text[pos] == '\n')
-            ++pos;
-    }
+    ForEachLine(text, [&lines](std::string_view line) { lines.emplace_back(line); });
     return lines;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 // Small rules over code page 932 byte strings that several parts share.
+#include <algorithm>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -7,6 +9,10 @@
 namespace voicememo {
 
 // Lowers the ASCII letters A to Z only; every other byte stays.
+constexpr char LowerAscii(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 std::string LowerAscii(std::string_view text);
 
 // Whether a byte begins a double-byte character of code page 932.
@@ -17,9 +23,47 @@ std::size_t CharacterLength(std::string_view text, std::size_t position);
 // Where the last character of a non-empty text begins.
 std::size_t LastCharacterStart(std::string_view text);
 
-// Splits text into lines: a line runs up to the next CR, LF or NUL; after it
-// one CR and then one LF are skipped. Everything from the first NUL on is
-// ignored; a terminator at the very end adds no empty line.
+constexpr bool EndsALine(char c)
+{
+    return c == '\r' || c == '\n' || c == '\0';
+}
+
+// Calls each with every line of the text without copying it: a line runs
+// up to the next CR, LF or NUL; after it one CR and then one LF are skipped.
+// Everything from the first NUL on is ignored; a terminator at the very end
+// adds no empty line. The catalogue and every text file read whole are
+// split so.
+template <typename Each>
+inline void ForEachLine(std::string_view content, Each each)
+{
+    if (auto nul = content.find('\0'); nul != std::string_view::npos)
+        content = content.substr(0, nul);
+    const char* const begin = content.data();
+    const char* const end = begin + content.size();
+    // The next CR and the next LF, each looked for again only once passed.
+    auto next = [end](const char* from, char c) {
+        const void* found = std::memchr(from, c, static_cast<std::size_t>(end - from));
+        return found ? static_cast<const char*>(found) : end;
+    };
+    const char* cr = next(begin, '\r');
+    const char* lf = next(begin, '\n');
+    const char* pos = begin;
+    while (pos < end) {
+        if (cr < pos)
+            cr = next(pos, '\r');
+        if (lf < pos)
+            lf = next(pos, '\n');
+        const char* stop = std::min(cr, lf);
+        each(std::string_view(pos, static_cast<std::size_t>(stop - pos)));
+        pos = stop;
+        if (pos < end && *pos == '\r')
+            ++pos;
+        if (pos < end && *pos == '\n')
+            ++pos;
+    }
+}
+
+// The lines of the text, as ForEachLine gives them.
 std::vector<std::string> SplitLines(std::string_view text);
 
 // The one place that knows the path separator ("/" here).

@@ -42,7 +42,7 @@ std::string FormatCatalogueLine(const VoiceMemo& memo)
 std::vector<VoiceMemo> ParseCatalogue(std::string_view content)
 {
     std::vector<VoiceMemo> memos;
-    text::ForEachLine(content, [&memos](std::string_view line) { memos.push_back(ParseCatalogueLine(line)); });
+    ForEachLine(content, [&memos](std::string_view line) { memos.push_back(ParseCatalogueLine(line)); });
     return memos;
 }
 

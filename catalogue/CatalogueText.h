@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "ByteText.h"
+
 namespace voicememo::catalogue_text {
 
 constexpr char kTab = '\t';
@@ -36,43 +38,6 @@ inline Fields SplitFields(std::string_view line)
         fields[static_cast<std::size_t>(i)] = TakeField(line);
     fields[kFields - 1] = line;
     return fields;
-}
-
-constexpr bool EndsALine(char c)
-{
-    return c == '\r' || c == '\n' || c == '\0';
-}
-
-// Calls each with every line of the content, as SplitLines splits it,
-// without copying the lines.
-template <typename Each>
-inline void ForEachLine(std::string_view content, Each each)
-{
-    if (auto nul = content.find('\0'); nul != std::string_view::npos)
-        content = content.substr(0, nul);
-    const char* const begin = content.data();
-    const char* const end = begin + content.size();
-    // The next CR and the next LF, each looked for again only once passed.
-    auto next = [end](const char* from, char c) {
-        const void* found = std::memchr(from, c, static_cast<std::size_t>(end - from));
-        return found ? static_cast<const char*>(found) : end;
-    };
-    const char* cr = next(begin, '\r');
-    const char* lf = next(begin, '\n');
-    const char* pos = begin;
-    while (pos < end) {
-        if (cr < pos)
-            cr = next(pos, '\r');
-        if (lf < pos)
-            lf = next(pos, '\n');
-        const char* stop = std::min(cr, lf);
-        each(std::string_view(pos, static_cast<std::size_t>(stop - pos)));
-        pos = stop;
-        if (pos < end && *pos == '\r')
-            ++pos;
-        if (pos < end && *pos == '\n')
-            ++pos;
-    }
 }
 
 // The bytes that become spaces when a field is written: what would end the

@@ -18,9 +18,9 @@ MemoTable MemoTable::FromCatalogueText(std::string content)
     const char* const base = table.block_.data();
     // A line's fields are found when they are asked for, so a load costs
     // little more than finding the lines.
-    text::ForEachLine(whole, [&](std::string_view line) {
+    ForEachLine(whole, [&](std::string_view line) {
         Row row{};
-        row.line = true;
+        row.readAsLine = true;
         row.at[0] = static_cast<std::uint32_t>(line.data() - base);
         row.at[kFields] = static_cast<std::uint32_t>(line.data() + line.size() - base);
         table.rows_.push_back(row);
@@ -41,7 +41,7 @@ std::string_view MemoTable::LineOf(const Row& row) const
 std::string_view MemoTable::field(std::size_t row, int column) const
 {
     const Row& r = rows_.at(row);
-    if (r.line)
+    if (r.readAsLine)
         return text::SplitFields(LineOf(r))[static_cast<std::size_t>(column)];
     const auto start = r.at[static_cast<std::size_t>(column)];
     // Fields before the last end at the TAB after them.
@@ -60,7 +60,7 @@ VoiceMemo MemoTable::memo(std::size_t row) const
 
 std::array<std::string_view, MemoTable::kFields> MemoTable::FieldsOf(const Row& row) const
 {
-    if (row.line)
+    if (row.readAsLine)
         return text::SplitFields(LineOf(row));
     text::Fields fields;
     for (int i = 0; i < kFields; ++i) {
@@ -87,7 +87,7 @@ MemoTable::Row MemoTable::Write(const VoiceMemo& memo)
     if (block_.size() > UINT32_MAX / 2)
         throw std::length_error("memo table");
     Row row{};
-    row.whole = true;
+    row.writesAsItStands = true;
     const std::string* fields[kFields] = {&memo.Title,        &memo.FilePath, &memo.RecordedDate,
                                           &memo.RecordedTime, &memo.Kind,     &memo.ShownDate};
     for (int i = 0; i < kFields; ++i) {
@@ -95,7 +95,7 @@ MemoTable::Row MemoTable::Write(const VoiceMemo& memo)
         const bool* spaced = i < kFields - 1 ? text::kSpaced.inField : text::kSpaced.inLastField;
         for (char c : *fields[i])
             if (spaced[static_cast<unsigned char>(c)])
-                row.whole = false;
+                row.writesAsItStands = false;
         block_ += *fields[i];
         if (i < kFields - 1)
             block_ += text::kTab;  // the separator a field's end is read from
@@ -139,8 +139,8 @@ std::string MemoTable::ToCatalogueText() const
         const Row& r = rows_[row];
         // A line read with all its fields holds nothing a line may not
         // hold: it is written back as it is, as is a row written whole.
-        const bool whole = r.line ? std::count(block_.begin() + r.at[0], block_.begin() + r.at[kFields], text::kTab) >= kFields - 1
-                                  : r.whole;
+        const bool whole = r.readAsLine ? std::count(block_.begin() + r.at[0], block_.begin() + r.at[kFields], text::kTab) >= kFields - 1
+                                  : r.writesAsItStands;
         if (whole) {
             content.append(block_, r.at[0], r.at[kFields] - r.at[0]);
             content += "\r\n";

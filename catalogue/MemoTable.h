@@ -40,13 +40,14 @@ public:
 
 private:
     // A row read from the file is its line: where it begins (at[0]) and ends
-    // (at[kFields]) in the block. A row written since holds where each of its
-    // fields begins and where the last ends, and is whole when its stretch of
-    // the block is its line as it is written (no byte a line may not hold).
+    // (at[kFields]) in the block; its fields are found when asked for. A row
+    // written since holds where each of its fields begins and where the last
+    // ends, and may be written out as its stretch of the block when no field
+    // holds a byte that its line could not.
     struct Row {
         std::array<std::uint32_t, kFields + 1> at;
-        bool line;
-        bool whole;
+        bool readAsLine;
+        bool writesAsItStands;
     };
     Row Write(const VoiceMemo& memo);
     std::string_view LineOf(const Row& row) const;

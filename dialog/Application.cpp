@@ -67,6 +67,14 @@ void SetUpApplication(QApplication& app)
         QApplication::installTranslator(translator);
 }
 
+void BringToFront(QWidget& window)
+{
+    if (window.isMinimized())
+        window.showNormal();
+    window.raise();
+    window.activateWindow();
+}
+
 SessionEnd::SessionEnd(TForm1* window) : QObject(window), window_(window)
 {
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& manager) {

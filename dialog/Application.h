@@ -20,6 +20,10 @@ void PreferX11Platform();
 // substitutions, tooltip timing, Japanese texts of Qt's own controls.
 void SetUpApplication(QApplication& app);
 
+// Shows the window in front of the others and makes it the active one,
+// from minimized too.
+void BringToFront(QWidget& window);
+
 // Closes the window through its close query when the desktop session ends
 // (a failed save cancels the log-off; a close that waits for the walk for
 // unused files does not) and on SIGTERM or SIGHUP.

@@ -1,6 +1,7 @@
 #pragma once
 // Behaviour of the dialog's window that Qt does not give as the program's
-// users know it: tooltip timing and letters that press buttons alone.
+// users know it: tooltip timing, letters that press buttons alone and the
+// focus of a disabled control.
 #include <QObject>
 #include <QPointer>
 
@@ -60,6 +61,22 @@ protected:
 
 private:
     QComboBox* box_;
+};
+
+// A control disabled while it has the focus keeps it: no other control
+// takes the keys meanwhile (the window holds them, so Return presses
+// nothing), and the control has the focus again once it is enabled, unless
+// the user has put the focus elsewhere in between. Every control the window
+// disables goes through setEnabled here.
+class FocusKeeper : public QObject {
+    Q_OBJECT
+public:
+    explicit FocusKeeper(QWidget* window);
+    void setEnabled(QWidget* control, bool enabled);
+
+private:
+    QWidget* window_;
+    QPointer<QWidget> keeper_;  // disabled with the focus, not yet enabled
 };
 
 }  // namespace voicememo

@@ -3,15 +3,33 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
-#include <exception>
+#include <new>
 
 #include "ByteText.h"
 #include "Error.h"
+#include "SystemServices.h"
 #include "TextCodec.h"
 
 namespace voicememo {
 
 const char* const kApplicationTitle = "ボイスメモ";
+
+namespace {
+
+// What the box says for a failure that is no Error of the program's: never
+// the exception's own text, which is English and meant for programmers.
+const char16_t* const kOutOfMemory = u"メモリが不足しています";
+const char16_t* const kInternalError = u"内部エラーが発生しました";
+
+void ShowErrorText(QWidget* owner, const QString& shown)
+{
+    QMessageBox box(QMessageBox::Critical, QString::fromUtf8(kApplicationTitle), shown, QMessageBox::NoButton, owner);
+    box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
+}  // namespace
 
 std::string ErrorBoxText(const std::string& message)
 {
@@ -22,11 +40,15 @@ std::string ErrorBoxText(const std::string& message)
 
 void ShowErrorBox(QWidget* owner, const std::string& message)
 {
-    QMessageBox box(QMessageBox::Critical, QString::fromUtf8(kApplicationTitle),
-                    Decode(ErrorBoxText(message)), QMessageBox::NoButton, owner);
-    box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
-    box.setWindowModality(Qt::ApplicationModal);
-    box.exec();
+    ShowErrorText(owner, Decode(ErrorBoxText(message)));
+}
+
+void ShowErrorBox(QWidget* owner, const QString& message)
+{
+    // The full stop follows the code page 932 form of the last character.
+    const qsizetype last = message.size() - (!message.isEmpty() && message.back().isLowSurrogate() ? 2 : 1);
+    const std::string lastBytes = last < 0 ? std::string() : Encode(message.mid(last));
+    ShowErrorText(owner, ErrorBoxText(lastBytes) == lastBytes ? message : message + u'.');
 }
 
 bool AskYesNo(QWidget* owner, const QString& text)
@@ -35,7 +57,8 @@ bool AskYesNo(QWidget* owner, const QString& text)
                     QMessageBox::Yes | QMessageBox::No, owner);
     box.setDefaultButton(QMessageBox::Yes);
     box.setWindowModality(Qt::ApplicationModal);
-    return box.exec() != QMessageBox::No;
+    // Anything but Yes (Esc, the box closed or taken down) is No.
+    return box.exec() == QMessageBox::Yes;
 }
 
 void ShowNotice(QWidget* owner, const QString& text)
@@ -43,6 +66,21 @@ void ShowNotice(QWidget* owner, const QString& text)
     QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kApplicationTitle), text, QMessageBox::Ok, owner);
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
+}
+
+QString UnusableFolderMessage(const UnusableFolder& error)
+{
+    QString folder = QString::fromUtf8(error.folder());
+    folder.replace(u'\t', QStringLiteral("\\t")).replace(u'\r', QStringLiteral("\\r")).replace(u'\n', QStringLiteral("\\n"));
+    if (error.reason() == UnusableFolder::Reason::NotInCodePage)
+        return QStringLiteral("フォルダ %1 のパスには Shift_JIS で書けない文字があるため、"
+                              "ボイスファイルの場所を Voice.dat に書けません。\n"
+                              "Shift_JIS で書ける文字だけのパスのフォルダにプログラムを移してください")
+            .arg(folder);
+    return QStringLiteral("フォルダ %1 のパスにはタブまたは改行があるため、"
+                          "ボイスファイルの場所を Voice.dat に書けません。\n"
+                          "タブも改行もないパスのフォルダにプログラムを移してください")
+        .arg(folder);
 }
 
 void DismissMessageBoxes()
@@ -59,8 +97,10 @@ bool Guarded(QWidget* owner, const std::function<void()>& handler)
         return true;
     } catch (const Error& error) {
         ShowErrorBox(owner, error.message());
-    } catch (const std::exception& error) {
-        ShowErrorBox(owner, Encode(QString::fromLocal8Bit(error.what())));
+    } catch (const std::bad_alloc&) {
+        ShowErrorBox(owner, QString::fromUtf16(kOutOfMemory));
+    } catch (...) {
+        ShowErrorBox(owner, QString::fromUtf16(kInternalError));
     }
     return false;
 }

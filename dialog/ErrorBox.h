@@ -11,6 +11,8 @@ class QWidget;
 
 namespace voicememo {
 
+class UnusableFolder;
+
 extern const char* const kApplicationTitle;  // "ボイスメモ"
 
 // The message as the box shows it: a "." is appended when the message is
@@ -18,19 +20,26 @@ extern const char* const kApplicationTitle;  // "ボイスメモ"
 std::string ErrorBoxText(const std::string& message);
 
 void ShowErrorBox(QWidget* owner, const std::string& message);
+// The same for a message that code page 932 cannot hold.
+void ShowErrorBox(QWidget* owner, const QString& message);
 
-// A question with Yes and No, Yes first and the default, no icon; true for
-// Yes.
+// A question with Yes and No, Yes first and the default, no icon; true
+// only when Yes was pressed.
 bool AskYesNo(QWidget* owner, const QString& text);
 // A notice with an OK button and no icon.
 void ShowNotice(QWidget* owner, const QString& text);
+
+// Why the program cannot keep its memos in its folder and what to do: the
+// folder as the user sees it (a TAB, CR or LF written \t, \r, \n).
+QString UnusableFolderMessage(const UnusableFolder& error);
 
 // Takes down every message box that is up; a question counts as answered
 // No.
 void DismissMessageBoxes();
 
-// Runs the handler; an error is shown in the error box. True when the
-// handler ran to its end.
+// Runs the handler; an error is shown in the error box: an Error's own
+// message, for anything else a Japanese one ("メモリが不足しています" when
+// memory ran out). True when the handler ran to its end.
 bool Guarded(QWidget* owner, const std::function<void()>& handler);
 
 }  // namespace voicememo

@@ -38,7 +38,8 @@ TForm1::TForm1(const DialogServices& services, QWidget* parent)
       ui(std::make_unique<Ui::TForm1>()),
       catalogue_(services.files, services.exeDir),
       tooltips_(new TooltipTimer(this)),
-      mnemonics_(new MnemonicKeys(this))
+      mnemonics_(new MnemonicKeys(this)),
+      focusKeeper_(new FocusKeeper(this))
 {
     QFont dialogFont(QStringLiteral("ＭＳ Ｐゴシック"));
     dialogFont.setPixelSize(12);
@@ -256,12 +257,12 @@ void TForm1::SetEnabledStates(bool enabled)
 {
     using Controls = std::initializer_list<QWidget*>;
     for (QWidget* control : Controls{ui->BitBtn2, ui->BitBtn3, ui->Edit1, ui->RadioButton1, ui->RadioButton2})
-        control->setEnabled(enabled);
+        focusKeeper_->setEnabled(control, enabled);
     for (QAction* entry : {N1, T1, Delete1})
         entry->setEnabled(enabled);
     const bool dateEnabled = enabled && !ui->RadioButton1->isChecked();
     for (QWidget* control : Controls{ui->ComboBox1, ui->ComboBox2, ui->Edit2, ui->UpDown3})
-        control->setEnabled(dateEnabled);
+        focusKeeper_->setEnabled(control, dateEnabled);
 }
 
 void TForm1::SetDateControlsToToday()
@@ -482,9 +483,9 @@ void TForm1::BitBtn2Click()
     const int selected = ui->ListView1->selectedRow();
     if (selected < 0)
         return;
-    ui->BitBtn2->setEnabled(false);
+    focusKeeper_->setEnabled(ui->BitBtn2, false);
     PlayVoiceFile(model_.memo(selected).FilePath);
-    ui->BitBtn2->setEnabled(true);
+    focusKeeper_->setEnabled(ui->BitBtn2, true);
 }
 
 void TForm1::BitBtn3Click()

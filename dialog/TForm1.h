@@ -24,6 +24,7 @@ class TForm1;
 
 namespace voicememo {
 
+class FocusKeeper;
 class MnemonicKeys;
 class TooltipTimer;
 
@@ -119,6 +120,7 @@ private:
     QAction* Detail1 = nullptr;
     TooltipTimer* tooltips_;
     MnemonicKeys* mnemonics_;
+    FocusKeeper* focusKeeper_;
     QHash<QLineEdit*, std::string> fieldBytes_;
 
     UnusedFileWalk walk_;

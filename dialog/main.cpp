@@ -3,8 +3,10 @@
 #include <QApplication>
 
 #include "Application.h"
+#include "EndSignals.h"
 #include "Error.h"
 #include "ErrorBox.h"
+#include "FolderInstance.h"
 #include "PosixFileSystem.h"
 #include "SoundPlayer.h"
 #include "SystemServices.h"
@@ -17,17 +19,33 @@ int main(int argc, char* argv[])
     voicememo::SetUpApplication(app);
 
     std::string exeDir;
-    try {
-        exeDir = voicememo::ExeDir();
-    } catch (const voicememo::Error& error) {
-        voicememo::ShowErrorBox(nullptr, error.message());
-        return 1;
+    {
+        // Ended from outside while a message is up, the program ends at once.
+        voicememo::EndSignals endSignals(&voicememo::DismissMessageBoxes);
+        try {
+            exeDir = voicememo::ExeDir();
+        } catch (const voicememo::UnusableFolder& error) {
+            voicememo::ShowErrorBox(nullptr, voicememo::UnusableFolderMessage(error));
+            return 1;
+        } catch (const voicememo::Error& error) {
+            voicememo::ShowErrorBox(nullptr, error.message());
+            return 1;
+        }
     }
+    // A second start on the folder brings the first copy's window forward
+    // and ends, so only one list of the catalogue is ever kept.
+    voicememo::TForm1* window = nullptr;
+    voicememo::FolderInstance instance(exeDir);
+    if (instance.claim([&window] { if (window) voicememo::BringToFront(*window); }) ==
+        voicememo::FolderInstance::Claim::AnotherRuns)
+        return 0;
+
     voicememo::PosixFileSystem files;
     voicememo::SystemClock clock;
     voicememo::SystemRegionalSettings regional;
     voicememo::PulseSoundPlayer player;
     voicememo::TForm1 form({files, clock, regional, player, exeDir});
+    window = &form;
     voicememo::SessionEnd sessionEnd(&form);
     form.show();
     if (form.Closed())

@@ -10,8 +10,11 @@ build_dir=${1:?build folder}
 seconds=${2:-60}
 source_dir=$(cd "$(dirname "$0")" && pwd)
 
+# The build knows its targets (fuzz/CMakeLists.txt writes their list).
+mapfile -t targets < "$build_dir/fuzz/targets.txt"
+
 status=0
-for target in fuzz_catalogue fuzz_profile fuzz_number fuzz_codepage fuzz_decode fuzz_player; do
+for target in "${targets[@]}"; do
   work="$build_dir/fuzz/work/$target"
   mkdir -p "$work" "$build_dir/fuzz/crashes"
   echo "== $target: ${seconds}s"

@@ -32,9 +32,9 @@ std::string NamePart(const std::string& diskPath)
     return slash == std::string::npos ? diskPath : diskPath.substr(slash + 1);
 }
 
-std::string TemporaryPrefix(const std::string& diskPath)
+std::string TemporaryPrefix(const std::string& diskPath, std::string_view infix = kTemporaryInfix)
 {
-    return "." + NamePart(diskPath) + std::string(kTemporaryInfix);
+    return "." + NamePart(diskPath) + std::string(infix);
 }
 
 bool SameFile(const struct stat& a, const struct stat& b)
@@ -89,7 +89,7 @@ ReplaceOutcome ReplaceAtomically(const std::string& diskPath, const std::string&
     // holds it past the close until the rename, so that no cleanup removes
     // the file in between.
     const int lockHolder = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
-    bool written = lockHolder >= 0 && WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    bool written = lockHolder >= 0 && PWriteAll(fd, bytes, 0) && ::fsync(fd) == 0;
     written = (::close(fd) == 0) && written;
     const bool renamed = written && ::rename(temporary.c_str(), diskPath.c_str()) == 0;
     if (!renamed)
@@ -108,10 +108,10 @@ ReplaceOutcome ReplaceAtomically(const std::string& diskPath, const std::string&
 // replace that was killed (or lost its power) and is removed; one that is
 // locked belongs to a replace in progress, of this or another process, and
 // stays. Files of other users that cannot be opened stay too.
-void RemoveAbandonedTemporaries(const std::string& diskPath)
+void RemoveAbandonedTemporaries(const std::string& diskPath, std::string_view infix)
 {
     const std::string folder = FolderPart(diskPath);
-    const std::string prefix = TemporaryPrefix(diskPath);
+    const std::string prefix = TemporaryPrefix(diskPath, infix);
     DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
     if (!dir)
         return;

@@ -10,6 +10,7 @@
 // without one, and a leftover is removed once it has not changed for a
 // while.
 #include <string>
+#include <string_view>
 #include <sys/types.h>
 
 #include "FileSystem.h"
@@ -25,7 +26,8 @@ struct ReplaceOutcome {
 // bytes, the new file taking mode.
 ReplaceOutcome ReplaceAtomically(const std::string& diskPath, const std::string& bytes, mode_t mode);
 
-// Removes the temporary files that killed replaces of diskPath left.
-void RemoveAbandonedTemporaries(const std::string& diskPath);
+// Removes the temporary files that killed writers of diskPath left: those
+// named ".<name><infix>XXXXXX" beside it that no writer holds a lock on.
+void RemoveAbandonedTemporaries(const std::string& diskPath, std::string_view infix = ".tmp-");
 
 }  // namespace voicememo

@@ -45,21 +45,6 @@ bool ReadAll(int fd, std::string& bytes, std::size_t sizeHint, off_t offset)
     return true;
 }
 
-bool WriteAll(int fd, std::string_view bytes)
-{
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        done += static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
 bool PWriteAll(int fd, std::string_view bytes, off_t offset)
 {
     std::size_t done = 0;

@@ -18,7 +18,7 @@ int OpenRegularFile(const std::string& diskPath, int flags, struct stat& info);
 // Reads the file from offset to its end into bytes; sizeHint (the size
 // expected, 0 when unknown) spares growing the buffer.
 bool ReadAll(int fd, std::string& bytes, std::size_t sizeHint, off_t offset);
-bool WriteAll(int fd, std::string_view bytes);
+// Writes the bytes at offset, whatever the file position.
 bool PWriteAll(int fd, std::string_view bytes, off_t offset);
 
 // The folder of a path ("." when none, "/" for the root's entries).

@@ -14,6 +14,7 @@
 #include "Codepage.h"
 #include "Error.h"
 #include "FileBytes.h"
+#include "FileIdentity.h"
 #include "Messages.h"
 #include "RewriteJournal.h"
 
@@ -39,14 +40,11 @@ bool IsExistingFile(const std::string& diskPath)
     return ::stat(diskPath.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
 }
 
-// May the user replace, rewrite or delete the file? Only a regular file; one
-// whose write bits are all off is read-only, for root too, as a read-only
-// file is on the system the calendar comes from; otherwise the effective
-// user's own rights decide, not "some write bit".
+// May the user replace, rewrite or delete the file? Only a regular file,
+// and only when the user may write it (MayWriteFile).
 bool MayWrite(const std::string& diskPath, const struct stat& info)
 {
-    return S_ISREG(info.st_mode) && (info.st_mode & 0222) != 0 &&
-           ::faccessat(AT_FDCWD, diskPath.c_str(), W_OK, AT_EACCESS) == 0;
+    return S_ISREG(info.st_mode) && MayWriteFile(diskPath);
 }
 
 // The names of a folder's entries that keep passes, "." and ".." left out.
@@ -82,32 +80,6 @@ std::vector<std::string> FileEntries(const std::string& diskFolder)
         // A link or an entry of unknown type: what it names decides.
         return entry.d_type == DT_REG || IsExistingFile(prefix + entry.d_name);
     });
-}
-
-// Where a write to the path lands: the end of its chain of symbolic links
-// (a file that may not exist yet), or the path itself when it is no link.
-// Nothing for a chain that loops or runs too long.
-std::optional<std::string> FollowLinks(std::string diskPath)
-{
-    constexpr int kMostLinks = 40;  // as the kernel allows on one lookup
-    for (int hop = 0; hop < kMostLinks; ++hop) {
-        struct stat info {};
-        if (::lstat(diskPath.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
-            return diskPath;
-        char buffer[PATH_MAX];
-        ssize_t length = ::readlink(diskPath.c_str(), buffer, sizeof buffer);
-        if (length <= 0 || static_cast<std::size_t>(length) == sizeof buffer)
-            return std::nullopt;
-        std::string target(buffer, static_cast<std::size_t>(length));
-        if (target[0] != '/') {
-            // Relative to the folder that holds the link.
-            auto slash = diskPath.find_last_of('/');
-            if (slash != std::string::npos)
-                target = diskPath.substr(0, slash + 1) + target;
-        }
-        diskPath = std::move(target);
-    }
-    return std::nullopt;
 }
 
 // The file a path names, at the end of its links; nothing when the path

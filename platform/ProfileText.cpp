@@ -27,11 +27,6 @@ std::string_view TrimBlanks(std::string_view text)
     return text;
 }
 
-char LowerAscii(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 // Compares names ignoring the case of ASCII letters only: the trail byte of a
 // double-byte character can be an ASCII letter and must match exactly.
 bool NamesEqual(std::string_view a, std::string_view b)

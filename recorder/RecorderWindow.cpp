@@ -19,9 +19,14 @@ namespace {
 
 constexpr int kMeterIntervalMs = 50;
 
-QString DescribeProblem(TakeProblem problem)
+QString FileNameOf(const std::string& path)
 {
-    switch (problem) {
+    return QString::fromUtf8(std::filesystem::path(path).filename().string());
+}
+
+QString DescribeProblem(const TakeOutcome& outcome)
+{
+    switch (outcome.problem) {
     case TakeProblem::None:
         return QStringLiteral("録音を保存しました。");
     case TakeProblem::CannotCreateFile:
@@ -36,8 +41,16 @@ QString DescribeProblem(TakeProblem problem)
         return QStringLiteral("サウンドサーバーが応答しません。この録音は保存されませんでした。");
     case TakeProblem::InputLost:
         return QStringLiteral("入力が途切れました。そこまでの録音を保存しました。");
+    case TakeProblem::RecordingFailed:
+        return QStringLiteral("録音中にエラーが発生しました。そこまでの録音を保存しました。");
     case TakeProblem::CannotSave:
         return QStringLiteral("録音を保存できませんでした。ファイルは元のままです。");
+    case TakeProblem::TargetChanged:
+        return QStringLiteral("ファイルがほかで削除または変更されています。録音は「%1」として保存しました。")
+            .arg(FileNameOf(outcome.keptAs));
+    case TakeProblem::TargetReadOnly:
+        return QStringLiteral("ファイルは読み取り専用です。録音は「%1」として保存しました。")
+            .arg(FileNameOf(outcome.keptAs));
     }
     return {};
 }
@@ -62,7 +75,7 @@ QString FormatTakeLength(double seconds)
 RecorderWindow::RecorderWindow(const std::string& target, SoundPlayer& player, QWidget* parent)
     : QWidget(parent), recorder_(target), player_(player), hasTake_(HasSound(target))
 {
-    const QString fileName = QString::fromUtf8(std::filesystem::path(target).filename().string());
+    const QString fileName = FileNameOf(target);
     setWindowTitle(QStringLiteral("録音 - %1").arg(fileName));
 
     auto* nameLabel = new QLabel(fileName);
@@ -128,7 +141,7 @@ void RecorderWindow::StartTake()
         StopTake();
     const TakeOutcome started = recorder_.Start();
     if (started.problem != TakeProblem::None) {
-        ShowStatus(DescribeProblem(started.problem), started.detail);
+        ShowStatus(DescribeProblem(started), started.detail);
     } else {
         ShowStatus(QStringLiteral("録音中…"));
         meterTimer_.start();
@@ -189,7 +202,7 @@ void RecorderWindow::ShowOutcome(const TakeOutcome& outcome)
 {
     if (outcome.saved)
         hasTake_ = true;
-    ShowStatus(DescribeProblem(outcome.problem), outcome.detail);
+    ShowStatus(DescribeProblem(outcome), outcome.detail);
 }
 
 void RecorderWindow::ShowStatus(const QString& text, const std::string& detail)

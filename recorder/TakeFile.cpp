@@ -1,6 +1,7 @@
 #include "TakeFile.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -8,6 +9,10 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
+
+#include "AtomicReplace.h"
+#include "FileBytes.h"
 
 namespace voicememo {
 
@@ -21,20 +26,39 @@ fs::path FolderOf(const std::string& target)
     return folder.empty() ? fs::path(".") : folder;
 }
 
-// ".Voice3.wav.take-": hidden, and tied to the one target it belongs to.
+// ".Voice3.wav.take-XXXXXX": hidden, and tied to the one target it belongs
+// to; what a killed recorder left is swept as the file layer sweeps its own.
+constexpr std::string_view kTakeInfix = ".take-";
+
 std::string TakePrefix(const std::string& target)
 {
-    return "." + fs::path(target).filename().string() + ".take-";
+    return "." + fs::path(target).filename().string() + std::string(kTakeInfix);
 }
 
-void SyncFolder(const fs::path& folder)
-{
-    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd);
-    ::close(fd);
-}
+// Held by the recorders of one folder while a take file is created, swapped
+// into place, and while stale takes are swept: a file just swapped out of
+// the target's name sits unlocked under a take's name for a moment, and a
+// sweep must not take it for a killed recorder's take. A folder that cannot
+// be opened goes without.
+class FolderLock {
+public:
+    explicit FolderLock(const fs::path& folder) : fd_(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+    {
+        if (fd_ >= 0)
+            while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+            }
+    }
+    ~FolderLock()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+private:
+    int fd_;
+};
 
 // The take gets the reserved file's permissions, not mkstemp's private 0600.
 void TakeOverMode(int fd, const std::string& target)
@@ -44,18 +68,74 @@ void TakeOverMode(int fd, const std::string& target)
     ::fchmod(fd, mode);
 }
 
+// The entry at the path itself, a link not followed.
+std::optional<FileIdentity> EntryIdentity(const std::string& path)
+{
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0)
+        return std::nullopt;
+    return FileIdentity{info.st_dev, info.st_ino};
+}
+
+// Whether the file at path may be replaced by a recorder started on
+// replaceable: the same file, still in place, that the user may write.
+TakeProblem ReplaceProblem(const std::string& path, const std::optional<FileIdentity>& replaceable)
+{
+    if (EntryIdentity(path) != replaceable)
+        return TakeProblem::TargetChanged;
+    return MayWriteFile(path) ? TakeProblem::None : TakeProblem::TargetReadOnly;
+}
+
+// Renames from to to unless to exists (errno EEXIST then). A file system
+// without RENAME_NOREPLACE gets a hard link, which never replaces either.
+bool RenameNoReplace(const std::string& from, const std::string& to)
+{
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL)
+        return false;
+    return ::link(from.c_str(), to.c_str()) == 0 && ::unlink(from.c_str()) == 0;
+}
+
+// Moves the file at from beside besideOf as "<stem> (N)<extension>", the
+// first N from 2 that no file has; the name it got, or nothing (errno set).
+std::optional<std::string> MoveBeside(const std::string& from, const std::string& besideOf)
+{
+    constexpr int kMostTries = 10000;
+    const fs::path named(besideOf);
+    const std::string stem = named.stem().string();
+    const std::string extension = named.extension().string();
+    for (int number = 2; number < kMostTries; ++number) {
+        const std::string candidate =
+            (FolderOf(besideOf) / (stem + " (" + std::to_string(number) + ")" + extension)).string();
+        if (RenameNoReplace(from, candidate))
+            return candidate;
+        if (errno != EEXIST)
+            return std::nullopt;
+    }
+    errno = EEXIST;
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::unique_ptr<TakeFile> TakeFile::Create(const std::string& target, std::string& reason)
 {
-    std::string path = (FolderOf(target) / (TakePrefix(target) + "XXXXXX")).string();
+    const std::optional<std::string> landing = FollowLinks(target);
+    if (!landing) {
+        reason = std::strerror(ELOOP);
+        return nullptr;
+    }
+    const fs::path folder = FolderOf(*landing);
+    FolderLock lock(folder);
+    std::string path = (folder / (TakePrefix(*landing) + "XXXXXX")).string();
     int fd = ::mkostemp(path.data(), O_CLOEXEC);
     if (fd < 0) {
         reason = std::strerror(errno);
         return nullptr;
     }
     ::flock(fd, LOCK_EX);
-    TakeOverMode(fd, target);
+    TakeOverMode(fd, *landing);
 
     SF_INFO format{};
     format.samplerate = kTakeSampleRate;
@@ -68,11 +148,11 @@ std::unique_ptr<TakeFile> TakeFile::Create(const std::string& target, std::strin
         ::close(fd);
         return nullptr;
     }
-    return std::unique_ptr<TakeFile>(new TakeFile(target, std::move(path), fd, sound));
+    return std::unique_ptr<TakeFile>(new TakeFile(target, *landing, std::move(path), fd, sound));
 }
 
-TakeFile::TakeFile(std::string target, std::string path, int fd, SNDFILE* sound)
-    : target_(std::move(target)), path_(std::move(path)), fd_(fd), sound_(sound)
+TakeFile::TakeFile(std::string target, std::string landing, std::string path, int fd, SNDFILE* sound)
+    : target_(std::move(target)), landing_(std::move(landing)), path_(std::move(path)), fd_(fd), sound_(sound)
 {
 }
 
@@ -87,28 +167,96 @@ bool TakeFile::Append(const std::int16_t* samples, std::size_t count)
                          static_cast<sf_count_t>(count);
 }
 
-bool TakeFile::Keep(std::string& reason)
+TakeOutcome TakeFile::Keep(HeldFile& replaceable)
 {
-    if (fd_ < 0) {
-        reason = "the take is already closed";
-        return false;
-    }
+    if (fd_ < 0)
+        return {TakeProblem::CannotSave, false, "the take is already closed"};
     // sf_close writes the final header: only now is the file a whole WAV.
-    if (sf_close(sound_) != 0) {
-        sound_ = nullptr;
-        reason = sf_strerror(nullptr);
-        Discard();
-        return false;
-    }
+    const int closed = sf_close(sound_);
     sound_ = nullptr;
-    if (::fsync(fd_) != 0 || ::rename(path_.c_str(), target_.c_str()) != 0) {
-        reason = std::strerror(errno);
+    if (closed != 0) {
+        TakeOutcome failed{TakeProblem::CannotSave, false, sf_strerror(nullptr)};
         Discard();
-        return false;
+        return failed;
     }
-    SyncFolder(FolderOf(target_));
+    if (::fsync(fd_) != 0)
+        return Failed(errno);
+    TakeOutcome outcome = PutInPlace(replaceable.identity());
+    if (outcome.saved) {
+        // The take is the target now: it is held in place of the old file,
+        // without the lock that marked it as a take in progress.
+        ::flock(fd_, LOCK_UN);
+        replaceable = HeldFile(std::exchange(fd_, -1));
+    }
     CloseAll();
-    return true;
+    return outcome;
+}
+
+// The check and the replace are one step: RENAME_EXCHANGE swaps the take
+// and the target atomically, then the file swapped out is checked; one that
+// may not be replaced is swapped back at once. Nothing is lost in between:
+// both files keep a name throughout, and the folder's lock keeps other
+// recorders' sweeps off the swapped-out one.
+TakeOutcome TakeFile::PutInPlace(const std::optional<FileIdentity>& replaceable)
+{
+    FolderLock lock(FolderOf(landing_));
+    if (!replaceable) {
+        // There was no file: the take may only create one.
+        if (!RenameNoReplace(path_, landing_))
+            return errno == EEXIST ? KeepBeside(TakeProblem::TargetChanged) : Failed(errno);
+    } else if (::renameat2(AT_FDCWD, path_.c_str(), AT_FDCWD, landing_.c_str(), RENAME_EXCHANGE) == 0) {
+        // path_ now names what was the target.
+        const TakeProblem problem = ReplaceProblem(path_, replaceable);
+        if (problem != TakeProblem::None) {
+            if (::renameat2(AT_FDCWD, path_.c_str(), AT_FDCWD, landing_.c_str(), RENAME_EXCHANGE) != 0) {
+                // Only a name removed meanwhile stops the swap back, and then
+                // it was the take's: the other file goes back to its name.
+                const int error = errno;
+                if (!RenameNoReplace(path_, landing_))
+                    MoveBeside(path_, landing_);
+                return {TakeProblem::CannotSave, false, std::strerror(error)};
+            }
+            return KeepBeside(problem);
+        }
+        ::unlink(path_.c_str());
+    } else if (errno == ENOENT) {
+        return KeepBeside(TakeProblem::TargetChanged);  // the file is gone
+    } else if (errno == EINVAL) {
+        // A file system without the exchange: check, then replace. Only here
+        // a file put in place between the two steps could be lost.
+        const TakeProblem problem = ReplaceProblem(landing_, replaceable);
+        if (problem != TakeProblem::None)
+            return KeepBeside(problem);
+        if (::rename(path_.c_str(), landing_.c_str()) != 0)
+            return Failed(errno);
+    } else {
+        return Failed(errno);
+    }
+    SyncFolder(FolderOf(landing_).string());
+    return {TakeProblem::None, true, {}};
+}
+
+TakeOutcome TakeFile::KeepBeside(TakeProblem why)
+{
+    // The kept take is the user's to delete, whatever the target's mode.
+    struct stat info {};
+    if (::fstat(fd_, &info) == 0)
+        ::fchmod(fd_, (info.st_mode & 07777) | S_IWUSR);
+    // Beside the name the recorder was given, where the dialog looks; beside
+    // the link's end when that lies on another file system.
+    std::optional<std::string> kept = MoveBeside(path_, target_);
+    if (!kept && errno == EXDEV)
+        kept = MoveBeside(path_, landing_);
+    if (!kept)
+        return Failed(errno);
+    SyncFolder(FolderOf(*kept).string());
+    return {why, false, {}, *kept};
+}
+
+TakeOutcome TakeFile::Failed(int error)
+{
+    Discard();
+    return {TakeProblem::CannotSave, false, std::strerror(error)};
 }
 
 void TakeFile::Discard()
@@ -131,19 +279,9 @@ void TakeFile::CloseAll()
 
 void TakeFile::RemoveStale(const std::string& target)
 {
-    const std::string prefix = TakePrefix(target);
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(FolderOf(target), error)) {
-        const std::string name = entry.path().filename().string();
-        if (!name.starts_with(prefix) || !entry.is_regular_file(error))
-            continue;
-        int fd = ::open(entry.path().c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-        if (fd < 0)
-            continue;
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
-            ::unlink(entry.path().c_str());
-        ::close(fd);
-    }
+    const std::string landing = FollowLinks(target).value_or(target);
+    FolderLock lock(FolderOf(landing));
+    RemoveAbandonedTemporaries(landing, kTakeInfix);
 }
 
 }  // namespace voicememo

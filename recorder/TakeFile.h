@@ -2,10 +2,16 @@
 // One take on its way to the disk: a 16-bit mono 22,050 Hz WAV written to a
 // hidden temporary file beside the target. The target is replaced only by the
 // whole, closed and synced file, so until then it stays exactly as it was.
+// A target that is a symbolic link stays one: the file at the end of its
+// links is the one replaced.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+
+#include "FileIdentity.h"
+#include "TakeProblem.h"
 
 typedef struct sf_private_tag SNDFILE;
 
@@ -23,9 +29,14 @@ public:
     TakeFile& operator=(const TakeFile&) = delete;
 
     bool Append(const std::int16_t* samples, std::size_t count);
-    // Closes and syncs the take, renames it over the target and syncs the
-    // folder. On failure the take is discarded and the target left alone.
-    bool Keep(std::string& reason);
+    // Closes and syncs the take and puts it in place of the target, but only
+    // while the target is still the file replaceable holds (or, when it holds
+    // none, while there is no target) and the user may write it; replaceable
+    // then holds the take. Otherwise the take is kept beside the target as
+    // "<name> (N).wav", the first N from 2 that is free, which the dialog
+    // adopts as an unused voice file. On failure the take is discarded and
+    // the target left alone.
+    TakeOutcome Keep(HeldFile& replaceable);
     void Discard();
 
     const std::string& path() const { return path_; }
@@ -35,10 +46,14 @@ public:
     static void RemoveStale(const std::string& target);
 
 private:
-    TakeFile(std::string target, std::string path, int fd, SNDFILE* sound);
+    TakeFile(std::string target, std::string landing, std::string path, int fd, SNDFILE* sound);
+    TakeOutcome PutInPlace(const std::optional<FileIdentity>& replaceable);
+    TakeOutcome KeepBeside(TakeProblem why);
+    TakeOutcome Failed(int error);
     void CloseAll();
 
-    std::string target_;
+    std::string target_;   // as the recorder was given it
+    std::string landing_;  // the end of target_'s links: the file replaced
     std::string path_;
     int fd_;
     SNDFILE* sound_;

@@ -12,13 +12,18 @@ enum class TakeProblem {
     ServerNotAnswering,  // the server took the connection but stopped answering
     TakeAbandoned,       // the server stopped answering mid-take; the take is lost
     InputLost,           // the input ended mid-take; what came before is kept
+    RecordingFailed,     // the capture itself failed mid-take; what came before is kept
     CannotSave,          // the take could not be written or moved into place
+    TargetChanged,       // the target is no longer the file the recorder was
+                         // started on; the take is kept beside it (keptAs)
+    TargetReadOnly,      // the target may not be written; the take is kept beside it
 };
 
 struct TakeOutcome {
     TakeProblem problem = TakeProblem::None;
     bool saved = false;   // the target now holds the take
     std::string detail;   // the system's own words, when there are any
+    std::string keptAs{};  // the file that holds the take instead of the target
 };
 
 }  // namespace voicememo

@@ -39,6 +39,10 @@ struct TakeRecorder::Take {
     Phase phase = Phase::Connecting;  // guarded by mutex
     bool givenUp = false;             // guarded by mutex
     TakeOutcome outcome;              // guarded by mutex, set when Finished
+    // The file the take may replace; once the take is in place, the take.
+    // Only a worker that is not given up touches it.
+    std::shared_ptr<HeldFile> replaceable;
+    std::function<void()> chunkWritten;
 
     std::atomic<bool> stopWanted{false};
     std::atomic<long long> samples{0};
@@ -53,7 +57,7 @@ struct TakeRecorder::Take {
 };
 
 TakeRecorder::TakeRecorder(std::string target, TakeTimeouts timeouts)
-    : target_(std::move(target)), timeouts_(timeouts)
+    : target_(std::move(target)), timeouts_(timeouts), replaceable_(std::make_shared<HeldFile>(HeldFile::Open(target_)))
 {
 }
 
@@ -72,6 +76,8 @@ TakeOutcome TakeRecorder::Start()
         return {TakeProblem::CannotCreateFile, false, reason};
 
     auto take = std::make_shared<Take>();
+    take->replaceable = replaceable_;
+    take->chunkWritten = chunkWritten_;
     std::thread(Record, take, std::move(file)).detach();
 
     std::unique_lock lock(take->mutex);
@@ -125,51 +131,75 @@ int TakeRecorder::Level() const
 
 void TakeRecorder::Record(std::shared_ptr<Take> take, std::unique_ptr<TakeFile> file)
 {
+    try {
+        RecordInto(*take, *file);
+    } catch (...) {
+        // Outside the capture nothing is expected to throw; should anything,
+        // the take is given up rather than the program ended.
+        std::lock_guard lock(take->mutex);
+        if (take->phase != Take::Phase::Finished) {
+            file->Discard();
+            take->Finish({TakeProblem::CannotSave, false, {}});
+        }
+    }
+}
+
+void TakeRecorder::RecordInto(Take& take, TakeFile& file)
+{
     PulseInput input;
     std::string reason;
     const TakeProblem openProblem = input.Open(reason);
     {
-        std::lock_guard lock(take->mutex);
-        if (openProblem != TakeProblem::None || take->givenUp) {
-            file->Discard();
-            take->Finish({openProblem, false, reason});
+        std::lock_guard lock(take.mutex);
+        if (openProblem != TakeProblem::None || take.givenUp) {
+            file.Discard();
+            take.Finish({openProblem, false, reason});
             return;
         }
-        take->phase = Take::Phase::Recording;
-        take->changed.notify_all();
+        take.phase = Take::Phase::Recording;
+        take.changed.notify_all();
     }
 
     TakeProblem ending = TakeProblem::None;
-    std::vector<std::int16_t> chunk(kChunkSamples);
-    while (!take->stopWanted) {
-        if (!input.Read(chunk.data(), chunk.size(), reason)) {
-            ending = TakeProblem::InputLost;
-            break;
+    try {
+        std::vector<std::int16_t> chunk(kChunkSamples);
+        while (!take.stopWanted) {
+            if (!input.Read(chunk.data(), chunk.size(), reason)) {
+                ending = TakeProblem::InputLost;
+                break;
+            }
+            if (!file.Append(chunk.data(), chunk.size())) {
+                ending = TakeProblem::CannotSave;
+                reason = "cannot write the take";
+                break;
+            }
+            take.samples += static_cast<long long>(chunk.size());
+            if (take.chunkWritten)
+                take.chunkWritten();
+            int peak = 0;
+            for (std::int16_t sample : chunk)
+                peak = std::max(peak, std::abs(static_cast<int>(sample)));
+            take.level = LevelOfPeak(peak);
         }
-        if (!file->Append(chunk.data(), chunk.size())) {
-            ending = TakeProblem::CannotSave;
-            reason = "cannot write the take";
-            break;
-        }
-        int peak = 0;
-        for (std::int16_t sample : chunk)
-            peak = std::max(peak, std::abs(static_cast<int>(sample)));
-        take->level = LevelOfPeak(peak);
-        take->samples += static_cast<long long>(chunk.size());
+    } catch (...) {
+        // What reached the file is kept, as when the input goes away; the
+        // exception's own words are no message for the user.
+        ending = TakeProblem::RecordingFailed;
+        reason.clear();
     }
-    take->level = 0;
+    take.level = 0;
 
-    std::lock_guard lock(take->mutex);
-    if (take->givenUp) {
-        file->Discard();
-        take->Finish({TakeProblem::TakeAbandoned, false, {}});
+    std::lock_guard lock(take.mutex);
+    if (take.givenUp) {
+        file.Discard();
+        take.Finish({TakeProblem::TakeAbandoned, false, {}});
     } else if (ending == TakeProblem::CannotSave) {
-        file->Discard();
-        take->Finish({ending, false, reason});
-    } else if (std::string keepReason; !file->Keep(keepReason)) {
-        take->Finish({TakeProblem::CannotSave, false, keepReason});
+        file.Discard();
+        take.Finish({ending, false, reason});
+    } else if (TakeOutcome kept = file.Keep(*take.replaceable); !kept.saved) {
+        take.Finish(std::move(kept));
     } else {
-        take->Finish({ending, true, ending == TakeProblem::None ? std::string() : reason});
+        take.Finish({ending, true, ending == TakeProblem::None ? std::string() : reason});
     }
 }
 

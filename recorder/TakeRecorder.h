@@ -6,9 +6,11 @@
 // since it owns everything it touches, it can finish (or never finish) on
 // its own without harm. A given-up take never reaches the target.
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 
+#include "FileIdentity.h"
 #include "TakeProblem.h"
 
 namespace voicememo {
@@ -22,6 +24,8 @@ struct TakeTimeouts {
 
 class TakeRecorder {
 public:
+    // Notes which file the target is now: a take replaces that file only,
+    // and, once in place, itself (see TakeFile::Keep).
     explicit TakeRecorder(std::string target, TakeTimeouts timeouts = {});
     ~TakeRecorder();  // a take still running is ended and kept
     TakeRecorder(const TakeRecorder&) = delete;
@@ -43,12 +47,20 @@ public:
 
     const std::string& target() const { return target_; }
 
+    // Called on the worker after each chunk of sound reaches the take's
+    // file, from the next take on; lets a test make the capture fail.
+    void SetChunkWritten(std::function<void()> chunkWritten) { chunkWritten_ = std::move(chunkWritten); }
+
 private:
     struct Take;
     static void Record(std::shared_ptr<Take> take, std::unique_ptr<TakeFile> file);
+    static void RecordInto(Take& take, TakeFile& file);
 
     std::string target_;
     TakeTimeouts timeouts_;
+    // The file a take may replace, shared with the running take's worker.
+    std::shared_ptr<HeldFile> replaceable_;
+    std::function<void()> chunkWritten_;
     std::shared_ptr<Take> take_;
     double lastSeconds_ = 0;
 };

@@ -1,37 +1,89 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the program need.
+# Installs the Debian packages one use of the project needs, and no more:
+#   install-deps.sh run     building and running the program (make run)
+#   install-deps.sh test    the above, and what the tests need (make test)
+#   install-deps.sh bench   the above, and the benchmark library (make bench)
+#   install-deps.sh fuzz    the above, and clang's fuzzer (make fuzz)
+#   install-deps.sh --list KIND   prints the packages of KIND, installs nothing
 # Quiet and quick when all are present; safe to run again.
+#
+# `run` never installs a sound server daemon or a test tool: the user's
+# desktop stays as it was. The tests start a private PulseAudio server of
+# their own; where the desktop's sound server is PipeWire (pipewire-pulse),
+# the pulseaudio package's user units are masked for every user's session,
+# so the desktop's server stays in charge at the next login.
 set -euo pipefail
 
-packages=(
+# Building and running: the compiler, Qt, the sound libraries, the desktop's
+# alert sound and a Japanese font.
+run_packages=(
   build-essential cmake pkg-config
-  clang libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev qt6-translations-l10n
-  libgtest-dev libbenchmark-dev
-  libpulse-dev libsndfile1-dev pulseaudio pulseaudio-utils sound-theme-freedesktop
-  espeak-ng sox
+  libpulse-dev libsndfile1-dev sound-theme-freedesktop
   fonts-ipafont-gothic
-  # voicememo-today: libical-dev to build and run it; dunst, libnotify-bin,
-  # python3-icalendar and xvfb for its tests only (a notification server, the
-  # display it needs, and a feed reader that is not ours)
-  libical-dev dunst libnotify-bin python3-icalendar xvfb
+  # voicememo-today writes its calendar feed with libical
+  libical-dev
 )
+# The tests: GoogleTest, the private sound server with its tools, the
+# voice and sound measurer, and clang for the sanitizer and fuzz runs.
+test_packages=(
+  libgtest-dev
+  pulseaudio pulseaudio-utils espeak-ng sox
+  clang libclang-rt-14-dev
+  # voicememo-today's tests: a notification server, the display it needs,
+  # notify-send to check it by hand, and a feed reader that is not ours
+  dunst xvfb libnotify-bin python3-icalendar
+)
+bench_packages=(libbenchmark-dev)
+fuzz_packages=(clang libclang-rt-14-dev)
+
+packages_of() {
+  case "$1" in
+    run) echo "${run_packages[@]}" ;;
+    test) echo "${run_packages[@]}" "${test_packages[@]}" ;;
+    bench) echo "${run_packages[@]}" "${bench_packages[@]}" ;;
+    fuzz) echo "${run_packages[@]}" "${fuzz_packages[@]}" ;;
+    *) echo "unknown kind: $1 (run, test, bench or fuzz)" >&2; return 1 ;;
+  esac
+}
+
+if [[ "${1:-}" == "--list" ]]; then
+  packages_of "${2:-run}" | tr ' ' '\n'
+  exit 0
+fi
+kind="${1:-run}"
+read -r -a packages <<<"$(packages_of "$kind")"
+
+as_root() {
+  if [[ $(id -u) -eq 0 ]]; then
+    "$@"
+  elif command -v sudo >/dev/null; then
+    sudo "$@"
+  else
+    echo "Root rights are needed for: $*" >&2
+    return 1
+  fi
+}
+
+installed() {
+  [[ "$(dpkg-query -W -f='${Status}' "$1" 2>/dev/null || true)" == "install ok installed" ]]
+}
 
 missing=()
 for package in "${packages[@]}"; do
-  status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
-  [[ "$status" == "install ok installed" ]] || missing+=("$package")
+  installed "$package" || missing+=("$package")
 done
-[[ ${#missing[@]} -eq 0 ]] && exit 0
-
-echo "Installing: ${missing[*]}"
-if [[ $(id -u) -eq 0 ]]; then
-  as_root=()
-elif command -v sudo >/dev/null; then
-  as_root=(sudo)
-else
-  echo "These packages are missing and neither root nor sudo is available: ${missing[*]}" >&2
-  exit 1
+if [[ ${#missing[@]} -gt 0 ]]; then
+  echo "Installing: ${missing[*]}"
+  as_root apt-get update -qq
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
-"${as_root[@]}" apt-get update -qq
-DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+
+# The test server's package must not take the desktop's sound over.
+if installed pulseaudio && installed pipewire-pulse && command -v systemctl >/dev/null; then
+  for unit in pulseaudio.service pulseaudio.socket; do
+    if [[ "$(systemctl --global is-enabled "$unit" 2>/dev/null || true)" != "masked" ]]; then
+      as_root systemctl --global mask "$unit" >/dev/null 2>&1 || true
+    fi
+  done
+fi

@@ -5,20 +5,29 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "DialogHarness.h"
 #include "DialogTestMain.h"
+#include "Error.h"
 #include "ErrorBox.h"
 #include "MemoListModel.h"
 #include "MemoListView.h"
+#include "SystemServices.h"
 #include "TextCodec.h"
 #include "UpDown.h"
 
 using namespace voicememo;
+
+Q_DECLARE_METATYPE(std::function<void()>)
 
 class DialogPartsTest : public QObject {
     Q_OBJECT
 private slots:
     void errorBoxAppendsAFullStop_data();
     void errorBoxAppendsAFullStop();
+    void failedHandlerIsReportedInJapanese_data();
+    void failedHandlerIsReportedInJapanese();
+    void unusableFolderIsNamedAsTheUserSeesIt_data();
+    void unusableFolderIsNamedAsTheUserSeesIt();
     void unchangedTextKeepsItsBytes();
     void spinnerAndEditAreOneField();
     void listReportsClicksAsTheUserMakesThem();
@@ -61,6 +70,61 @@ void DialogPartsTest::errorBoxAppendsAFullStop()
     QFETCH(QByteArray, message);
     QFETCH(QByteArray, shown);
     QCOMPARE(QByteArray::fromStdString(ErrorBoxText(message.toStdString())), shown);
+}
+
+void DialogPartsTest::failedHandlerIsReportedInJapanese_data()
+{
+    QTest::addColumn<std::function<void()>>("handler");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("out of memory") << std::function<void()>([] { throw std::bad_alloc(); })
+                                   << QStringLiteral("メモリが不足しています.");
+    QTest::newRow("library failure") << std::function<void()>([] { (void)std::string("ab").at(5); })
+                                     << QStringLiteral("内部エラーが発生しました.");
+    QTest::newRow("not a std::exception") << std::function<void()>([] { throw 42; })
+                                          << QStringLiteral("内部エラーが発生しました.");
+    QTest::newRow("the program's own error")
+        << std::function<void()>([] { throw Error("\x95\x73\x90\xb3\x82\xc8\xcc\xa7\xb2\xd9\x96\xbc\x82\xc5\x82\xb7"); })
+        << QStringLiteral("不正なﾌｧｲﾙ名です.");
+}
+
+void DialogPartsTest::failedHandlerIsReportedInJapanese()
+{
+    QFETCH(std::function<void()>, handler);
+    QFETCH(QString, shown);
+    voicememo::testing::BoxAnswerer box;
+    QVERIFY(!Guarded(nullptr, handler));
+    QVERIFY(box.seen);
+    QCOMPARE(box.text, shown);
+    QCOMPARE(box.icon, QMessageBox::Critical);
+}
+
+void DialogPartsTest::unusableFolderIsNamedAsTheUserSeesIt_data()
+{
+    using Reason = UnusableFolder::Reason;
+    QTest::addColumn<QByteArray>("folder");
+    QTest::addColumn<int>("reason");
+    QTest::addColumn<QString>("shown");
+    const QString notInCodePage = QStringLiteral(
+        "フォルダ %1 のパスには Shift_JIS で書けない文字があるため、ボイスファイルの場所を Voice.dat に書けません。\n"
+        "Shift_JIS で書ける文字だけのパスのフォルダにプログラムを移してください");
+    const QString breaksLine = QStringLiteral(
+        "フォルダ %1 のパスにはタブまたは改行があるため、ボイスファイルの場所を Voice.dat に書けません。\n"
+        "タブも改行もないパスのフォルダにプログラムを移してください");
+    QTest::newRow("accented letter") << QByteArray("/home/u/caf\xc3\xa9") << int(Reason::NotInCodePage)
+                                     << notInCodePage.arg(QStringLiteral("/home/u/café"));
+    QTest::newRow("Japanese and an emoji") << QByteArray("/home/u/\xe3\x83\xa1\xe3\x83\xa2\xf0\x9f\x8e\xa4")
+                                           << int(Reason::NotInCodePage)
+                                           << notInCodePage.arg(QStringLiteral("/home/u/メモ\U0001F3A4"));
+    QTest::newRow("TAB, CR and LF") << QByteArray("/home/u/a\tb\rc\nd") << int(Reason::BreaksCatalogueLine)
+                                    << breaksLine.arg(QStringLiteral("/home/u/a\\tb\\rc\\nd"));
+}
+
+void DialogPartsTest::unusableFolderIsNamedAsTheUserSeesIt()
+{
+    QFETCH(QByteArray, folder);
+    QFETCH(int, reason);
+    QFETCH(QString, shown);
+    QCOMPARE(UnusableFolderMessage(UnusableFolder(folder.toStdString(), UnusableFolder::Reason(reason))), shown);
 }
 
 void DialogPartsTest::unchangedTextKeepsItsBytes()

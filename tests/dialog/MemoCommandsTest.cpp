@@ -1,6 +1,7 @@
 // The memo commands as a person uses them: record through a stand-in
 // recorder, play, delete after the question, and adopt unused voice files,
 // on real files in the program's own folder.
+#include <algorithm>
 #include <QAction>
 #include <QCursor>
 #include <QLineEdit>
@@ -27,11 +28,16 @@ private slots:
     void recordWithEveryNameTakenChangesNoFile();
     void deleteAsksFirst();
     void closeDuringTheDeleteQuestionDeletesNothing();
+    void deleteQuestionEndedWithoutYesDeletesNothing_data();
+    void deleteQuestionEndedWithoutYesDeletesNothing();
     void addUnusedAdoptsOnlyFilesNothingNames();
     void addUnusedRightAfterRecordFindsNothing();
     void addUnusedWithUnreadableSettingsStops();
     void doubleClickLoadsThenPlays();
     void playOnlyExistingWaveFiles();
+    void playKeepsTheFocusForTheNextReturn_data();
+    void playKeepsTheFocusForTheNextReturn();
+    void returnAfterDeleteDoesNothing();
     void walkHoldsOffCommandsAndClose();
 };
 
@@ -47,19 +53,27 @@ void Click(Harness& h, const char* name)
     QTest::mouseClick(h.Find<QAbstractButton>(name), Qt::LeftButton);
 }
 
-// A recorder beside the program that logs how it was called: the number of
-// its arguments, then each on a line.
+// A recorder beside the program that logs how it was called: one line per
+// start, written at once (two starts may run side by side), with the number
+// of its arguments and each argument after a "|".
 void InstallStandInRecorder(const std::string& exeDir)
 {
     const std::string script = exeDir + "voicememo-recorder";
-    std::ofstream(script) << "#!/bin/sh\n{ echo \"$#\"; for a in \"$@\"; do echo \"$a\"; done; } >> \"$(dirname \"$0\")/recorder.log\"\n";
+    std::ofstream(script) << "#!/bin/sh\nline=\"$#\"; for a in \"$@\"; do line=\"$line|$a\"; done\n"
+                             "printf '%s\\n' \"$line\" >> \"$(dirname \"$0\")/recorder.log\"\n";
     std::filesystem::permissions(script, std::filesystem::perms::owner_all);
 }
 
-std::string RecorderLog(const std::string& exeDir)
+// The starts the stand-in logged, in sorted order: they need not end in the
+// order they began.
+std::vector<std::string> RecorderStarts(const std::string& exeDir)
 {
     std::ifstream in(exeDir + "recorder.log", std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::vector<std::string> starts;
+    for (std::string line; std::getline(in, line);)
+        starts.push_back(line);
+    std::sort(starts.begin(), starts.end());
+    return starts;
 }
 
 VoiceMemo Memo(const std::string& title, const std::string& path)
@@ -84,6 +98,25 @@ void RetitleRow(Harness& h, int row, const QString& title)
     QLineEdit* edit = h.Find<QLineEdit>("Edit1");
     edit->selectAll();
     edit->insert(title);
+}
+
+// Two memos with their voice files, the first loaded with a click.
+TForm1& OpenTwoMemosFirstLoaded(Harness& h)
+{
+    h.folder.Write("data/Voice1.wav", "x");
+    h.folder.Write("data/Voice2.wav", "x");
+    WriteCatalogue(h, {Memo("A", h.exeDir + "data/Voice1.wav"), Memo("B", h.exeDir + "data/Voice2.wav")});
+    TForm1& form = h.Open();
+    h.ClickRow(0);
+    return form;
+}
+
+// A key as a person presses it: to the focused control, or to the window
+// when no control has the focus.
+void PressKey(Harness& h, Qt::Key key, Qt::KeyboardModifiers modifiers = {})
+{
+    QWidget* focus = QApplication::focusWidget();
+    QTest::keyClick(focus ? focus : h.form.get(), key, modifiers);
 }
 
 }  // namespace
@@ -120,7 +153,7 @@ void MemoCommandsTest::recordReservesTheNextNameAndStartsTheRecorder()
     QVERIFY(h.Find<QWidget>("Edit1")->isEnabled());
 
     // The recorder got each path whole, spaces and all, as its one argument.
-    QTRY_COMPARE_WITH_TIMEOUT(RecorderLog(h.exeDir), "1\n" + second + "\n1\n" + third + "\n", 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(RecorderStarts(h.exeDir), (std::vector<std::string>{"1|" + second, "1|" + third}), 20000);
 
     QVERIFY(form.close());
     QVERIFY(h.folder.Read("my memos/Voice.dat").find("Voice3.wav\t" + third + "\t2026/12/07\t09:05:30\tTODO\t\r\n") !=
@@ -246,6 +279,50 @@ void MemoCommandsTest::closeDuringTheDeleteQuestionDeletesNothing()
     QCOMPARE(h.folder.Read("Voice.dat"), catalogue);
 }
 
+enum class QuestionEnd { Escape, CloseBox, Hidden, Rejected, EndedWithCode };
+
+void MemoCommandsTest::deleteQuestionEndedWithoutYesDeletesNothing_data()
+{
+    QTest::addColumn<int>("endValue");
+    QTest::newRow("Esc") << int(QuestionEnd::Escape);
+    QTest::newRow("the box's close button") << int(QuestionEnd::CloseBox);
+    QTest::newRow("the box hidden") << int(QuestionEnd::Hidden);
+    QTest::newRow("the box rejected") << int(QuestionEnd::Rejected);
+    QTest::newRow("the box ended with another code") << int(QuestionEnd::EndedWithCode);
+}
+
+void MemoCommandsTest::deleteQuestionEndedWithoutYesDeletesNothing()
+{
+    QFETCH(int, endValue);
+    const auto end = QuestionEnd(endValue);
+    Harness h;
+    h.folder.Write("data/Voice1.wav", "one");
+    WriteCatalogue(h, {Memo("A", h.exeDir + "data/Voice1.wav")});
+    TForm1& form = h.Open();
+    h.ClickRow(0);
+    bool asked = false;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        poll.stop();
+        asked = true;
+        switch (end) {
+        case QuestionEnd::Escape: QTest::keyClick(box, Qt::Key_Escape); break;
+        case QuestionEnd::CloseBox: box->close(); break;
+        case QuestionEnd::Hidden: box->hide(); break;
+        case QuestionEnd::Rejected: box->reject(); break;
+        case QuestionEnd::EndedWithCode: box->done(QMessageBox::Cancel); break;
+        }
+    });
+    poll.start(10);
+    Click(h, "BitBtn3");
+    QVERIFY(asked);
+    QCOMPARE(form.Memos().count(), 1);
+    QCOMPARE(h.folder.Read("data/Voice1.wav"), "one"s);
+}
+
 void MemoCommandsTest::addUnusedAdoptsOnlyFilesNothingNames()
 {
     Harness h;
@@ -364,6 +441,81 @@ void MemoCommandsTest::playOnlyExistingWaveFiles()
     h.ClickRow(2);
     form.PopupMenu()->findChild<QAction*>(QStringLiteral("N1"))->trigger();
     QCOMPARE(h.player.played.size(), std::size_t(2));
+}
+
+void MemoCommandsTest::playKeepsTheFocusForTheNextReturn_data()
+{
+    QTest::addColumn<QString>("startFrom");  // the control focused before playing
+    QTest::addColumn<int>("key");            // pressed there to play; none: a mouse click
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("focusAfter");
+    QTest::newRow("mouse click") << QString() << 0 << 0 << QStringLiteral("BitBtn2");
+    QTest::newRow("Return on the button") << QStringLiteral("BitBtn2") << int(Qt::Key_Return) << 0
+                                          << QStringLiteral("BitBtn2");
+    QTest::newRow("P alone on Record") << QStringLiteral("BitBtn1") << int(Qt::Key_P) << 0
+                                       << QStringLiteral("BitBtn2");
+    QTest::newRow("Alt+P in the title") << QStringLiteral("Edit1") << int(Qt::Key_P) << int(Qt::AltModifier)
+                                        << QStringLiteral("Edit1");
+}
+
+// The play button, disabled while it plays, keeps the focus: the next
+// Return plays again and never reaches Delete. Played from elsewhere, the
+// focus stays there.
+void MemoCommandsTest::playKeepsTheFocusForTheNextReturn()
+{
+    QFETCH(QString, startFrom);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QString, focusAfter);
+    Harness h;
+    TForm1& form = OpenTwoMemosFirstLoaded(h);
+    QVERIFY(h.Activate());
+    if (key == 0) {
+        Click(h, "BitBtn2");
+    } else {
+        h.Find<QWidget>(startFrom.toLatin1().constData())->setFocus();
+        PressKey(h, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    }
+    QTRY_COMPARE(h.player.played.size(), std::size_t(1));
+    QVERIFY(!h.player.played[0].playButtonEnabled);
+    QCOMPARE(QApplication::focusWidget(), h.Find<QWidget>(focusAfter.toLatin1().constData()));
+
+    BoxAnswerer question(QStringLiteral("いいえ(&N)"));
+    PressKey(h, Qt::Key_Return);
+    QCOMPARE(h.player.played.size(), std::size_t(focusAfter == QStringLiteral("BitBtn2") ? 2 : 1));
+    QVERIFY(!question.seen);
+    QCOMPARE(form.Memos().count(), 2);
+    QVERIFY(h.folder.Exists("data/Voice1.wav"));
+}
+
+// Delete, pressed with Return, leaves the focus on no other command: the
+// next Return does nothing, and Close, next in the tab order, stays unpressed.
+void MemoCommandsTest::returnAfterDeleteDoesNothing()
+{
+    Harness h;
+    TForm1& form = OpenTwoMemosFirstLoaded(h);
+    QVERIFY(h.Activate());
+    h.Find<QWidget>("BitBtn3")->setFocus();
+    {
+        BoxAnswerer yes(QStringLiteral("はい(&Y)"));
+        PressKey(h, Qt::Key_Return);
+        QVERIFY(yes.seen);
+    }
+    QCOMPARE(form.Memos().count(), 1);
+    QVERIFY(h.Activate());  // back from the question
+    BoxAnswerer anything(QStringLiteral("いいえ(&N)"));
+    PressKey(h, Qt::Key_Return);
+    PressKey(h, Qt::Key_Return);
+    QVERIFY(form.isVisible());
+    QVERIFY(!anything.seen);
+    QCOMPARE(form.Memos().count(), 1);
+    QVERIFY(h.folder.Exists("data/Voice2.wav"));
+    // A click in the list takes the focus for good: Delete, enabled again,
+    // does not pull it back.
+    h.ClickRow(0);
+    QVERIFY(h.Find<QWidget>("BitBtn3")->isEnabled());
+    QVERIFY(h.Find<MemoListView>("ListView1")->isAncestorOf(QApplication::focusWidget()) ||
+            QApplication::focusWidget() == h.Find<QWidget>("ListView1"));
 }
 
 void MemoCommandsTest::walkHoldsOffCommandsAndClose()

@@ -4,7 +4,9 @@
 #include <QTest>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 
+#include "FolderInstance.h"
 #include "TempFolder.h"
 
 using voicememo::testing::TempFolder;
@@ -14,7 +16,47 @@ class ProgramTest : public QObject {
 private slots:
     void endSignalEndsTheProgram_data();
     void endSignalEndsTheProgram();
+    void folderTheCatalogueCannotNameStopsTheStart_data();
+    void folderTheCatalogueCannotNameStopsTheStart();
+    void laterStartOnTheFolderRaisesTheFirst();
+    void secondStartOnTheFolderEnds_data();
+    void secondStartOnTheFolderEnds();
 };
+
+namespace {
+
+// Starts the program as a file manager does, on the offscreen platform and
+// with a runtime folder of the test's own; true once it runs the program
+// (before, the process is still a copy of the test, signal handlers and all).
+bool Start(QProcess& process, const std::filesystem::path& program, const TempFolder& runtime)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), QString::fromStdString(runtime.path("").string()));
+    process.setProcessEnvironment(environment);
+    process.start(QString::fromStdString(program.string()), {});
+    return process.waitForStarted();
+}
+
+// True once the process catches SIGTERM: it has set up its end from outside
+// and is waiting for the user.
+bool CatchesEndSignal(const QProcess& process)
+{
+    std::ifstream status("/proc/" + std::to_string(process.processId()) + "/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("SigCgt:", 0) == 0)
+            return (std::stoull(line.substr(7), nullptr, 16) >> (SIGTERM - 1)) & 1U;
+    return false;
+}
+
+// Ends the program from outside and waits for its end.
+bool EndFromOutside(QProcess& process)
+{
+    ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+    return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit;
+}
+
+}  // namespace
 
 void ProgramTest::endSignalEndsTheProgram_data()
 {
@@ -53,6 +95,97 @@ void ProgramTest::endSignalEndsTheProgram()
         QCOMPARE(folder.Read("Voice.dat"), std::string("a\t/x/data/Voice1.wav\t2001/04/05\t09:12:30\tTODO\t\r\n"));
     else
         QVERIFY(std::filesystem::is_symlink(folder.path("Voice.dat")));
+}
+
+void ProgramTest::folderTheCatalogueCannotNameStopsTheStart_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::newRow("not in code page 932") << QByteArray("caf\xc3\xa9");
+    QTest::newRow("TAB") << QByteArray("voice\tmemo");
+    QTest::newRow("LF") << QByteArray("voice\nmemo");
+}
+
+// The program says why it cannot start (the message's text is checked on
+// its own), waits for the user, and ends without writing a thing.
+void ProgramTest::folderTheCatalogueCannotNameStopsTheStart()
+{
+    QFETCH(QByteArray, name);
+    TempFolder top;
+    TempFolder runtime;
+    const auto folder = top.path(name.toStdString());
+    std::filesystem::create_directory(folder);
+    std::filesystem::copy_file(VOICEMEMO_PROGRAM, folder / "voicememo");
+
+    QProcess process;
+    QVERIFY(Start(process, folder / "voicememo", runtime));
+    QTRY_VERIFY_WITH_TIMEOUT(CatchesEndSignal(process) || process.state() == QProcess::NotRunning, 20000);
+    QCOMPARE(process.state(), QProcess::Running);
+    QVERIFY(EndFromOutside(process));
+    QCOMPARE(process.exitCode(), 1);
+    QCOMPARE(top.Entries(name.toStdString()), std::vector<std::string>{"voicememo"});
+}
+
+// Two claims of a folder in one process, as two starts make them: the later
+// asks the first to raise its window; another folder is no concern of it.
+void ProgramTest::laterStartOnTheFolderRaisesTheFirst()
+{
+    TempFolder runtime;
+    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime.path("").string()));
+    int firstRaised = 0;
+    int otherRaised = 0;
+    voicememo::FolderInstance first("/memos/");
+    voicememo::FolderInstance other("/memos/other/");
+    voicememo::FolderInstance later("/memos/");
+    QCOMPARE(first.claim([&] { ++firstRaised; }), voicememo::FolderInstance::Claim::First);
+    QCOMPARE(other.claim([&] { ++otherRaised; }), voicememo::FolderInstance::Claim::First);
+    QCOMPARE(later.claim([] { QFAIL("the later start was raised"); }), voicememo::FolderInstance::Claim::AnotherRuns);
+    QTRY_COMPARE(firstRaised, 1);
+    QCOMPARE(otherRaised, 0);
+}
+
+void ProgramTest::secondStartOnTheFolderEnds_data()
+{
+    QTest::addColumn<bool>("firstKilled");
+    QTest::newRow("while the first runs") << false;
+    QTest::newRow("after the first was killed") << true;
+}
+
+// A second start on the folder ends at once and leaves the first running;
+// the lock of a killed first holds no start up.
+void ProgramTest::secondStartOnTheFolderEnds()
+{
+    QFETCH(bool, firstKilled);
+    TempFolder folder;
+    TempFolder runtime;
+    folder.MakeFolder("data");
+    const std::string catalogue = "a\t/x/data/Voice1.wav\t2001/04/05\t09:12:30\tTODO\t\r\n";
+    folder.Write("Voice.dat", catalogue);
+    const auto program = folder.path("voicememo");
+    std::filesystem::copy_file(VOICEMEMO_PROGRAM, program);
+
+    QProcess first;
+    QVERIFY(Start(first, program, runtime));
+    QTRY_VERIFY_WITH_TIMEOUT(CatchesEndSignal(first), 20000);
+    QProcess second;
+    QProcess* running = &first;
+    if (firstKilled) {
+        ::kill(static_cast<pid_t>(first.processId()), SIGKILL);
+        QVERIFY(first.waitForFinished(10000));
+        QVERIFY(Start(second, program, runtime));
+        QTRY_VERIFY_WITH_TIMEOUT(CatchesEndSignal(second) || second.state() == QProcess::NotRunning, 20000);
+        QCOMPARE(second.state(), QProcess::Running);
+        running = &second;
+    }
+
+    QProcess later;
+    QVERIFY(Start(later, program, runtime));
+    QVERIFY2(later.waitForFinished(15000), "the later start goes on running");
+    QCOMPARE(later.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(later.exitCode(), 0);
+    QCOMPARE(running->state(), QProcess::Running);
+    QVERIFY(EndFromOutside(*running));
+    QCOMPARE(running->exitCode(), 0);
+    QCOMPARE(folder.Read("Voice.dat"), catalogue);
 }
 
 QTEST_GUILESS_MAIN(ProgramTest)

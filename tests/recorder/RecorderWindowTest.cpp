@@ -129,6 +129,24 @@ TEST_F(RecorderWindowWithServer, ClosingMidTakeKeepsTheWholeTake)
     EXPECT_TRUE(HiddenFiles(folder.path("")).empty());
 }
 
+// The memo was deleted and its name reserved anew for another recorder,
+// which saved its own take: this window's take must not replace it.
+TEST_F(RecorderWindowWithServer, ATakeWhoseFileWasReplacedIsKeptBesideIt)
+{
+    Open();
+    QTest::mouseClick(Button("recordButton"), Qt::LeftButton);
+    RunEventsFor(300ms);
+    std::filesystem::remove(target);
+    folder.Write("Voice1.wav", "the other recorder's take");
+
+    QTest::mouseClick(Button("stopButton"), Qt::LeftButton);
+
+    EXPECT_EQ(Status(), QStringLiteral("ファイルがほかで削除または変更されています。録音は「Voice1 (2).wav」として保存しました。"));
+    EXPECT_EQ(folder.Read("Voice1.wav"), "the other recorder's take");
+    EXPECT_TRUE(IsTakeWav(ReadWavFormat(folder.path("Voice1 (2).wav"))));
+    EXPECT_TRUE(HiddenFiles(folder.path("")).empty());
+}
+
 TEST_F(RecorderWindowWithServer, ClosingBeforeAnyTakeLeavesTheReservedFileAsItWas)
 {
     Open();

@@ -2,6 +2,7 @@
 // and what is left behind when the server fails or the recorder dies.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <system_error>
 #include <thread>
 
 #include "RecorderTestSupport.h"
@@ -134,6 +135,27 @@ TEST_F(TakeRecorderTest, AServerGoneMidTakeKeepsWhatCameBefore)
     const WavFormat wav = ReadWavFormat(target);
     EXPECT_TRUE(IsTakeWav(wav));
     EXPECT_GT(wav.frames, 22050 / 4);
+}
+
+TEST_F(TakeRecorderTest, ACaptureThatThrowsKeepsWhatReachedTheFile)
+{
+    constexpr int kChunksBeforeFailure = 5;
+    constexpr long long kChunkFrames = 22050 / 20;
+    TakeRecorder recorder(target);
+    int chunks = 0;  // counted on the worker only
+    recorder.SetChunkWritten([&chunks] {
+        if (++chunks == kChunksBeforeFailure)
+            throw std::system_error(std::make_error_code(std::errc::not_enough_memory));
+    });
+    ASSERT_EQ(recorder.Start().problem, TakeProblem::None);
+
+    ASSERT_TRUE(WaitUntil([&] { return recorder.HasEndedByItself(); }, 10s));
+    const TakeOutcome outcome = recorder.Stop();
+    EXPECT_EQ(outcome.problem, TakeProblem::RecordingFailed);
+    EXPECT_TRUE(outcome.saved);
+    const WavFormat wav = ReadWavFormat(target);
+    EXPECT_TRUE(IsTakeWav(wav));
+    EXPECT_EQ(wav.frames, kChunksBeforeFailure * kChunkFrames);
 }
 
 TEST_F(TakeRecorderTest, StaleTakesGoButARunningTakeStays)

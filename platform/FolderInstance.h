@@ -1,0 +1,39 @@
+#pragma once
+// One running copy of the program for each folder, as the desktop's single
+// window per program folder: two copies on one folder would each keep a list
+// of the catalogue, and the last to close would write its list over the
+// other's.
+#include <QLocalServer>
+#include <QLockFile>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace voicememo {
+
+// The first start on a folder holds a lock named after the folder in the
+// user's runtime folder and listens beside it; a later start finds the lock
+// held, asks the first to bring its window to the front and ends. The lock
+// of a program that was killed is taken over: the lock file names its
+// process, which is gone.
+class FolderInstance {
+public:
+    explicit FolderInstance(const std::string& folder);
+    ~FolderInstance();
+
+    enum class Claim {
+        First,        // this start holds the folder
+        AnotherRuns,  // another copy holds it and was asked to come forward
+        Unchecked,    // no lock could be made (no runtime folder): run anyway
+    };
+    // As the first, calls raise whenever a later start asks.
+    Claim claim(std::function<void()> raise);
+
+private:
+    QString lockPath_;
+    QString serverPath_;
+    QLockFile lock_;
+    std::unique_ptr<QLocalServer> server_;
+};
+
+}  // namespace voicememo
