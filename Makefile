@@ -4,6 +4,8 @@
 #            and a short run of each fuzz target
 # make fuzz  runs each fuzz target for FUZZ_SECONDS (60 by default)
 # make bench builds the benchmarks and prints their table (not part of make test)
+# make autostart         stages app/ and has voicememo-today --notify run at login
+# make autostart-remove  takes that away again
 BUILD_DIR ?= build
 SANITIZE_DIR ?= build-asan
 FUZZ_DIR ?= build-fuzz
@@ -84,6 +86,14 @@ bench:
 	@cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOICEMEMO_BENCH=ON >/dev/null
 	@cmake --build $(BENCH_DIR) -j $(JOBS) --target voicememo_bench dialog_probe >/dev/null
 	@$(BENCH_DIR)/bench/voicememo_bench
+
+# The XDG autostart entry (~/.config/autostart) for the staged app/ folder.
+.PHONY: autostart autostart-remove
+autostart: stage
+	@bash scripts/autostart.sh install app
+
+autostart-remove:
+	@bash scripts/autostart.sh remove
 
 clean:
 	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR) $(BENCH_DIR)

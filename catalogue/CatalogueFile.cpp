@@ -56,6 +56,18 @@ std::string FormatCatalogue(const std::vector<VoiceMemo>& memos)
     return content;
 }
 
+void ReplaceOrThrow(FileSystem& files, const std::string& path, const std::string& bytes)
+{
+    switch (files.ReplaceFile(path, bytes)) {
+    case WriteResult::Done:
+        return;
+    case WriteResult::CannotCreate:
+        throw Error(FormatMessage(messages::kCannotCreate, path));
+    case WriteResult::WriteFailed:
+        throw Error(std::string(messages::kStreamWriteError));
+    }
+}
+
 CatalogueFile::CatalogueFile(FileSystem& files, const std::string& exeDir)
     : files_(files), path_(exeDir + kCatalogueFileName)
 {
@@ -106,14 +118,7 @@ std::vector<VoiceMemo> CatalogueFile::SaveTable(const MemoTable& memos)
     }
     const std::string bytes =
         recovered.empty() ? memos.ToCatalogueText() : FormatCatalogue(recovered) + memos.ToCatalogueText();
-    switch (files_.ReplaceFile(path_, bytes)) {
-    case WriteResult::Done:
-        break;
-    case WriteResult::CannotCreate:
-        throw Error(FormatMessage(messages::kCannotCreate, path_));
-    case WriteResult::WriteFailed:
-        throw Error(std::string(messages::kStreamWriteError));
-    }
+    ReplaceOrThrow(files_, path_, bytes);
     loadFailed_ = false;
     return recovered;
 }

@@ -22,6 +22,11 @@ std::string FormatCatalogueLine(const VoiceMemo& memo);
 std::vector<VoiceMemo> ParseCatalogue(std::string_view content);
 std::string FormatCatalogue(const std::vector<VoiceMemo>& memos);
 
+// Replaces the file atomically with the bytes, as a save does. Throws Error
+// "ﾌｧｲﾙ %s を作成できません" or "ｽﾄﾘｰﾑへの書き込みｴﾗｰ"; the old file then
+// stays as it was.
+void ReplaceOrThrow(FileSystem& files, const std::string& path, const std::string& bytes);
+
 class CatalogueFile {
 public:
     CatalogueFile(FileSystem& files, const std::string& exeDir);

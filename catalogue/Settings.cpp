@@ -13,6 +13,7 @@ const std::string kShowHintKey = "ShowHint";
 const std::string kVoiceSection = "Voice";
 const std::string kLeftKey = "Left";
 const std::string kTopKey = "Top";
+const std::string kCalendarFeedKey = "CalendarFeed";
 }  // namespace
 
 std::int32_t ReadInteger(ProfileStore& profile, const std::string& section,
@@ -61,6 +62,11 @@ void WriteDialogSettings(ProfileStore& profile, const DialogSettings& settings)
     WriteBool(profile, kOptionSection, kShowHintKey, settings.showHint);
     WriteInteger(profile, kVoiceSection, kLeftKey, settings.left);
     WriteInteger(profile, kVoiceSection, kTopKey, settings.top);
+}
+
+bool ReadCalendarFeedSetting(ProfileStore& profile)
+{
+    return ReadBool(profile, kVoiceSection, kCalendarFeedKey, false);
 }
 
 std::vector<std::string> ReadSettingsLines(FileSystem& files, const std::string& exeDir)

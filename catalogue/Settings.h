@@ -35,6 +35,10 @@ DialogSettings ReadDialogSettings(ProfileStore& profile, std::int32_t currentLef
 // Writes ShowHint, Left and Top, in that order.
 void WriteDialogSettings(ProfileStore& profile, const DialogSettings& settings);
 
+// [Voice] CalendarFeed: whether each save of the catalogue also writes the
+// calendar feed Voice.ics beside it. Off when missing.
+bool ReadCalendarFeedSetting(ProfileStore& profile);
+
 // Every line of the settings file as plain text (the calendar's voice alarms
 // name their files there); none when the file does not exist. A file that
 // exists but cannot be read throws "ﾌｧｲﾙ %s は開けません".

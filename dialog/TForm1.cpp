@@ -13,6 +13,7 @@
 
 #include "Application.h"
 #include "ByteText.h"
+#include "CalendarFeed.h"
 #include "DialogBehaviour.h"
 #include "ErrorBox.h"
 #include "Pictures.h"
@@ -224,6 +225,7 @@ void TForm1::SaveCatalogue()
         if (editIndex_ >= 0)
             editIndex_ += count;
     }
+    WriteCalendarFeedAfterSave(services_.files, services_.exeDir, catalogue_, model_.memos());
 }
 
 void TForm1::showEvent(QShowEvent* event)

@@ -80,13 +80,12 @@ bool PosixFileSystem::FileHoldsBytes(const std::string& path)
     return disk && ::stat(disk->c_str(), &info) == 0 && !S_ISDIR(info.st_mode) && info.st_size > 0;
 }
 
-std::optional<std::string> PosixFileSystem::ReadFile(const std::string& path)
+namespace {
+
+std::optional<std::string> ReadRegularFile(const std::string& diskPath)
 {
-    auto disk = TargetOf(path);
-    if (!disk || !RewriteJournal::RollBackCutRewrite(*disk))
-        return std::nullopt;
     struct stat info {};
-    int fd = OpenRegularFile(*disk, O_RDONLY, info);
+    int fd = OpenRegularFile(diskPath, O_RDONLY, info);
     if (fd < 0)
         return std::nullopt;
     std::string content;
@@ -94,6 +93,31 @@ std::optional<std::string> PosixFileSystem::ReadFile(const std::string& path)
     ::close(fd);
     if (!read)
         return std::nullopt;
+    return content;
+}
+
+}  // namespace
+
+std::optional<std::string> PosixFileSystem::ReadFile(const std::string& path)
+{
+    auto disk = TargetOf(path);
+    if (!disk || !RewriteJournal::RollBackCutRewrite(*disk))
+        return std::nullopt;
+    return ReadRegularFile(*disk);
+}
+
+std::optional<std::string> ReadOnlyPosixFileSystem::ReadFile(const std::string& path)
+{
+    auto disk = TargetOf(path);
+    if (!disk)
+        return std::nullopt;
+    // A journal seen before or after the read means a rewrite overlapped
+    // it: the content from before that rewrite is the whole one.
+    if (auto old = RewriteJournal::OldContentOfRewrite(*disk))
+        return old;
+    auto content = ReadRegularFile(*disk);
+    if (auto old = RewriteJournal::OldContentOfRewrite(*disk))
+        return old;
     return content;
 }
 

@@ -37,4 +37,13 @@ public:
     std::string ComparisonKey(std::string_view text) override;
 };
 
+// The same files for a program that reads beside the dialog: a read never
+// writes. Where a rewrite in place is under way or was cut short, the
+// content from before it is read from its journal, as a rollback would put
+// it back, and the file and the journal are left for the dialog.
+class ReadOnlyPosixFileSystem : public PosixFileSystem {
+public:
+    std::optional<std::string> ReadFile(const std::string& path) override;
+};
+
 }  // namespace voicememo

@@ -108,6 +108,32 @@ void RewriteJournal::Commit()
     path_.clear();
 }
 
+namespace {
+
+bool ReadJournal(const std::string& journalPath, std::string& bytes)
+{
+    const int journalFd = ::open(journalPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (journalFd < 0)
+        return false;
+    const bool read = ReadAll(journalFd, bytes, 0, 0);
+    ::close(journalFd);
+    return read;
+}
+
+}  // namespace
+
+std::optional<std::string> RewriteJournal::OldContentOfRewrite(const std::string& diskPath)
+{
+    struct stat info {};
+    std::string bytes;
+    if (::stat(diskPath.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || !ReadJournal(JournalPath(info), bytes))
+        return std::nullopt;
+    const auto journal = ParseJournal(bytes);
+    if (!journal || journal->path != diskPath)
+        return std::nullopt;
+    return std::string(journal->content);
+}
+
 bool RewriteJournal::RollBackCutRewrite(const std::string& diskPath)
 {
     struct stat info {};
@@ -117,12 +143,7 @@ bool RewriteJournal::RollBackCutRewrite(const std::string& diskPath)
     if (::access(journalPath.c_str(), F_OK) != 0)
         return true;
     std::string bytes;
-    const int journalFd = ::open(journalPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (journalFd < 0)
-        return false;
-    const bool read = ReadAll(journalFd, bytes, 0, 0);
-    ::close(journalFd);
-    if (!read)
+    if (!ReadJournal(journalPath, bytes))
         return false;
     const auto journal = ParseJournal(bytes);
     if (journal && journal->path == diskPath) {

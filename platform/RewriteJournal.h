@@ -7,6 +7,7 @@
 // file's identity (device and inode). The journal is removed once the new
 // content is durable. A journal found later means a rewrite was cut short:
 // the old content is put back before anything reads or writes the file.
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 
@@ -28,6 +29,10 @@ public:
     // it was played back. False when a journal is left but could not be
     // played back: the file may be spliced and must not be read or written.
     static bool RollBackCutRewrite(const std::string& diskPath);
+
+    // The content a rollback would put back in the file at diskPath, read
+    // without writing anything; nothing when no journal of it is left.
+    static std::optional<std::string> OldContentOfRewrite(const std::string& diskPath);
 
     // The folder the journals are kept in.
     static std::string Folder();

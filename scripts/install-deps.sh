@@ -23,6 +23,8 @@ run_packages=(
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-wayland libgl-dev qt6-translations-l10n
   libpulse-dev libsndfile1-dev sound-theme-freedesktop
   fonts-ipafont-gothic
+  # voicememo-today writes its calendar feed with libical
+  libical-dev
 )
 # The tests: GoogleTest, the private sound server with its tools, the
 # voice and sound measurer, a headless Wayland compositor, the launcher's
@@ -34,6 +36,9 @@ test_packages=(
   weston desktop-file-utils
   clang libclang-rt-14-dev
   at-spi2-core python3-pyatspi xvfb
+  # voicememo-today's tests: a notification server, notify-send to check it
+  # by hand, and a feed reader that is not ours
+  dunst libnotify-bin python3-icalendar
 )
 bench_packages=(libbenchmark-dev)
 fuzz_packages=(clang libclang-rt-14-dev)

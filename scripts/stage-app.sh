@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Stages the portable program folder app/: the program, its recorder and an
-# empty data/ folder beside them. The user's Voice.dat, sorvane.ini and voice
-# files are never touched.
+# Stages the portable program folder app/: the program, its recorder, the
+# command for the day's memos and an empty data/ folder beside them. The
+# user's Voice.dat, sorvane.ini and voice files are never touched.
 set -euo pipefail
 build_dir=${1:-build}
 app_dir=${2:-app}
@@ -19,3 +19,4 @@ stage_program() {
 mkdir -p "$app_dir/data"
 stage_program "$build_dir/dialog/voicememo" voicememo
 stage_program "$build_dir/recorder/voicememo-recorder" voicememo-recorder
+stage_program "$build_dir/today/voicememo-today" voicememo-today

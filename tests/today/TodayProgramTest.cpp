@@ -1,0 +1,134 @@
+// The program as a user runs it: a folder of its own with a catalogue in
+// code page 932, and nothing else of the dialog's on the machine.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <ctime>
+#include <filesystem>
+
+#include "Codepage.h"
+#include "PosixFileSystem.h"
+#include "RewriteJournal.h"
+#include "StateFolder.h"
+#include "TempFolder.h"
+#include "TodayRun.h"
+
+using namespace voicememo;
+using voicememo::testing::MemoLine;
+using voicememo::testing::ProgramRun;
+using voicememo::testing::RunToday;
+using voicememo::testing::TempFolder;
+
+namespace {
+
+std::string ShownDateOf(const std::tm& day)
+{
+    return std::to_string(day.tm_year + 1900) + "/" + std::to_string(day.tm_mon + 1) + "/" +
+           std::to_string(day.tm_mday);
+}
+
+std::tm LocalDay(int offsetDays)
+{
+    std::time_t when = std::time(nullptr) + offsetDays * 86400;
+    std::tm local{};
+    ::localtime_r(&when, &local);
+    return local;
+}
+
+}  // namespace
+
+TEST(TodayProgramTest, PrintsTheDaysMemosOfAFolderInUtf8AndWritesNothing)
+{
+    TempFolder scratch;
+    scratch.MakeFolder("ボイス メモ/data");
+    const std::string folder = scratch.path("ボイス メモ").string() + "/";
+    scratch.Write("ボイス メモ/data/Voice1.wav", "RIFF");
+    const std::string catalogue = MemoLine("買い物", folder + "data/voice1.wav", "TODO", "") +
+                                  MemoLine("明日の会議", folder + "data/Voice2.wav", "DAILY", "2025/3/2") +
+                                  MemoLine("会議 ①", "data/Voice3.wav", "DAILY", "2025/3/1");
+    scratch.Write("ボイス メモ/Voice.dat", catalogue);
+
+    const ProgramRun run = RunToday(scratch, {"--folder", folder, "--date", "2025-03-01"});
+    EXPECT_EQ(run.status, 0);
+    // The path as it is on disk (the letter case of the file found), and a
+    // relative one from the catalogue's folder.
+    EXPECT_EQ(run.output, "買い物\t" + folder + "data/Voice1.wav\n" + "会議 ①\t" + folder + "data/Voice3.wav\n");
+    EXPECT_EQ(scratch.Read("ボイス メモ/Voice.dat"), catalogue);
+    EXPECT_EQ(scratch.Entries("ボイス メモ"), (std::vector<std::string>{"Voice.dat", "data"}));
+}
+
+TEST(TodayProgramTest, ReadsTheCatalogueBesideItselfForTodayAndNeedsNoneToStart)
+{
+    TempFolder scratch;
+    scratch.MakeFolder("app");
+    const std::string program = scratch.path("app/voicememo-today").string();
+    std::filesystem::copy_file(TODAY_PROGRAM, program);
+
+    ProgramRun run = RunToday(scratch, {}, program);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.output, "");
+    EXPECT_FALSE(scratch.Exists("app/Voice.dat"));
+
+    // The day may turn while the program runs: then the run is made again.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const std::tm today = LocalDay(0);
+        scratch.Write("app/Voice.dat", MemoLine("今日", "/v/1.wav", "DAILY", ShownDateOf(today)) +
+                                           MemoLine("昨日", "/v/2.wav", "DAILY", ShownDateOf(LocalDay(-1))) +
+                                           MemoLine("明日", "/v/3.wav", "DAILY", ShownDateOf(LocalDay(1))));
+        run = RunToday(scratch, {}, program);
+        if (LocalDay(0).tm_mday == today.tm_mday)
+            break;
+    }
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.output, "今日\t/v/1.wav\n");
+}
+
+TEST(TodayProgramTest, WhatCannotBeDoneIsSaidAndFails)
+{
+    TempFolder scratch;
+    scratch.MakeFolder("unreadable");
+    scratch.MakeUnreadable("unreadable/Voice.dat");
+    struct Case {
+        std::vector<std::string> arguments;
+        int status;
+        std::string message;
+    };
+    for (const auto& [arguments, status, message] : std::initializer_list<Case>{
+             {{"--folder", scratch.path("unreadable").string()}, 1, "ﾌｧｲﾙ " + scratch.path("unreadable").string() + "/Voice.dat は開けません"},
+             {{"--date", "2025-02-29"}, 2, "日付 2025-02-29 は YYYY-MM-DD の形の実在する日ではありません"},
+             {{"--date"}, 2, "--date には値が必要です"},
+             {{"--today"}, 2, "不明なオプションです: --today"},
+             {{"--folder", scratch.dir(), "--ics", "/nonexistent/Voice.ics"}, 1, "ﾌｧｲﾙ /nonexistent/Voice.ics を作成できません"},
+         }) {
+        const ProgramRun run = RunToday(scratch, arguments);
+        EXPECT_EQ(run.status, status) << arguments[0];
+        EXPECT_NE(run.output.find(message), std::string::npos) << run.output;
+    }
+}
+
+// A rewrite of the catalogue in place, cut short (or still under way in the
+// dialog): the reader sees the catalogue from before it, and leaves the file
+// and its journal for the dialog to play back.
+TEST(TodayProgramTest, ACutRewriteIsReadAsItWasAndLeftAsItIs)
+{
+    voicememo::testing::UsePrivateStateFolder();
+    TempFolder scratch;
+    scratch.Write("Voice.dat", "old\r\n");
+    const std::string path = scratch.path("Voice.dat").string();
+    const int fd = ::open(path.c_str(), O_RDWR);
+    ASSERT_GE(fd, 0);
+    struct stat info {};
+    ASSERT_EQ(::fstat(fd, &info), 0);
+    RewriteJournal journal;
+    ASSERT_TRUE(RewriteJournal::Begin(fd, info, path, journal));
+    ASSERT_EQ(::pwrite(fd, "new", 3, 0), 3);
+    ::close(fd);
+
+    EXPECT_EQ(ReadOnlyPosixFileSystem().ReadFile(path), "old\r\n");
+    EXPECT_EQ(scratch.Read("Voice.dat"), "new\r\n");
+    // The journal is still there: the dialog's next read plays it back.
+    EXPECT_EQ(PosixFileSystem().ReadFile(path), "old\r\n");
+    EXPECT_EQ(scratch.Read("Voice.dat"), "old\r\n");
+}

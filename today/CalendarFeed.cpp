@@ -1,0 +1,128 @@
+#include "CalendarFeed.h"
+
+#include <libical/ical.h>
+
+#include <map>
+#include <memory>
+
+#include <QCryptographicHash>
+#include <QString>
+#include <QUrl>
+
+#include "CatalogueFile.h"
+#include "Codepage.h"
+#include "Error.h"
+#include "ProfileFile.h"
+#include "Settings.h"
+#include "DaySelection.h"
+#include "VoiceFiles.h"
+
+namespace voicememo {
+
+namespace {
+
+struct ComponentFree {
+    void operator()(icalcomponent* component) const { icalcomponent_free(component); }
+};
+using Component = std::unique_ptr<icalcomponent, ComponentFree>;
+
+struct BufferFree {
+    void operator()(char* buffer) const { icalmemory_free_buffer(buffer); }
+};
+
+icaltimetype DateOf(const CalendarDay& day)
+{
+    icaltimetype date = icaltime_null_date();
+    date.year = day.year;
+    date.month = day.month;
+    date.day = day.day;
+    return date;
+}
+
+icalproperty* VoiceFileAttachment(const std::string& diskPath)
+{
+    const QByteArray uri = QUrl::fromLocalFile(QString::fromStdString(diskPath)).toEncoded();
+    icalattach* attach = icalattach_new_from_url(uri.constData());
+    icalproperty* property = icalproperty_new_attach(attach);
+    icalattach_unref(attach);  // the property holds its own reference
+    icalproperty_add_parameter(property, icalparameter_new_fmttype("audio/wav"));
+    return property;
+}
+
+// Stable for the voice file: its path on disk, hashed so that no path shows
+// in the UID, numbered from the second memo of the same file on.
+std::string UidOf(const std::string& diskPath, std::map<std::string, int>& seen)
+{
+    const int count = ++seen[diskPath];
+    std::string uid = QCryptographicHash::hash(QByteArray::fromStdString(diskPath), QCryptographicHash::Sha1)
+                          .toHex()
+                          .toStdString();
+    if (count > 1)
+        uid += "-" + std::to_string(count);
+    return uid + "@voicememo";
+}
+
+}  // namespace
+
+std::string FormatCalendarFeed(const std::vector<VoiceMemo>& memos, const std::string& catalogueDir)
+{
+    Component calendar(icalcomponent_new_vcalendar());
+    icalcomponent_add_property(calendar.get(), icalproperty_new_version("2.0"));
+    icalcomponent_add_property(calendar.get(), icalproperty_new_prodid("-//voicememo//voicememo-today//JA"));
+    icalproperty* name = icalproperty_new_x("ボイスメモ");
+    icalproperty_set_x_name(name, "X-WR-CALNAME");
+    icalcomponent_add_property(calendar.get(), name);
+
+    const icaltimetype stamp = icaltime_current_time_with_zone(icaltimezone_get_utc_timezone());
+    std::map<std::string, int> seen;
+    for (const VoiceMemo& memo : memos) {
+        icalcomponent* item = nullptr;
+        if (memo.Kind == kKindTodo) {
+            item = icalcomponent_new_vtodo();
+        } else if (const auto day = ShownDay(memo)) {
+            item = icalcomponent_new_vevent();
+            icaltimetype start = DateOf(*day);
+            icaltimetype end = start;
+            icaltime_adjust(&end, 1, 0, 0, 0);
+            icalcomponent_add_property(item, icalproperty_new_dtstart(start));
+            icalcomponent_add_property(item, icalproperty_new_dtend(end));
+        } else {
+            continue;
+        }
+        const std::string diskPath = VoiceDiskPath(memo, catalogueDir);
+        icalcomponent_add_property(item, icalproperty_new_uid(UidOf(diskPath, seen).c_str()));
+        icalcomponent_add_property(item, icalproperty_new_dtstamp(stamp));
+        icalcomponent_add_property(item, icalproperty_new_summary(Cp932ToUtf8(memo.Title).c_str()));
+        const std::string recorded =
+            "録音日時: " + Cp932ToUtf8(memo.RecordedDate) + " " + Cp932ToUtf8(memo.RecordedTime);
+        icalcomponent_add_property(item, icalproperty_new_description(recorded.c_str()));
+        icalcomponent_add_property(item, VoiceFileAttachment(diskPath));
+        icalcomponent_add_component(calendar.get(), item);
+    }
+    std::unique_ptr<char, BufferFree> text(icalcomponent_as_ical_string_r(calendar.get()));
+    return text ? std::string(text.get()) : std::string();
+}
+
+void WriteCalendarFeed(FileSystem& files, const std::string& feedPath, const std::vector<VoiceMemo>& memos,
+                       const std::string& catalogueDir)
+{
+    ReplaceOrThrow(files, feedPath, FormatCalendarFeed(memos, catalogueDir));
+}
+
+bool WriteCalendarFeedAfterSave(FileSystem& files, const std::string& exeDir, const CatalogueFile& catalogue,
+                                const MemoTable& memos)
+{
+    if (catalogue.loadFailed())
+        return false;
+    ProfileFile profile(files, exeDir + kSettingsFileName);
+    if (!ReadCalendarFeedSetting(profile))
+        return false;
+    try {
+        WriteCalendarFeed(files, exeDir + kCalendarFeedFileName, memos.memos(), exeDir);
+        return true;
+    } catch (const Error&) {
+        return false;
+    }
+}
+
+}  // namespace voicememo

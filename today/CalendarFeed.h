@@ -1,0 +1,40 @@
+#pragma once
+// The catalogue as an iCalendar (RFC 5545) feed that calendar programs
+// subscribe to: each "DAILY" memo with a real date an all-day event on that
+// date, each "TODO" memo a to-do. Memos of another kind, and dated ones
+// whose date is no real day, are left out, as no day shows them.
+#include <string>
+#include <vector>
+
+#include "CatalogueFile.h"
+#include "FileSystem.h"
+#include "MemoTable.h"
+#include "VoiceMemo.h"
+
+namespace voicememo {
+
+// The feed's file beside the catalogue, when the dialog writes it.
+inline constexpr const char* kCalendarFeedFileName = "Voice.ics";
+
+// The feed's text. catalogueDir (code page 932, trailing "/") is where a
+// relative voice file path starts. Each item's UID is made from its voice
+// file's path on disk, so it stays the same from one run to the next; a
+// second memo of the same file takes "-2" after it, and so on.
+std::string FormatCalendarFeed(const std::vector<VoiceMemo>& memos, const std::string& catalogueDir);
+
+// Replaces the file at feedPath (code page 932) with the feed, atomically,
+// as the catalogue is saved. Throws Error "ﾌｧｲﾙ %s を作成できません" or
+// "ｽﾄﾘｰﾑへの書き込みｴﾗｰ", and then the old file stays as it was.
+void WriteCalendarFeed(FileSystem& files, const std::string& feedPath, const std::vector<VoiceMemo>& memos,
+                       const std::string& catalogueDir);
+
+// After a save of the catalogue in exeDir: writes Voice.ics beside it when
+// the user has switched the feed on ([Voice] CalendarFeed in sorvane.ini).
+// Nothing is written while the catalogue's load has failed (the memos are
+// not all known). A feed that cannot be written is left as it was and not
+// reported: the catalogue is saved, and voicememo-today --ics makes the
+// feed again. True when a feed was written.
+bool WriteCalendarFeedAfterSave(FileSystem& files, const std::string& exeDir, const CatalogueFile& catalogue,
+                                const MemoTable& memos);
+
+}  // namespace voicememo

@@ -1,0 +1,178 @@
+// voicememo-today: prints the memos shown on a day, one line each (the
+// title, a TAB and the voice file's path, in UTF-8), sends them as a desktop
+// notification, or writes the catalogue as a calendar feed. It only reads
+// the catalogue, so it is safe beside an open dialog.
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QStringList>
+
+#include "CalendarFeed.h"
+#include "CatalogueFile.h"
+#include "Codepage.h"
+#include "DayNotification.h"
+#include "DaySelection.h"
+#include "Error.h"
+#include "PosixFileSystem.h"
+#include "ProgramLauncher.h"
+#include "SoundPlayer.h"
+#include "SystemServices.h"
+#include "VoiceFiles.h"
+
+using namespace voicememo;
+
+namespace {
+
+constexpr int kFailed = 1;
+constexpr int kUsageError = 2;
+
+const char* const kUsage =
+    "使い方: voicememo-today [--date YYYY-MM-DD] [--folder フォルダ] [--notify] [--ics ファイル]\n"
+    "  その日のボイスメモを一行に一件ずつ表示します (タイトル、タブ、ボイスファイルのパス)。\n"
+    "  --date YYYY-MM-DD  今日の代わりにその日のメモを表示します\n"
+    "  --folder フォルダ   プログラムの隣の代わりにそのフォルダの Voice.dat を読みます\n"
+    "  --notify           表示の代わりにデスクトップ通知を一件送ります (メモがなければ送りません)\n"
+    "  --ics ファイル      表示の代わりにすべてのメモを iCalendar ファイルに書き出します\n";
+
+// The dialog "開く" starts.
+const QString kDialogProgram = QStringLiteral("voicememo");
+
+struct Options {
+    std::optional<CalendarDay> date;
+    QString folder;
+    QString feed;
+    bool notify = false;
+};
+
+void PrintError(const std::string& utf8)
+{
+    std::fprintf(stderr, "voicememo-today: %s\n", utf8.c_str());
+}
+
+// The options, or nothing after the reason has been printed.
+std::optional<Options> ParseOptions(const QStringList& arguments)
+{
+    Options options;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        auto value = [&]() -> std::optional<QString> {
+            if (i + 1 < arguments.size())
+                return arguments[++i];
+            PrintError(argument.toStdString() + " には値が必要です");
+            return std::nullopt;
+        };
+        if (argument == QLatin1String("--help")) {
+            std::fputs(kUsage, stdout);
+            std::exit(0);
+        } else if (argument == QLatin1String("--date")) {
+            const auto text = value();
+            if (!text)
+                return std::nullopt;
+            options.date = ParseIsoDay(text->toStdString());
+            if (!options.date) {
+                PrintError("日付 " + text->toStdString() + " は YYYY-MM-DD の形の実在する日ではありません");
+                return std::nullopt;
+            }
+        } else if (argument == QLatin1String("--folder")) {
+            const auto text = value();
+            if (!text)
+                return std::nullopt;
+            options.folder = *text;
+        } else if (argument == QLatin1String("--notify")) {
+            options.notify = true;
+        } else if (argument == QLatin1String("--ics")) {
+            const auto text = value();
+            if (!text)
+                return std::nullopt;
+            options.feed = *text;
+        } else {
+            PrintError("不明なオプションです: " + argument.toStdString());
+            return std::nullopt;
+        }
+    }
+    return options;
+}
+
+// A path given on the command line, made absolute, as the code page 932
+// text the file system takes.
+std::string Cp932PathOf(const QString& path, const char* suffix = "")
+{
+    const std::string disk = QFileInfo(path).absoluteFilePath().toStdString() + suffix;
+    const auto converted = Utf8ToCp932Exact(disk);
+    if (!converted)
+        throw Error(Utf8ToCp932(disk + " の名前はボイスメモでは使えません"));
+    return *converted;
+}
+
+// The catalogue's folder with a trailing "/".
+std::string CatalogueFolder(const QString& folder)
+{
+    return folder.isEmpty() ? ExeDir() : Cp932PathOf(folder, "/");
+}
+
+// Sends the notification and does what the user picked in it.
+bool Notify(const std::vector<VoiceMemo>& memos, const std::string& folder)
+{
+    if (memos.empty())
+        return true;
+    QStringList titles;
+    for (const VoiceMemo& memo : memos)
+        titles << QString::fromStdString(Cp932ToUtf8(memo.Title));
+    const NotificationResult result = DayNotification().Send(titles);
+    if (!result.sent) {
+        PrintError(result.error.toStdString());
+        return false;
+    }
+    if (result.action == ChosenAction::Play) {
+        PulseSoundPlayer player;
+        for (const VoiceMemo& memo : memos)
+            player.PlayToEnd(VoiceDiskPath(memo, folder), [] {});
+    } else if (result.action == ChosenAction::Open) {
+        // The dialog beside the catalogue, which reads that catalogue.
+        const std::string diskFolder = ResolveDiskPath(folder).value_or(Cp932ToUtf8(folder));
+        if (!StartCompanionProgram(diskFolder, kDialogProgram, {})) {
+            PrintError("ボイスメモ (" + kDialogProgram.toStdString() + ") を起動できません");
+            return false;
+        }
+    }
+    return true;
+}
+
+CalendarDay Today()
+{
+    const LocalDateTime now = SystemClock().Now();
+    return {now.year, now.month, now.day};
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    const auto options = ParseOptions(QCoreApplication::arguments());
+    if (!options) {
+        std::fputs(kUsage, stderr);
+        return kUsageError;
+    }
+    try {
+        const std::string folder = CatalogueFolder(options->folder);
+        ReadOnlyPosixFileSystem files;
+        const std::vector<VoiceMemo> memos = CatalogueFile(files, folder).Load();
+        if (!options->feed.isEmpty())
+            WriteCalendarFeed(files, Cp932PathOf(options->feed), memos, folder);
+        const std::vector<VoiceMemo> shown = MemosShownOn(memos, options->date.value_or(Today()));
+        if (options->notify)
+            return Notify(shown, folder) ? 0 : kFailed;
+        if (options->feed.isEmpty())
+            for (const VoiceMemo& memo : shown)
+                std::printf("%s\t%s\n", Cp932ToUtf8(memo.Title).c_str(), VoiceDiskPath(memo, folder).c_str());
+    } catch (const Error& error) {
+        PrintError(Cp932ToUtf8(error.message()));
+        return kFailed;
+    }
+    return 0;
+}
