@@ -111,7 +111,8 @@ int main(int argc, char* argv[])
     voicememo::SystemClock clock;
     voicememo::SystemRegionalSettings regional;
     voicememo::PulseSoundPlayer player;
-    voicememo::TForm1 form({files, clock, regional, player, exeDir});
+    voicememo::DetachedProgramLauncher launcher;
+    voicememo::TForm1 form({files, clock, regional, player, launcher, exeDir});
     voicememo::SessionEnd sessionEnd(&form);
     MessageWatch messages;
     app.installEventFilter(&messages);

@@ -55,6 +55,11 @@ public:
     virtual std::vector<std::string> ListFiles(const std::string& folder, const std::string& prefix,
                                                const std::string& suffix) = 0;
 
+    // The path as the disk names it, for another program (the player, the
+    // recorder): nothing when it cannot be named there. As it stands unless
+    // the implementation converts paths.
+    virtual std::optional<std::string> DiskPath(const std::string& path) { return path; }
+
     // The form in which texts are compared to decide "the same file": two
     // paths name one file when their keys are equal, and a text names a
     // file when the path's key occurs in the text's key. Two byte forms of

@@ -1,18 +1,17 @@
 #include "RecorderLaunch.h"
 
 #include "Diagnostics.h"
-#include "PosixFileSystem.h"
-#include "ProgramLauncher.h"
 
 namespace voicememo {
 
-bool StartRecorder(const std::string& exeDir, const std::string& voicePath)
+bool StartRecorder(FileSystem& files, ProgramLauncher& launcher, const std::string& exeDir,
+                   const std::string& voicePath)
 {
-    const auto diskExeDir = ResolveDiskPath(exeDir);
-    const auto diskVoicePath = ResolveDiskPath(voicePath);
+    const auto diskExeDir = files.DiskPath(exeDir);
+    const auto diskVoicePath = files.DiskPath(voicePath);
     const bool started = diskExeDir && diskVoicePath &&
-                         StartCompanionProgram(*diskExeDir, QString::fromLatin1(kRecorderProgram),
-                                               {QString::fromStdString(*diskVoicePath)});
+                         launcher.Start(*diskExeDir, QString::fromLatin1(kRecorderProgram),
+                                        {QString::fromStdString(*diskVoicePath)});
     if (!started)
         qCInfo(lcRecorder, "%s を起動できません (プログラムのフォルダにも PATH にもないか、実行できません)",
                kRecorderProgram);

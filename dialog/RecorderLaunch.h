@@ -3,6 +3,9 @@
 // started on the file and left running on its own.
 #include <string>
 
+#include "FileSystem.h"
+#include "ProgramLauncher.h"
+
 namespace voicememo {
 
 inline constexpr const char* kRecorderProgram = "voicememo-recorder";
@@ -10,6 +13,7 @@ inline constexpr const char* kRecorderProgram = "voicememo-recorder";
 // Starts the recorder with the voice file's full path as its one argument.
 // The recorder beside the program wins over one on the PATH. False when it
 // could not be started; the caller goes on all the same.
-bool StartRecorder(const std::string& exeDir, const std::string& voicePath);
+bool StartRecorder(FileSystem& files, ProgramLauncher& launcher, const std::string& exeDir,
+                   const std::string& voicePath);
 
 }  // namespace voicememo

@@ -17,7 +17,6 @@
 #include "DialogBehaviour.h"
 #include "ErrorBox.h"
 #include "Pictures.h"
-#include "PosixFileSystem.h"
 #include "ProfileFile.h"
 #include "RecorderLaunch.h"
 #include "Settings.h"
@@ -489,7 +488,7 @@ void TForm1::PlayVoiceFile(const std::string& path)
 {
     if (!services_.files.FileExists(path) || LowerAscii(ExtractFileExt(path)) != ".wav")
         return;
-    if (auto diskPath = ResolveDiskPath(path)) {
+    if (auto diskPath = services_.files.DiskPath(path)) {
         EscEndsPlayback esc([this] { services_.player.Stop(); });
         services_.player.PlayToEnd(*diskPath, [] { QCoreApplication::processEvents(); });
     }
@@ -505,7 +504,7 @@ void TForm1::BitBtn1Click()
     VoiceStore store(services_.files, services_.exeDir);
     const std::string path = store.NextVoiceFileName();
     store.Reserve(path);
-    StartRecorder(services_.exeDir, path);  // not checked: the row is added all the same
+    StartRecorder(services_.files, services_.launcher, services_.exeDir, path);  // not checked: the row is added all the same
     AddMemoRow(ExtractFileName(path), path);
 }
 

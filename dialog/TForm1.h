@@ -11,6 +11,7 @@
 #include "Clock.h"
 #include "FileSystem.h"
 #include "MemoListModel.h"
+#include "ProgramLauncher.h"
 #include "SoundPlayer.h"
 #include "UnusedFileWalk.h"
 
@@ -34,6 +35,7 @@ struct DialogServices {
     Clock& clock;
     RegionalSettings& regional;
     SoundPlayer& player;
+    ProgramLauncher& launcher;
     std::string exeDir;  // with a trailing "/"
 };
 

@@ -45,7 +45,8 @@ int main(int argc, char* argv[])
     voicememo::SystemClock clock;
     voicememo::SystemRegionalSettings regional;
     voicememo::PulseSoundPlayer player;
-    voicememo::TForm1 form({files, clock, regional, player, exeDir});
+    voicememo::DetachedProgramLauncher launcher;
+    voicememo::TForm1 form({files, clock, regional, player, launcher, exeDir});
     window = &form;
     voicememo::SessionEnd sessionEnd(&form);
     form.show();

@@ -215,6 +215,11 @@ std::vector<std::string> PosixFileSystem::ListFiles(const std::string& folder,
     return names;
 }
 
+std::optional<std::string> PosixFileSystem::DiskPath(const std::string& path)
+{
+    return ResolveDiskPath(path);
+}
+
 std::string PosixFileSystem::ComparisonKey(std::string_view text)
 {
     return LowerAscii(Cp932ToUtf8(text));

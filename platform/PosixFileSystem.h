@@ -12,7 +12,6 @@
 // - Where no file can be created beside a writable file (a folder the user
 //   may not write to), the file is rewritten in place instead, under a
 //   rollback journal (RewriteJournal.h).
-#include "DiskPaths.h"  // ResolveDiskPath, for the programs' own use
 #include "FileSystem.h"
 
 namespace voicememo {
@@ -32,6 +31,9 @@ public:
     bool DeleteFile(const std::string& path) override;
     std::vector<std::string> ListFiles(const std::string& folder, const std::string& prefix,
                                         const std::string& suffix) override;
+    // ResolveDiskPath: UTF-8, each missing component found without regard
+    // to ASCII case.
+    std::optional<std::string> DiskPath(const std::string& path) override;
     // The text decoded (to UTF-8), so that the byte forms code page 932 has
     // for some characters compare equal, with ASCII letters lowered.
     std::string ComparisonKey(std::string_view text) override;

@@ -15,4 +15,20 @@ QString FindCompanionProgram(const std::string& exeDiskDir, const QString& name)
 // shell). False when it could not be started.
 bool StartCompanionProgram(const std::string& exeDiskDir, const QString& name, const QStringList& arguments);
 
+// Starting companion programs, as a service the window is given.
+class ProgramLauncher {
+public:
+    virtual ~ProgramLauncher() = default;
+    // As StartCompanionProgram.
+    virtual bool Start(const std::string& exeDiskDir, const QString& name, const QStringList& arguments) = 0;
+};
+
+class DetachedProgramLauncher : public ProgramLauncher {
+public:
+    bool Start(const std::string& exeDiskDir, const QString& name, const QStringList& arguments) override
+    {
+        return StartCompanionProgram(exeDiskDir, name, arguments);
+    }
+};
+
 }  // namespace voicememo

@@ -1,6 +1,7 @@
 #include "VoiceFiles.h"
 
 #include "Codepage.h"
+#include "DiskPaths.h"
 #include "PosixFileSystem.h"
 
 namespace voicememo {

@@ -17,6 +17,7 @@
 #include "DayNotification.h"
 #include "DaySelection.h"
 #include "Error.h"
+#include "DiskPaths.h"
 #include "PosixFileSystem.h"
 #include "ProgramLauncher.h"
 #include "SoundPlayer.h"

@@ -50,19 +50,30 @@ public:
     }
 };
 
+// Starts programs as the program does, and counts the starts asked for.
+struct CountingLauncher : DetachedProgramLauncher {
+    int starts = 0;
+    bool Start(const std::string& exeDiskDir, const QString& name, const QStringList& arguments) override
+    {
+        ++starts;
+        return DetachedProgramLauncher::Start(exeDiskDir, name, arguments);
+    }
+};
+
 struct Harness {
     TempFolder folder;
     PosixFileSystem files;
     FixedClock clock;
     FixedRegional regional;
     ListeningPlayer player;
+    CountingLauncher launcher;
     std::string exeDir = folder.dir();  // the program's folder; a test may move it
     std::unique_ptr<TForm1> form;
 
     Harness() { folder.MakeFolder("data"); }
     TForm1& Create()
     {
-        form = std::make_unique<TForm1>(DialogServices{files, clock, regional, player, exeDir});
+        form = std::make_unique<TForm1>(DialogServices{files, clock, regional, player, launcher, exeDir});
         player.observe = [this](const std::string& diskPath) {
             return ListeningPlayer::Played{diskPath, form->EditIndex(), Find<QWidget>("BitBtn2")->isEnabled()};
         };

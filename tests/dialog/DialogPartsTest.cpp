@@ -367,7 +367,9 @@ void DialogPartsTest::failuresLeaveATraceOnlyWhenSwitchedOn_data()
     QTest::newRow("recorder") << Failure([](const std::string& dir) {
         const QByteArray path = qgetenv("PATH");
         qputenv("PATH", QByteArray::fromStdString(dir));
-        StartRecorder(dir, dir + "data/Voice1.wav");
+        PosixFileSystem files;
+        DetachedProgramLauncher launcher;
+        StartRecorder(files, launcher, dir, dir + "data/Voice1.wav");
         qputenv("PATH", path);
     }) << false << QStringLiteral("voicememo.recorder");
     // A catalogue the user may write in a folder the user may not.

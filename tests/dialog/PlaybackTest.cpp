@@ -46,7 +46,7 @@ void PlaybackTest::escEndsTheSoundAndNothingElse()
     const std::string voice = h.folder.path("data/Voice1.wav").string();
     QCOMPARE(RunProgram({"sox", "-n", "-r", "22050", "-c", "1", "-b", "16", voice, "synth", "10", "sine", "440"}), 0);
     h.folder.Write("Voice.dat", "A\t" + h.exeDir + "data/Voice1.wav\t2026/12/07\t09:05:30\tTODO\t\r\n");
-    TForm1 form(DialogServices{h.files, h.clock, h.regional, player, h.exeDir});
+    TForm1 form(DialogServices{h.files, h.clock, h.regional, player, h.launcher, h.exeDir});
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     form.findChild<MemoListView*>(QStringLiteral("ListView1"))->selectRow(0);

@@ -37,7 +37,7 @@ struct MarkedWindow {
 
     TForm1& Open()
     {
-        form = std::make_unique<TForm1>(DialogServices{files, h.clock, h.regional, h.player, h.exeDir});
+        form = std::make_unique<TForm1>(DialogServices{files, h.clock, h.regional, h.player, h.launcher, h.exeDir});
         form->show();
         return *form;
     }
