@@ -54,7 +54,7 @@ int main(int argc, char* argv[])
     // that is running is ended and kept.
     voicememo::EndSignals endSignals([&window] { window.close(); });
     window.show();
-    if (command->startAtOnce)
+    if (voicememo::StartsAtOnce(*command))
         QTimer::singleShot(0, &window, &voicememo::RecorderWindow::StartTake);
     return app.exec();
 }

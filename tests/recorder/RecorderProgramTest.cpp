@@ -1,5 +1,5 @@
-// The real voicememo-recorder program: its command line, and a recorder
-// killed mid-take.
+// The real voicememo-recorder program: its command line, when a take starts,
+// and a recorder killed mid-take.
 #include <csignal>
 #include <gtest/gtest.h>
 
@@ -11,6 +11,32 @@ using namespace voicememo;
 using namespace voicememo::testing;
 using namespace std::chrono_literals;
 
+namespace {
+
+// Waits until one take runs in the folder and has half a second of sound.
+bool WaitForRunningTake(const std::filesystem::path& folder)
+{
+    return WaitUntil([&] {
+        const auto hidden = HiddenFiles(folder);
+        return hidden.size() == 1 && SizeOf(folder / hidden[0]) > 22050;
+    }, 10s);
+}
+
+// Ends a recorder as the session's end does; kills it when SIGTERM does not
+// end it within the time. Tells whether SIGTERM did, with its exit status.
+bool EndBySigterm(pid_t recorder, int& status)
+{
+    ::kill(recorder, SIGTERM);
+    const bool ended = WaitUntil([&] { return ::waitpid(recorder, &status, WNOHANG) == recorder; }, 10s);
+    if (!ended) {
+        ::kill(recorder, SIGKILL);
+        ::waitpid(recorder, nullptr, 0);
+    }
+    return ended;
+}
+
+}  // namespace
+
 TEST(RecorderProgram, AKilledTakeLeavesTheReservedFileAndIsClearedAtTheNextStart)
 {
     TestSoundServer server;
@@ -20,18 +46,17 @@ TEST(RecorderProgram, AKilledTakeLeavesTheReservedFileAndIsClearedAtTheNextStart
     const auto memos = folder.path("my memos");
 
     const pid_t recorder = SpawnProgram({RECORDER_PROGRAM, "--start", target.string()});
-    const bool takeRunning = WaitUntil([&] {
-        const auto hidden = HiddenFiles(memos);
-        return hidden.size() == 1 && SizeOf(memos / hidden[0]) > 22050;  // half a second
-    }, 10s);
+    const bool takeRunning = WaitForRunningTake(memos);
     ::kill(recorder, SIGKILL);
     ::waitpid(recorder, nullptr, 0);
     ASSERT_TRUE(takeRunning) << "the take never started";
     EXPECT_EQ(SizeOf(target), 0u);
-    EXPECT_TRUE(HiddenFiles(memos)[0].starts_with(".ボイス 1.wav.take-"));
+    const std::string killedTake = HiddenFiles(memos)[0];
+    EXPECT_TRUE(killedTake.starts_with(".ボイス 1.wav.take-"));
 
+    // The file is still empty, so the next start begins a take of its own.
     const pid_t again = SpawnProgram({RECORDER_PROGRAM, target.string()});
-    EXPECT_TRUE(WaitUntil([&] { return HiddenFiles(memos).empty(); }, 10s));
+    EXPECT_TRUE(WaitUntil([&] { return !std::filesystem::exists(memos / killedTake); }, 10s));
     ::kill(again, SIGKILL);
     ::waitpid(again, nullptr, 0);
     EXPECT_EQ(SizeOf(target), 0u);
@@ -49,19 +74,74 @@ TEST(RecorderProgram, TheEndOfTheSessionKeepsTheTakeThatRuns)
     const pid_t recorder = SpawnProgram({RECORDER_PROGRAM, "--start", target.string()});
     const bool takeRunning = WaitUntil([&] { return HiddenFiles(folder.path("data")).size() == 1; }, 10s);
     RunProgram({"paplay", spoken});
-    ::kill(recorder, SIGTERM);
     int status = 0;
-    const bool ended = WaitUntil([&] { return ::waitpid(recorder, &status, WNOHANG) == recorder; }, 10s);
-    if (!ended) {
-        ::kill(recorder, SIGKILL);
-        ::waitpid(recorder, nullptr, 0);
-    }
+    const bool ended = EndBySigterm(recorder, status);
     ASSERT_TRUE(takeRunning) << "the take never started";
     ASSERT_TRUE(ended) << "SIGTERM did not end the recorder";
     EXPECT_TRUE(WIFEXITED(status));
     EXPECT_TRUE(IsTakeWav(ReadWavFormat(target.string())));
     EXPECT_NEAR(VoicedSeconds(target.string()), VoicedSeconds(spoken), 0.1);
     EXPECT_TRUE(HiddenFiles(folder.path("data")).empty());
+}
+
+// The dialog's 録音 starts the recorder with the path alone, on a file it has
+// just created empty: the take starts without a second 録音.
+struct StartCase {
+    const char* name;
+    std::vector<std::string> optionsBeforePath;
+};
+
+void PrintTo(const StartCase& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
+class RecorderProgramStart : public ::testing::TestWithParam<StartCase> {};
+
+TEST_P(RecorderProgramStart, AnEmptyFileStartsATakeAtOnce)
+{
+    TestSoundServer server;
+    TempFolder folder;
+    folder.Write("data/Voice1.wav", "");
+    const auto target = folder.path("data/Voice1.wav");
+    const auto data = folder.path("data");
+
+    std::vector<std::string> commandLine{RECORDER_PROGRAM};
+    commandLine.insert(commandLine.end(), GetParam().optionsBeforePath.begin(), GetParam().optionsBeforePath.end());
+    commandLine.push_back(target.string());
+    const pid_t recorder = SpawnProgram(commandLine);
+    const bool takeRunning = WaitForRunningTake(data);
+    int status = 0;
+    const bool ended = EndBySigterm(recorder, status);
+    ASSERT_TRUE(takeRunning) << "no take started";
+    EXPECT_TRUE(ended);
+    EXPECT_TRUE(IsTakeWav(ReadWavFormat(target.string())));
+}
+
+INSTANTIATE_TEST_SUITE_P(CommandLines, RecorderProgramStart,
+                         ::testing::Values(StartCase{"PathAlone", {}}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(RecorderCommandLine, StartsAtOnceWhenAskedOrOnAnEmptyFile)
+{
+    TempFolder folder;
+    folder.Write("empty.wav", "");
+    folder.Write("sound.wav", "RIFF and sound");
+    std::filesystem::create_directory(folder.path("folder.wav"));
+    const struct {
+        const char* file;
+        bool startOption;
+        bool startsAtOnce;
+    } cases[] = {
+        {"empty.wav", false, true},    // a fresh reservation by the dialog
+        {"sound.wav", false, false},   // an earlier take: wait for 録音
+        {"sound.wav", true, true},
+        {"missing.wav", false, false},
+        {"folder.wav", false, false},
+    };
+    for (const auto& row : cases)
+        EXPECT_EQ(StartsAtOnce({folder.path(row.file).string(), row.startOption}), row.startsAtOnce)
+            << row.file << (row.startOption ? " with --start" : "");
 }
 
 TEST(RecorderCommandLine, TakesOnePathAndAnOptionalStart)
