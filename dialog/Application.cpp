@@ -10,6 +10,7 @@
 #include <QTranslator>
 #include <QWidget>
 
+#include "DialogFace.h"
 #include "EndSignals.h"
 #include "ErrorBox.h"
 #include "TForm1.h"
@@ -54,13 +55,7 @@ void SetUpApplication(QApplication& app)
     QApplication::setApplicationDisplayName(QString::fromUtf8(kApplicationTitle));
     app.setStyle(new DialogStyle(QStyleFactory::create(QStringLiteral("Fusion"))));
 
-    // The dialog's font, with Japanese Gothic faces where it is missing.
-    const QString dialogFace = QStringLiteral("ＭＳ Ｐゴシック");
-    QFont::insertSubstitutions(dialogFace, {QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"),
-                                            QStringLiteral("Noto Sans CJK JP")});
-    QFont font(dialogFace);
-    font.setPixelSize(12);
-    QApplication::setFont(font);
+    UseDialogFace();
 
     auto* translator = new QTranslator(&app);
     if (translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

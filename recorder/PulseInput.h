@@ -19,8 +19,9 @@ public:
     PulseInput(const PulseInput&) = delete;
     PulseInput& operator=(const PulseInput&) = delete;
 
-    TakeProblem Open(std::string& reason);
-    bool Read(std::int16_t* samples, std::size_t count, std::string& reason);
+    // error is the server's PA_ERR_* code when something fails.
+    TakeProblem Open(int& error);
+    bool Read(std::int16_t* samples, std::size_t count, int& error);
 
 private:
     pa_simple* stream_ = nullptr;

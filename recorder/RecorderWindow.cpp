@@ -12,48 +12,13 @@
 #include <filesystem>
 
 #include "SoundPlayer.h"
+#include "TakeWords.h"
 
 namespace voicememo {
 
 namespace {
 
 constexpr int kMeterIntervalMs = 50;
-
-QString FileNameOf(const std::string& path)
-{
-    return QString::fromUtf8(std::filesystem::path(path).filename().string());
-}
-
-QString DescribeProblem(const TakeOutcome& outcome)
-{
-    switch (outcome.problem) {
-    case TakeProblem::None:
-        return QStringLiteral("録音を保存しました。");
-    case TakeProblem::CannotCreateFile:
-        return QStringLiteral("録音用の一時ファイルを保存先のフォルダーに作成できません。録音できません。");
-    case TakeProblem::NoSoundServer:
-        return QStringLiteral("サウンドサーバーに接続できません。録音できません。");
-    case TakeProblem::NoInput:
-        return QStringLiteral("録音できる入力がありません。録音できません。");
-    case TakeProblem::ServerNotAnswering:
-        return QStringLiteral("サウンドサーバーが応答しません。録音できません。");
-    case TakeProblem::TakeAbandoned:
-        return QStringLiteral("サウンドサーバーが応答しません。この録音は保存されませんでした。");
-    case TakeProblem::InputLost:
-        return QStringLiteral("入力が途切れました。そこまでの録音を保存しました。");
-    case TakeProblem::RecordingFailed:
-        return QStringLiteral("録音中にエラーが発生しました。そこまでの録音を保存しました。");
-    case TakeProblem::CannotSave:
-        return QStringLiteral("録音を保存できませんでした。ファイルは元のままです。");
-    case TakeProblem::TargetChanged:
-        return QStringLiteral("ファイルがほかで削除または変更されています。録音は「%1」として保存しました。")
-            .arg(FileNameOf(outcome.keptAs));
-    case TakeProblem::TargetReadOnly:
-        return QStringLiteral("ファイルは読み取り専用です。録音は「%1」として保存しました。")
-            .arg(FileNameOf(outcome.keptAs));
-    }
-    return {};
-}
 
 bool HasSound(const std::string& path)
 {
@@ -141,7 +106,7 @@ void RecorderWindow::StartTake()
         StopTake();
     const TakeOutcome started = recorder_.Start();
     if (started.problem != TakeProblem::None) {
-        ShowStatus(DescribeProblem(started), started.detail);
+        ShowStatus(DescribeProblem(started), started.cause);
     } else {
         ShowStatus(QStringLiteral("録音中…"));
         meterTimer_.start();
@@ -202,13 +167,13 @@ void RecorderWindow::ShowOutcome(const TakeOutcome& outcome)
 {
     if (outcome.saved)
         hasTake_ = true;
-    ShowStatus(DescribeProblem(outcome), outcome.detail);
+    ShowStatus(DescribeProblem(outcome), outcome.cause);
 }
 
-void RecorderWindow::ShowStatus(const QString& text, const std::string& detail)
+void RecorderWindow::ShowStatus(const QString& text, const ProblemCause& cause)
 {
     statusLabel_->setText(text);
-    statusLabel_->setToolTip(QString::fromUtf8(detail));
+    statusLabel_->setToolTip(DescribeCause(cause));
 }
 
 void RecorderWindow::UpdateButtons()

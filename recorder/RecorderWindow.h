@@ -30,7 +30,7 @@ protected:
 private:
     void ShowProgress();
     void ShowOutcome(const TakeOutcome& outcome);
-    void ShowStatus(const QString& text, const std::string& detail = {});
+    void ShowStatus(const QString& text, const ProblemCause& cause = {});
     void UpdateButtons();
 
     TakeRecorder recorder_;

@@ -1,6 +1,7 @@
 // The real voicememo-recorder program: its command line, when a take starts,
 // and a recorder killed mid-take.
 #include <csignal>
+#include <sstream>
 #include <gtest/gtest.h>
 
 #include "CommandLine.h"
@@ -35,7 +36,81 @@ bool EndBySigterm(pid_t recorder, int& status)
     return ended;
 }
 
+// An X server of the test's own on a free display, for what a desktop shows
+// of the program's window: its title and icon.
+class TestXServer {
+public:
+    explicit TestXServer(const std::filesystem::path& folder) : folder_(folder)
+    {
+        const std::string said = (folder_ / "display").string();
+        pid_ = SpawnProgram({"Xvfb", "-displayfd", "1", "-nolisten", "tcp"}, said);
+        WaitUntil([&] { return !DisplayNumber(ReadText(said)).empty(); }, 10s);
+        display_ = ":" + DisplayNumber(ReadText(said));
+    }
+    ~TestXServer()
+    {
+        ::kill(pid_, SIGTERM);
+        ::waitpid(pid_, nullptr, 0);
+    }
+    const std::string& display() const { return display_; }
+
+    // xwininfo's line for the top-level window whose name holds part, or "".
+    std::string WindowLine(const std::string& part) const
+    {
+        const std::string tree = (folder_ / "tree").string();
+        RunProgram({"xwininfo", "-display", display_, "-root", "-children"}, tree);
+        std::istringstream lines(ReadText(tree));
+        for (std::string line; std::getline(lines, line);)
+            if (line.find(part) != std::string::npos)
+                return line;
+        return {};
+    }
+    // What xprop says of one property of a window.
+    std::string Property(const std::string& windowId, const std::string& property) const
+    {
+        const std::string said = (folder_ / "property").string();
+        RunProgram({"xprop", "-display", display_, "-id", windowId, property}, said);
+        return ReadText(said);
+    }
+
+private:
+    // Xvfb says its display's number on a line of its own, among warnings.
+    static std::string DisplayNumber(const std::string& said)
+    {
+        std::istringstream lines(said);
+        for (std::string line; std::getline(lines, line);)
+            if (!line.empty() && line.find_first_not_of("0123456789") == std::string::npos)
+                return line;
+        return {};
+    }
+
+    std::filesystem::path folder_;
+    pid_t pid_ = -1;
+    std::string display_;
+};
+
 }  // namespace
+
+// The window on an X11 desktop, whose title Qt writes with the application's
+// display name appended when one is set.
+TEST(RecorderProgram, OnTheDesktopItsTitleNamesTheFileOnce)
+{
+    TempFolder folder;
+    TestSoundServer::UseNoServer(folder.path("").string());
+    folder.Write("Voice1.wav", "an earlier take");
+    TestXServer x(folder.path(""));
+    const std::string platform = qEnvironmentVariable("QT_QPA_PLATFORM").toStdString();
+    ::setenv("DISPLAY", x.display().c_str(), 1);
+    ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+    const pid_t recorder = SpawnProgram({RECORDER_PROGRAM, folder.path("Voice1.wav").string()});
+    ::setenv("QT_QPA_PLATFORM", platform.c_str(), 1);
+
+    std::string window;
+    WaitUntil([&] { return !(window = x.WindowLine("Voice1.wav")).empty(); }, 10s);
+    ::kill(recorder, SIGKILL);
+    ::waitpid(recorder, nullptr, 0);
+    EXPECT_NE(window.find("\"録音 - Voice1.wav\":"), std::string::npos) << window;
+}
 
 TEST(RecorderProgram, AKilledTakeLeavesTheReservedFileAndIsClearedAtTheNextStart)
 {
@@ -119,7 +194,9 @@ TEST_P(RecorderProgramStart, AnEmptyFileStartsATakeAtOnce)
 }
 
 INSTANTIATE_TEST_SUITE_P(CommandLines, RecorderProgramStart,
-                         ::testing::Values(StartCase{"PathAlone", {}}),
+                         ::testing::Values(StartCase{"PathAlone", {}},
+                                           // Qt's own options are Qt's, not a second path.
+                                           StartCase{"QtOptionsBeforeThePath", {"-style", "fusion"}}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(RecorderCommandLine, StartsAtOnceWhenAskedOrOnAnEmptyFile)

@@ -1,14 +1,21 @@
 // The recorder's window as a person uses it: buttons, the running take's
 // length and level, messages, and closing at any moment.
+#include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <algorithm>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <pulse/def.h>
+#include <sys/resource.h>
 
+#include "RecorderApplication.h"
 #include "RecorderTestSupport.h"
 #include "RecorderWindow.h"
 #include "SoundPlayer.h"
+#include "TakeWords.h"
 #include "TempFolder.h"
 
 using namespace voicememo;
@@ -195,6 +202,91 @@ TEST_F(RecorderWindowTest, AFolderThatTakesNoFileIsReported)
     QTest::mouseClick(Button("recordButton"), Qt::LeftButton);
     EXPECT_EQ(Status(), QStringLiteral("録音用の一時ファイルを保存先のフォルダーに作成できません。録音できません。"));
     EXPECT_FALSE(Button("stopButton")->isEnabled());
+}
+
+// Each way a take fails, as the window puts it: the status line and its
+// tooltip in Japanese, never the system's or the sound server's English.
+TEST_F(RecorderWindowWithServer, ProblemsAndTheirCausesAreToldInJapanese)
+{
+    const struct {
+        const char* file;  // reserved, but for a folder that is gone
+        std::function<void()> duringTake;  // nothing: the take does not start
+        QString status;
+        QString cause;
+    } cases[] = {
+        {"gone/Voice1.wav", nullptr,
+         QStringLiteral("録音用の一時ファイルを保存先のフォルダーに作成できません。録音できません。"),
+         QStringLiteral("ファイルまたはフォルダーが見つかりません。")},
+        {"Voice1.wav",
+         [] {
+             // The take's file may not grow: its next chunk fails with EFBIG.
+             std::signal(SIGXFSZ, SIG_IGN);
+             rlimit limit{};
+             ::getrlimit(RLIMIT_FSIZE, &limit);
+             const rlim_t before = limit.rlim_cur;
+             limit.rlim_cur = 1;
+             ::setrlimit(RLIMIT_FSIZE, &limit);
+             RunEventsFor(300ms);
+             limit.rlim_cur = before;
+             ::setrlimit(RLIMIT_FSIZE, &limit);
+         },
+         QStringLiteral("録音を保存できませんでした。ファイルは元のままです。"),
+         QStringLiteral("ファイルが大きすぎます。")},
+        {"no server/Voice1.wav", nullptr,
+         QStringLiteral("サウンドサーバーに接続できません。録音できません。"),
+         QStringLiteral("サウンドサーバーが動いていません。")},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.file);
+        if (std::string(row.file).starts_with("no server"))
+            TestSoundServer::UseNoServer(folder.path("").string());
+        if (!std::string(row.file).starts_with("gone/"))
+            folder.Write(row.file, "");
+        Open(row.file);
+        QTest::mouseClick(Button("recordButton"), Qt::LeftButton);
+        if (row.duringTake) {
+            RunEventsFor(300ms);
+            row.duringTake();
+            WaitUntil([&] { return !Button("stopButton")->isEnabled(); });
+        }
+        EXPECT_EQ(Status(), row.status);
+        EXPECT_EQ(Find<QLabel>("statusLabel")->toolTip(), row.cause);
+    }
+}
+
+// Every problem with any cause, known to the window or not.
+TEST(TakeWords, HoldNoLatinLetters)
+{
+    const ProblemCause causes[] = {
+        {}, ProblemCause::System(ENOSPC), ProblemCause::System(EACCES), ProblemCause::System(EXDEV),
+        ProblemCause::SoundServer(PA_ERR_CONNECTIONREFUSED), ProblemCause::SoundServer(PA_ERR_NOENTITY),
+        ProblemCause::SoundServer(PA_ERR_PROTOCOL),
+    };
+    const auto hasLatinLetter = [](const QString& text) {
+        return std::any_of(text.begin(), text.end(),
+                           [](QChar c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); });
+    };
+    for (int problem = 0; problem <= static_cast<int>(TakeProblem::TargetReadOnly); ++problem) {
+        const TakeOutcome outcome{static_cast<TakeProblem>(problem), false, {}, "/データ/ボイス1 (2)"};
+        EXPECT_FALSE(DescribeProblem(outcome).isEmpty()) << problem;
+        EXPECT_FALSE(hasLatinLetter(DescribeProblem(outcome))) << problem;
+    }
+    for (const ProblemCause& cause : causes) {
+        EXPECT_FALSE(hasLatinLetter(DescribeCause(cause))) << cause.code;
+        EXPECT_EQ(DescribeCause(cause).isEmpty(), cause.reporter == ProblemCause::Reporter::None) << cause.code;
+    }
+}
+
+// What the window looks like on the desktop: its title once, without the
+// application's name that Qt appends to every title once one is set, and
+// the dialog's face.
+TEST(RecorderApplication, TitleOnceInTheDialogsFace)
+{
+    SetUpRecorderApplication(*qobject_cast<QApplication*>(QCoreApplication::instance()));
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName())
+        << "a display name of its own is appended to the title";
+    EXPECT_EQ(QApplication::font().family(), QStringLiteral("ＭＳ Ｐゴシック"));
+    EXPECT_EQ(QApplication::font().pixelSize(), 12);
 }
 
 TEST(FormatTakeLength, MinutesSecondsAndTenths)
