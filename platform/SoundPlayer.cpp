@@ -27,6 +27,9 @@ using Clock = std::chrono::steady_clock;
 constexpr auto kWaitStep = std::chrono::milliseconds(10);
 constexpr auto kLongestSound = std::chrono::hours(24);
 constexpr sf_count_t kChunkFrames = 4096;
+// How much sound the server holds ahead of what it plays: what still plays
+// after a stop, as the last of it cannot be taken back during the drain.
+constexpr pa_usec_t kAheadUsec = 250'000;
 
 struct SndFileCloser {
     void operator()(SNDFILE* file) const { sf_close(file); }
@@ -142,8 +145,9 @@ Sound SoundFor(const std::string& diskPath, const std::string& alertSoundPath)
 }
 
 // Runs on the worker thread; returns once the server has played the sound to
-// its end, or at the first failure.
-void PlayThroughServer(Sound& sound)
+// its end, at the first failure, or soon after a stop, with what the server
+// holds thrown away.
+void PlayThroughServer(Sound& sound, const std::atomic<bool>& stopWanted)
 {
     pa_sample_spec format{};
     format.format = PA_SAMPLE_FLOAT32NE;
@@ -151,12 +155,22 @@ void PlayThroughServer(Sound& sound)
     format.channels = static_cast<uint8_t>(sound.Channels());
     if (!pa_sample_spec_valid(&format) || format.channels != sound.Channels())
         return;
+    pa_buffer_attr buffer{};
+    buffer.maxlength = static_cast<uint32_t>(-1);
+    buffer.tlength = static_cast<uint32_t>(pa_usec_to_bytes(kAheadUsec, &format));
+    buffer.prebuf = static_cast<uint32_t>(-1);
+    buffer.minreq = static_cast<uint32_t>(-1);
+    buffer.fragsize = static_cast<uint32_t>(-1);
     PulseStream stream(pa_simple_new(nullptr, "voicememo", PA_STREAM_PLAYBACK, nullptr, "voice memo", &format,
-                                     nullptr, nullptr, nullptr));
+                                     nullptr, &buffer, nullptr));
     if (!stream)
         return;
     std::vector<float> chunk(static_cast<size_t>(kChunkFrames) * sound.Channels());
     while (const sf_count_t frames = sound.Read(chunk.data(), kChunkFrames)) {
+        if (stopWanted) {
+            pa_simple_flush(stream.get(), nullptr);
+            return;
+        }
         const size_t bytes = static_cast<size_t>(frames) * sound.Channels() * sizeof(float);
         if (pa_simple_write(stream.get(), chunk.data(), bytes, nullptr) < 0)
             return;
@@ -187,16 +201,18 @@ void PulseSoundPlayer::PlayToEnd(const std::string& diskPath, const std::functio
         // touches nothing else.
         std::promise<void> played;
         std::future<void> ended = played.get_future();
-        std::thread([sound = std::move(sound), played = std::move(played)]() mutable {
+        auto stopWanted = std::make_shared<std::atomic<bool>>(false);
+        stopWanted_ = stopWanted;
+        std::thread([sound = std::move(sound), played = std::move(played), stopWanted]() mutable {
             try {
-                PlayThroughServer(sound);
+                PlayThroughServer(sound, *stopWanted);
             } catch (...) {
             }
             played.set_value();
         }).detach();
 
         while (ended.wait_for(kWaitStep) != std::future_status::ready) {
-            if (Clock::now() >= deadline)
+            if (Clock::now() >= deadline || *stopWanted)
                 return;
             if (whileWaiting)
                 whileWaiting();
@@ -204,6 +220,12 @@ void PulseSoundPlayer::PlayToEnd(const std::string& diskPath, const std::functio
     } catch (...) {
         // Playback is best effort: the dialog carries on whatever happened.
     }
+}
+
+void PulseSoundPlayer::StopPlaying()
+{
+    if (stopWanted_)
+        *stopWanted_ = true;
 }
 
 }  // namespace voicememo

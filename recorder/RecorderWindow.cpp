@@ -88,7 +88,7 @@ RecorderWindow::RecorderWindow(const std::string& target, SoundPlayer& player, Q
     setMinimumWidth(380);
 
     connect(recordButton_, &QPushButton::clicked, this, &RecorderWindow::StartTake);
-    connect(stopButton_, &QPushButton::clicked, this, &RecorderWindow::StopTake);
+    connect(stopButton_, &QPushButton::clicked, this, [this] { playing_ ? player_.StopPlaying() : StopTake(); });
     connect(playButton_, &QPushButton::clicked, this, &RecorderWindow::PlayTake);
     connect(closeButton_, &QPushButton::clicked, this, &QWidget::close);
     meterTimer_.setInterval(kMeterIntervalMs);
@@ -131,10 +131,19 @@ void RecorderWindow::PlayTake()
         return;
     playing_ = true;
     ShowStatus(QStringLiteral("再生中…"));
+    // Space or Enter on the focused button then stops what it started.
+    const bool focusOnPlay = playButton_->hasFocus();
+    stopButton_->setEnabled(true);
+    if (focusOnPlay)
+        stopButton_->setFocus();
     UpdateButtons();
     player_.PlayToEnd(recorder_.target(), [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 20); });
     playing_ = false;
     ShowStatus({});
+    const bool focusOnStop = stopButton_->hasFocus();
+    playButton_->setEnabled(hasTake_);
+    if (focusOnStop)
+        playButton_->setFocus();
     UpdateButtons();
     if (closeAfterPlaying_)
         close();
@@ -180,7 +189,7 @@ void RecorderWindow::UpdateButtons()
 {
     const bool recording = recorder_.IsRecording();
     recordButton_->setEnabled(!recording && !playing_);
-    stopButton_->setEnabled(recording);
+    stopButton_->setEnabled(recording || playing_);
     playButton_->setEnabled(!recording && !playing_ && hasTake_);
 }
 

@@ -5,6 +5,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
 #include <csignal>
 #include <gtest/gtest.h>
@@ -163,6 +164,33 @@ TEST_F(RecorderWindowWithServer, ClosingBeforeAnyTakeLeavesTheReservedFileAsItWa
     EXPECT_TRUE(folder.Exists("Voice1.wav"));
     EXPECT_EQ(SizeOf(target), 0u);
     EXPECT_TRUE(HiddenFiles(folder.path("")).empty());
+}
+
+// 停止 ends the take's playback: of a ten-second take, little more than the
+// second before the press reaches the speaker, and the window is free again.
+TEST_F(RecorderWindowWithServer, StopEndsThePlayback)
+{
+    ASSERT_EQ(RunProgram({"sox", "-n", "-r", "22050", "-c", "1", "-b", "16", target, "synth", "10", "sine", "440"}), 0);
+    PulseSoundPlayer speaker;
+    window = std::make_unique<RecorderWindow>(target, speaker);
+    window->show();
+    SpeakerCapture capture(folder.path("heard.wav").string());
+    bool stopEnabled = false;
+    QTimer::singleShot(1000, window.get(), [&] {
+        stopEnabled = Button("stopButton")->isEnabled();
+        QTest::mouseClick(Button("stopButton"), Qt::LeftButton);
+    });
+    const auto before = std::chrono::steady_clock::now();
+    QTest::mouseClick(Button("playButton"), Qt::LeftButton);
+    const auto played = std::chrono::steady_clock::now() - before;
+    const double heard = VoicedSeconds(capture.Stop());
+
+    EXPECT_TRUE(stopEnabled);
+    EXPECT_LT(played, 4s);
+    EXPECT_GT(heard, 0.5);
+    EXPECT_LT(heard, 3.5);
+    EXPECT_TRUE(Button("playButton")->isEnabled());
+    EXPECT_FALSE(Button("stopButton")->isEnabled());
 }
 
 TEST_F(RecorderWindowWithServer, ClosingDuringPlaybackWaitsForItsEnd)
