@@ -68,16 +68,20 @@ RecorderWindow::RecorderWindow(const std::string& target, SoundPlayer& player, Q
     fields->addRow(QStringLiteral("入力レベル:"), levelBar_);
 
     recordButton_ = new QPushButton(QStringLiteral("録音(&R)"));
+    pauseButton_ = new QPushButton(QStringLiteral("一時停止(&U)"));
+    resumeButton_ = new QPushButton(QStringLiteral("再開(&E)"));
     stopButton_ = new QPushButton(QStringLiteral("停止(&S)"));
     playButton_ = new QPushButton(QStringLiteral("再生(&P)"));
     closeButton_ = new QPushButton(QStringLiteral("閉じる(&C)"));
     recordButton_->setObjectName(QStringLiteral("recordButton"));
+    pauseButton_->setObjectName(QStringLiteral("pauseButton"));
+    resumeButton_->setObjectName(QStringLiteral("resumeButton"));
     stopButton_->setObjectName(QStringLiteral("stopButton"));
     playButton_->setObjectName(QStringLiteral("playButton"));
     closeButton_->setObjectName(QStringLiteral("closeButton"));
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* button : {recordButton_, stopButton_, playButton_, closeButton_}) {
-        button->setAutoDefault(false);
+    for (QPushButton* button : {recordButton_, pauseButton_, resumeButton_, stopButton_, playButton_, closeButton_}) {
+        button->setAutoDefault(true);  // Enter presses the focused button, as Space does
         buttons->addWidget(button);
     }
 
@@ -88,6 +92,8 @@ RecorderWindow::RecorderWindow(const std::string& target, SoundPlayer& player, Q
     setMinimumWidth(380);
 
     connect(recordButton_, &QPushButton::clicked, this, &RecorderWindow::StartTake);
+    connect(pauseButton_, &QPushButton::clicked, this, &RecorderWindow::PauseTake);
+    connect(resumeButton_, &QPushButton::clicked, this, &RecorderWindow::ResumeTake);
     connect(stopButton_, &QPushButton::clicked, this, [this] { playing_ ? player_.StopPlaying() : StopTake(); });
     connect(playButton_, &QPushButton::clicked, this, &RecorderWindow::PlayTake);
     connect(closeButton_, &QPushButton::clicked, this, &QWidget::close);
@@ -131,22 +137,32 @@ void RecorderWindow::PlayTake()
         return;
     playing_ = true;
     ShowStatus(QStringLiteral("再生中…"));
-    // Space or Enter on the focused button then stops what it started.
-    const bool focusOnPlay = playButton_->hasFocus();
-    stopButton_->setEnabled(true);
-    if (focusOnPlay)
-        stopButton_->setFocus();
     UpdateButtons();
     player_.PlayToEnd(recorder_.target(), [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 20); });
     playing_ = false;
     ShowStatus({});
-    const bool focusOnStop = stopButton_->hasFocus();
-    playButton_->setEnabled(hasTake_);
-    if (focusOnStop)
-        playButton_->setFocus();
     UpdateButtons();
     if (closeAfterPlaying_)
         close();
+}
+
+void RecorderWindow::PauseTake()
+{
+    if (!recorder_.IsRecording() || recorder_.IsPaused())
+        return;
+    recorder_.Pause();
+    ShowStatus(QStringLiteral("一時停止中です。「再開」で続きを録音します。"));
+    ShowProgress();
+    UpdateButtons();
+}
+
+void RecorderWindow::ResumeTake()
+{
+    if (!recorder_.IsPaused())
+        return;
+    recorder_.Resume();
+    ShowStatus(QStringLiteral("録音中…"));
+    UpdateButtons();
 }
 
 void RecorderWindow::closeEvent(QCloseEvent* event)
@@ -187,10 +203,27 @@ void RecorderWindow::ShowStatus(const QString& text, const ProblemCause& cause)
 
 void RecorderWindow::UpdateButtons()
 {
+    // A button disabled under the keyboard's focus hands it on to the one
+    // that follows it in use, so Space or Enter goes on doing what the
+    // focused button's caption says.
+    QWidget* focused = focusWidget();
     const bool recording = recorder_.IsRecording();
+    const bool paused = recorder_.IsPaused();
     recordButton_->setEnabled(!recording && !playing_);
+    pauseButton_->setEnabled(recording && !paused);
+    resumeButton_->setEnabled(paused);
     stopButton_->setEnabled(recording || playing_);
     playButton_->setEnabled(!recording && !playing_ && hasTake_);
+    const std::pair<QPushButton*, QPushButton*> followers[] = {
+        {recordButton_, stopButton_}, {pauseButton_, resumeButton_}, {resumeButton_, pauseButton_},
+        {playButton_, stopButton_},   {stopButton_, playButton_},    {stopButton_, recordButton_},
+    };
+    for (const auto& [button, follower] : followers) {
+        if (focused == button && !button->isEnabled() && follower->isEnabled()) {
+            follower->setFocus();
+            break;
+        }
+    }
 }
 
 }  // namespace voicememo

@@ -1,6 +1,7 @@
 #pragma once
 // The recorder's one window: the file's name, the take's length, the input
-// level, a status line, and the buttons record, stop, play and close.
+// level, a status line, and the buttons record, pause, resume, stop, play
+// and close.
 #include <QTimer>
 #include <QWidget>
 #include <string>
@@ -22,6 +23,8 @@ public:
 
     void StartTake();
     void StopTake();
+    void PauseTake();
+    void ResumeTake();
     void PlayTake();
 
 protected:
@@ -44,6 +47,8 @@ private:
     QProgressBar* levelBar_;
     QLabel* statusLabel_;
     QPushButton* recordButton_;
+    QPushButton* pauseButton_;
+    QPushButton* resumeButton_;
     QPushButton* stopButton_;
     QPushButton* playButton_;
     QPushButton* closeButton_;

@@ -45,6 +45,7 @@ struct TakeRecorder::Take {
     std::function<void()> chunkWritten;
 
     std::atomic<bool> stopWanted{false};
+    std::atomic<bool> paused{false};
     std::atomic<long long> samples{0};
     std::atomic<int> level{0};
 
@@ -111,6 +112,23 @@ TakeOutcome TakeRecorder::Stop()
     return take->outcome;
 }
 
+void TakeRecorder::Pause()
+{
+    if (take_)
+        take_->paused = true;
+}
+
+void TakeRecorder::Resume()
+{
+    if (take_)
+        take_->paused = false;
+}
+
+bool TakeRecorder::IsPaused() const
+{
+    return take_ && take_->paused;
+}
+
 bool TakeRecorder::HasEndedByItself() const
 {
     if (!take_)
@@ -169,6 +187,12 @@ void TakeRecorder::RecordInto(Take& take, TakeFile& file)
                 ending = TakeProblem::InputLost;
                 cause = ProblemCause::SoundServer(error);
                 break;
+            }
+            // The input is read on while paused, so that what is kept after
+            // the pause is what it hears then, not what waited in its buffer.
+            if (take.paused) {
+                take.level = 0;
+                continue;
             }
             if (int error = 0; !file.Append(chunk.data(), chunk.size(), error)) {
                 ending = TakeProblem::CannotSave;

@@ -36,8 +36,13 @@ public:
     TakeOutcome Start();
     // Ends the take and, when all went well, puts it in place of the target.
     TakeOutcome Stop();
+    // A paused take goes on, but keeps nothing of what it hears until it is
+    // resumed: one take, of the parts recorded between the pauses.
+    void Pause();
+    void Resume();
 
     bool IsRecording() const { return take_ != nullptr; }
+    bool IsPaused() const;
     // The take ended by itself (the input went away); Stop() tells how.
     bool HasEndedByItself() const;
     // Length in seconds of the running take, or of the last one.

@@ -166,6 +166,46 @@ TEST_F(RecorderWindowWithServer, ClosingBeforeAnyTakeLeavesTheReservedFileAsItWa
     EXPECT_TRUE(HiddenFiles(folder.path("")).empty());
 }
 
+// A take paused and resumed is one take of the parts recorded before and
+// after the pause. A tone plays throughout, so the take is voiced from end
+// to end, and its voiced length is the sum of the parts' times. Space and
+// Enter press the focused button, which is always the one that follows.
+TEST_F(RecorderWindowWithServer, APausedAndResumedTakeIsOneTakeOfTheRecordedParts)
+{
+    const std::string tone = folder.path("tone.src").string();
+    ASSERT_EQ(RunProgram({"sox", "-n", "-t", "wav", tone, "synth", "60", "sine", "440"}), 0);
+    Open();
+    const pid_t playing = SpawnProgram({"paplay", tone});
+    using Clock = std::chrono::steady_clock;
+    Button("recordButton")->setFocus();
+    QTest::keyClick(Button("recordButton"), Qt::Key_Space);
+    ASSERT_TRUE(WaitUntil([&] { return Find<QProgressBar>("levelBar")->value() > 50; }, 10s)) << "no tone heard";
+    const auto started = Clock::now();
+    RunEventsFor(1500ms);
+
+    Button("pauseButton")->setFocus();
+    const auto paused = Clock::now();
+    QTest::keyClick(Button("pauseButton"), Qt::Key_Space);
+    EXPECT_EQ(Status(), QStringLiteral("一時停止中です。「再開」で続きを録音します。"));
+    EXPECT_EQ(window->focusWidget(), Button("resumeButton"));
+    RunEventsFor(2000ms);
+    const auto resumed = Clock::now();
+    QTest::keyClick(window->focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(Status(), QStringLiteral("録音中…"));
+    EXPECT_EQ(window->focusWidget(), Button("pauseButton"));
+    RunEventsFor(1500ms);
+    const auto stopped = Clock::now();
+    QTest::mouseClick(Button("stopButton"), Qt::LeftButton);
+    ::kill(playing, SIGTERM);
+    ::waitpid(playing, nullptr, 0);
+
+    const std::chrono::duration<double> recorded = (stopped - started) - (resumed - paused);
+    EXPECT_EQ(Status(), QStringLiteral("録音を保存しました。"));
+    EXPECT_TRUE(IsTakeWav(ReadWavFormat(target)));
+    EXPECT_NEAR(VoicedSeconds(target), recorded.count(), 0.7);
+    EXPECT_TRUE(HiddenFiles(folder.path("")).empty());
+}
+
 // 停止 ends the take's playback: of a ten-second take, little more than the
 // second before the press reaches the speaker, and the window is free again.
 TEST_F(RecorderWindowWithServer, StopEndsThePlayback)
