@@ -32,7 +32,7 @@ PulseInput::~PulseInput()
         pa_simple_free(stream_);
 }
 
-TakeProblem PulseInput::Open(int& error)
+TakeProblem PulseInput::Open(const std::string& source, int& error)
 {
     const pa_sample_spec takeFormat{PA_SAMPLE_S16LE, static_cast<uint32_t>(kTakeSampleRate), 1};
     pa_buffer_attr buffer{};
@@ -41,8 +41,13 @@ TakeProblem PulseInput::Open(int& error)
     buffer.prebuf = static_cast<uint32_t>(-1);
     buffer.minreq = static_cast<uint32_t>(-1);
     buffer.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(kFragmentUsec, &takeFormat));
-    stream_ = pa_simple_new(nullptr, "voicememo-recorder", PA_STREAM_RECORD, nullptr, "録音", &takeFormat, nullptr,
-                            &buffer, &error);
+    const auto open = [&](const char* device) {
+        return pa_simple_new(nullptr, "voicememo-recorder", PA_STREAM_RECORD, device, "録音", &takeFormat, nullptr,
+                             &buffer, &error);
+    };
+    stream_ = open(source.empty() ? nullptr : source.c_str());
+    if (!stream_ && !source.empty() && error == PA_ERR_NOENTITY)
+        stream_ = open(nullptr);
     if (stream_)
         return TakeProblem::None;
     return ProblemOf(error);

@@ -1,12 +1,14 @@
 #include "RecorderWindow.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QVBoxLayout>
 #include <cmath>
 #include <filesystem>
@@ -19,6 +21,14 @@ namespace voicememo {
 namespace {
 
 constexpr int kMeterIntervalMs = 50;
+const QString kSourceKey = QStringLiteral("Input/Source");
+
+// The recorder's own settings: ~/.config/voicememo/voicememo-recorder.conf.
+std::unique_ptr<QSettings> RecorderSettings()
+{
+    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("voicememo"),
+                                       QStringLiteral("voicememo-recorder"));
+}
 
 bool HasSound(const std::string& path)
 {
@@ -38,8 +48,13 @@ QString FormatTakeLength(double seconds)
 }
 
 RecorderWindow::RecorderWindow(const std::string& target, SoundPlayer& player, QWidget* parent)
-    : QWidget(parent), recorder_(target), player_(player), hasTake_(HasSound(target))
+    : QWidget(parent),
+      recorder_(target),
+      player_(player),
+      chosenSource_(RecorderSettings()->value(kSourceKey).toString().toStdString()),
+      hasTake_(HasSound(target))
 {
+    recorder_.SetSource(chosenSource_);
     const QString fileName = FileNameOf(target);
     setWindowTitle(QStringLiteral("録音 - %1").arg(fileName));
 
@@ -62,8 +77,13 @@ RecorderWindow::RecorderWindow(const std::string& target, SoundPlayer& player, Q
     statusLabel_->setMinimumHeight(statusLabel_->fontMetrics().height() * 2);
     statusLabel_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
+    sourceBox_ = new QComboBox;
+    sourceBox_->setObjectName(QStringLiteral("sourceBox"));
+    sourceBox_->setToolTip(QStringLiteral("録音する入力を選びます。"));
+
     auto* fields = new QFormLayout;
     fields->addRow(QStringLiteral("ファイル:"), nameLabel);
+    fields->addRow(QStringLiteral("入力:"), sourceBox_);
     fields->addRow(QStringLiteral("録音時間:"), elapsedLabel_);
     fields->addRow(QStringLiteral("入力レベル:"), levelBar_);
 
@@ -97,11 +117,42 @@ RecorderWindow::RecorderWindow(const std::string& target, SoundPlayer& player, Q
     connect(stopButton_, &QPushButton::clicked, this, [this] { playing_ ? player_.StopPlaying() : StopTake(); });
     connect(playButton_, &QPushButton::clicked, this, &RecorderWindow::PlayTake);
     connect(closeButton_, &QPushButton::clicked, this, &QWidget::close);
+    connect(sourceBox_, &QComboBox::activated, this, &RecorderWindow::ChooseSource);
+    connect(&sources_, &InputSources::Changed, this, &RecorderWindow::ShowSources);
     meterTimer_.setInterval(kMeterIntervalMs);
     connect(&meterTimer_, &QTimer::timeout, this, &RecorderWindow::ShowProgress);
 
     ShowStatus(QStringLiteral("「録音」を押すと録音を始めます。"));
+    ShowSources();
     UpdateButtons();
+}
+
+// The server's default first, then every source the server has; the chosen
+// one is shown while the server has it, the default otherwise.
+void RecorderWindow::ShowSources()
+{
+    QString defaultDescription;
+    for (const InputSource& source : sources_.sources())
+        if (source.name == sources_.defaultName())
+            defaultDescription = QString::fromStdString(source.description);
+    sourceBox_->clear();
+    sourceBox_->addItem(defaultDescription.isEmpty() ? QStringLiteral("既定の入力")
+                                                     : QStringLiteral("既定の入力（%1）").arg(defaultDescription),
+                        QString());
+    for (const InputSource& source : sources_.sources())
+        sourceBox_->addItem(QString::fromStdString(source.description), QString::fromStdString(source.name));
+    sourceBox_->setCurrentIndex(std::max(0, sourceBox_->findData(QString::fromStdString(chosenSource_))));
+}
+
+void RecorderWindow::ChooseSource(int index)
+{
+    chosenSource_ = sourceBox_->itemData(index).toString().toStdString();
+    recorder_.SetSource(chosenSource_);
+    auto settings = RecorderSettings();
+    if (chosenSource_.empty())
+        settings->remove(kSourceKey);
+    else
+        settings->setValue(kSourceKey, QString::fromStdString(chosenSource_));
 }
 
 void RecorderWindow::StartTake()
@@ -210,6 +261,7 @@ void RecorderWindow::UpdateButtons()
     const bool recording = recorder_.IsRecording();
     const bool paused = recorder_.IsPaused();
     recordButton_->setEnabled(!recording && !playing_);
+    sourceBox_->setEnabled(!recording && !playing_);
     pauseButton_->setEnabled(recording && !paused);
     resumeButton_->setEnabled(paused);
     stopButton_->setEnabled(recording || playing_);

@@ -43,6 +43,7 @@ struct TakeRecorder::Take {
     // Only a worker that is not given up touches it.
     std::shared_ptr<HeldFile> replaceable;
     std::function<void()> chunkWritten;
+    std::string source;
 
     std::atomic<bool> stopWanted{false};
     std::atomic<bool> paused{false};
@@ -79,6 +80,7 @@ TakeOutcome TakeRecorder::Start()
     auto take = std::make_shared<Take>();
     take->replaceable = replaceable_;
     take->chunkWritten = chunkWritten_;
+    take->source = source_;
     std::thread(Record, take, std::move(file)).detach();
 
     std::unique_lock lock(take->mutex);
@@ -166,7 +168,7 @@ void TakeRecorder::RecordInto(Take& take, TakeFile& file)
 {
     PulseInput input;
     int serverError = 0;
-    const TakeProblem openProblem = input.Open(serverError);
+    const TakeProblem openProblem = input.Open(take.source, serverError);
     {
         std::lock_guard lock(take.mutex);
         if (openProblem != TakeProblem::None || take.givenUp) {

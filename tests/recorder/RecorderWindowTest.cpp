@@ -1,9 +1,11 @@
 // The recorder's window as a person uses it: buttons, the running take's
 // length and level, messages, and closing at any moment.
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
@@ -204,6 +206,40 @@ TEST_F(RecorderWindowWithServer, APausedAndResumedTakeIsOneTakeOfTheRecordedPart
     EXPECT_TRUE(IsTakeWav(ReadWavFormat(target)));
     EXPECT_NEAR(VoicedSeconds(target), recorded.count(), 0.7);
     EXPECT_TRUE(HiddenFiles(folder.path("")).empty());
+}
+
+// The input chosen in the window is the one recorded, and the next window
+// opens on it. A second null sink stands for a microphone plugged in while
+// the window is open: its monitor is offered, and goes when it is removed.
+TEST_F(RecorderWindowWithServer, RecordsTheChosenInputAndRemembersIt)
+{
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path("config").c_str());
+    const std::string spoken = Spoken("Water the plants on Friday");
+    Open();
+    const std::string loaded = folder.path("loaded").string();
+    ASSERT_EQ(RunProgram({"pactl", "load-module", "module-null-sink", "sink_name=desk"}, loaded), 0);
+    const std::string module = std::to_string(std::atoi(ReadText(loaded).c_str()));
+    const QString desk = QStringLiteral("desk.monitor");
+    auto* box = Find<QComboBox>("sourceBox");
+    ASSERT_TRUE(WaitUntil([&] { return box->findData(desk) > 0; })) << "the plugged-in input is not offered";
+    EXPECT_EQ(box->currentIndex(), 0) << "the server's default comes first and is used";
+
+    box->setCurrentIndex(box->findData(desk));
+    emit box->activated(box->currentIndex());
+    QTest::mouseClick(Button("recordButton"), Qt::LeftButton);
+    RunEventsFor(300ms);
+    RunProgram({"paplay", "--device=desk", spoken});
+    RunEventsFor(300ms);
+    QTest::mouseClick(Button("stopButton"), Qt::LeftButton);
+    EXPECT_NEAR(VoicedSeconds(target), VoicedSeconds(spoken), 0.1);
+
+    window.reset();
+    Open();
+    box = Find<QComboBox>("sourceBox");
+    EXPECT_TRUE(WaitUntil([&] { return box->currentData() == desk; })) << "the choice is not remembered";
+    RunProgram({"pactl", "unload-module", module});
+    EXPECT_TRUE(WaitUntil([&] { return box->findData(desk) < 0; })) << "the removed input is still offered";
+    EXPECT_EQ(box->currentIndex(), 0);
 }
 
 // 停止 ends the take's playback: of a ten-second take, little more than the
