@@ -1,5 +1,6 @@
 #pragma once
-// The application around the recorder's window: its names, style and face.
+// The application around the recorder's window: its names, the program's
+// icon, style and face.
 class QApplication;
 
 namespace voicememo {

@@ -92,8 +92,8 @@ private:
 }  // namespace
 
 // The window on an X11 desktop, whose title Qt writes with the application's
-// display name appended when one is set.
-TEST(RecorderProgram, OnTheDesktopItsTitleNamesTheFileOnce)
+// display name appended when one is set, and the program's icon on it.
+TEST(RecorderProgram, OnTheDesktopItsTitleNamesTheFileOnceBesideTheIcon)
 {
     TempFolder folder;
     TestSoundServer::UseNoServer(folder.path("").string());
@@ -107,9 +107,16 @@ TEST(RecorderProgram, OnTheDesktopItsTitleNamesTheFileOnce)
 
     std::string window;
     WaitUntil([&] { return !(window = x.WindowLine("Voice1.wav")).empty(); }, 10s);
+    std::string icon;
+    if (const std::size_t id = window.find("0x"); id != std::string::npos) {
+        const std::string windowId = window.substr(id, window.find(' ', id) - id);
+        WaitUntil([&] { return (icon = x.Property(windowId, "_NET_WM_ICON")).find("CARDINAL") != std::string::npos; },
+                  10s);
+    }
     ::kill(recorder, SIGKILL);
     ::waitpid(recorder, nullptr, 0);
     EXPECT_NE(window.find("\"録音 - Voice1.wav\":"), std::string::npos) << window;
+    EXPECT_NE(icon.find("_NET_WM_ICON(CARDINAL) ="), std::string::npos) << "the window carries no icon: " << icon;
 }
 
 TEST(RecorderProgram, AKilledTakeLeavesTheReservedFileAndIsClearedAtTheNextStart)

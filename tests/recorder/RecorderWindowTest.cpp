@@ -391,6 +391,7 @@ TEST(RecorderApplication, TitleOnceInTheDialogsFace)
         << "a display name of its own is appended to the title";
     EXPECT_EQ(QApplication::font().family(), QStringLiteral("ＭＳ Ｐゴシック"));
     EXPECT_EQ(QApplication::font().pixelSize(), 12);
+    EXPECT_EQ(QGuiApplication::desktopFileName(), QStringLiteral("voicememo"));
 }
 
 TEST(FormatTakeLength, MinutesSecondsAndTenths)
