@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include "Accessibility.h"
+#include "DialogFace.h"
 #include "EndSignals.h"
 #include "ErrorBox.h"
 #include "TForm1.h"
@@ -78,13 +79,7 @@ void SetUpApplication(QApplication& app, bool keepUserStyle)
     const QString style = keepUserStyle ? QApplication::style()->name() : QStringLiteral("Fusion");
     app.setStyle(new DialogStyle(QStyleFactory::create(style)));
 
-    // The dialog's font, with Japanese Gothic faces where it is missing.
-    const QString dialogFace = QStringLiteral("ＭＳ Ｐゴシック");
-    QFont::insertSubstitutions(dialogFace, {QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"),
-                                            QStringLiteral("Noto Sans CJK JP")});
-    QFont font(dialogFace);
-    font.setPixelSize(12);
-    QApplication::setFont(font);
+    UseDialogFace();
 
     auto* translator = new QTranslator(&app);
     if (translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

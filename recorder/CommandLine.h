@@ -4,7 +4,10 @@
 //   voicememo-recorder [--start] <file>
 //
 // <file> is the voice file to record into, a path on disk. The memo manager
-// passes just that. --start begins a take at once, for scripts and tests.
+// passes just that, on a file it has just created empty: the user has
+// already said "record", so a take starts at once on an empty file. On a
+// file that holds sound the recorder waits for 録音, unless --start asks
+// for a take at once (for scripts).
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,5 +21,9 @@ struct RecorderCommand {
 
 // The arguments after the program's name; nothing when they do not fit.
 std::optional<RecorderCommand> ParseRecorderCommand(const std::vector<std::string>& arguments);
+
+// Whether a take starts without waiting for 録音: when asked to, or when the
+// target is an empty regular file (a fresh reservation).
+bool StartsAtOnce(const RecorderCommand& command);
 
 }  // namespace voicememo

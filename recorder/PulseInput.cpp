@@ -1,6 +1,5 @@
 #include "PulseInput.h"
 
-#include <pulse/error.h>
 #include <pulse/simple.h>
 
 #include "TakeFile.h"
@@ -33,7 +32,7 @@ PulseInput::~PulseInput()
         pa_simple_free(stream_);
 }
 
-TakeProblem PulseInput::Open(std::string& reason)
+TakeProblem PulseInput::Open(const std::string& source, int& error)
 {
     const pa_sample_spec takeFormat{PA_SAMPLE_S16LE, static_cast<uint32_t>(kTakeSampleRate), 1};
     pa_buffer_attr buffer{};
@@ -42,21 +41,24 @@ TakeProblem PulseInput::Open(std::string& reason)
     buffer.prebuf = static_cast<uint32_t>(-1);
     buffer.minreq = static_cast<uint32_t>(-1);
     buffer.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(kFragmentUsec, &takeFormat));
-    int error = 0;
-    stream_ = pa_simple_new(nullptr, "voicememo-recorder", PA_STREAM_RECORD, nullptr, "録音", &takeFormat, nullptr,
-                            &buffer, &error);
+    const auto open = [&](const char* device) {
+        return pa_simple_new(nullptr, "voicememo-recorder", PA_STREAM_RECORD, device, "録音", &takeFormat, nullptr,
+                             &buffer, &error);
+    };
+    stream_ = open(source.empty() ? nullptr : source.c_str());
+    if (!stream_ && !source.empty() && error == PA_ERR_NOENTITY)
+        stream_ = open(nullptr);
     if (stream_)
         return TakeProblem::None;
-    reason = pa_strerror(error);
     return ProblemOf(error);
 }
 
-bool PulseInput::Read(std::int16_t* samples, std::size_t count, std::string& reason)
+bool PulseInput::Read(std::int16_t* samples, std::size_t count, int& error)
 {
-    int error = 0;
     if (stream_ && pa_simple_read(stream_, samples, count * sizeof(std::int16_t), &error) == 0)
         return true;
-    reason = stream_ ? pa_strerror(error) : "not connected";
+    if (!stream_)
+        error = PA_ERR_BADSTATE;
     return false;
 }
 

@@ -1,58 +1,33 @@
 #include "RecorderWindow.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QVBoxLayout>
 #include <cmath>
 #include <filesystem>
 
 #include "SoundPlayer.h"
+#include "TakeWords.h"
 
 namespace voicememo {
 
 namespace {
 
 constexpr int kMeterIntervalMs = 50;
+const QString kSourceKey = QStringLiteral("Input/Source");
 
-QString FileNameOf(const std::string& path)
+// The recorder's own settings: ~/.config/voicememo/voicememo-recorder.conf.
+std::unique_ptr<QSettings> RecorderSettings()
 {
-    return QString::fromUtf8(std::filesystem::path(path).filename().string());
-}
-
-QString DescribeProblem(const TakeOutcome& outcome)
-{
-    switch (outcome.problem) {
-    case TakeProblem::None:
-        return QStringLiteral("録音を保存しました。");
-    case TakeProblem::CannotCreateFile:
-        return QStringLiteral("録音用の一時ファイルを保存先のフォルダーに作成できません。録音できません。");
-    case TakeProblem::NoSoundServer:
-        return QStringLiteral("サウンドサーバーに接続できません。録音できません。");
-    case TakeProblem::NoInput:
-        return QStringLiteral("録音できる入力がありません。録音できません。");
-    case TakeProblem::ServerNotAnswering:
-        return QStringLiteral("サウンドサーバーが応答しません。録音できません。");
-    case TakeProblem::TakeAbandoned:
-        return QStringLiteral("サウンドサーバーが応答しません。この録音は保存されませんでした。");
-    case TakeProblem::InputLost:
-        return QStringLiteral("入力が途切れました。そこまでの録音を保存しました。");
-    case TakeProblem::RecordingFailed:
-        return QStringLiteral("録音中にエラーが発生しました。そこまでの録音を保存しました。");
-    case TakeProblem::CannotSave:
-        return QStringLiteral("録音を保存できませんでした。ファイルは元のままです。");
-    case TakeProblem::TargetChanged:
-        return QStringLiteral("ファイルがほかで削除または変更されています。録音は「%1」として保存しました。")
-            .arg(FileNameOf(outcome.keptAs));
-    case TakeProblem::TargetReadOnly:
-        return QStringLiteral("ファイルは読み取り専用です。録音は「%1」として保存しました。")
-            .arg(FileNameOf(outcome.keptAs));
-    }
-    return {};
+    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("voicememo"),
+                                       QStringLiteral("voicememo-recorder"));
 }
 
 bool HasSound(const std::string& path)
@@ -73,8 +48,13 @@ QString FormatTakeLength(double seconds)
 }
 
 RecorderWindow::RecorderWindow(const std::string& target, SoundPlayer& player, QWidget* parent)
-    : QWidget(parent), recorder_(target), player_(player), hasTake_(HasSound(target))
+    : QWidget(parent),
+      recorder_(target),
+      player_(player),
+      chosenSource_(RecorderSettings()->value(kSourceKey).toString().toStdString()),
+      hasTake_(HasSound(target))
 {
+    recorder_.SetSource(chosenSource_);
     const QString fileName = FileNameOf(target);
     setWindowTitle(QStringLiteral("録音 - %1").arg(fileName));
 
@@ -97,22 +77,31 @@ RecorderWindow::RecorderWindow(const std::string& target, SoundPlayer& player, Q
     statusLabel_->setMinimumHeight(statusLabel_->fontMetrics().height() * 2);
     statusLabel_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
+    sourceBox_ = new QComboBox;
+    sourceBox_->setObjectName(QStringLiteral("sourceBox"));
+    sourceBox_->setToolTip(QStringLiteral("録音する入力を選びます。"));
+
     auto* fields = new QFormLayout;
     fields->addRow(QStringLiteral("ファイル:"), nameLabel);
+    fields->addRow(QStringLiteral("入力:"), sourceBox_);
     fields->addRow(QStringLiteral("録音時間:"), elapsedLabel_);
     fields->addRow(QStringLiteral("入力レベル:"), levelBar_);
 
     recordButton_ = new QPushButton(QStringLiteral("録音(&R)"));
+    pauseButton_ = new QPushButton(QStringLiteral("一時停止(&U)"));
+    resumeButton_ = new QPushButton(QStringLiteral("再開(&E)"));
     stopButton_ = new QPushButton(QStringLiteral("停止(&S)"));
     playButton_ = new QPushButton(QStringLiteral("再生(&P)"));
     closeButton_ = new QPushButton(QStringLiteral("閉じる(&C)"));
     recordButton_->setObjectName(QStringLiteral("recordButton"));
+    pauseButton_->setObjectName(QStringLiteral("pauseButton"));
+    resumeButton_->setObjectName(QStringLiteral("resumeButton"));
     stopButton_->setObjectName(QStringLiteral("stopButton"));
     playButton_->setObjectName(QStringLiteral("playButton"));
     closeButton_->setObjectName(QStringLiteral("closeButton"));
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* button : {recordButton_, stopButton_, playButton_, closeButton_}) {
-        button->setAutoDefault(false);
+    for (QPushButton* button : {recordButton_, pauseButton_, resumeButton_, stopButton_, playButton_, closeButton_}) {
+        button->setAutoDefault(true);  // Enter presses the focused button, as Space does
         buttons->addWidget(button);
     }
 
@@ -123,14 +112,47 @@ RecorderWindow::RecorderWindow(const std::string& target, SoundPlayer& player, Q
     setMinimumWidth(380);
 
     connect(recordButton_, &QPushButton::clicked, this, &RecorderWindow::StartTake);
-    connect(stopButton_, &QPushButton::clicked, this, &RecorderWindow::StopTake);
+    connect(pauseButton_, &QPushButton::clicked, this, &RecorderWindow::PauseTake);
+    connect(resumeButton_, &QPushButton::clicked, this, &RecorderWindow::ResumeTake);
+    connect(stopButton_, &QPushButton::clicked, this, [this] { playing_ ? player_.Stop() : StopTake(); });
     connect(playButton_, &QPushButton::clicked, this, &RecorderWindow::PlayTake);
     connect(closeButton_, &QPushButton::clicked, this, &QWidget::close);
+    connect(sourceBox_, &QComboBox::activated, this, &RecorderWindow::ChooseSource);
+    connect(&sources_, &InputSources::Changed, this, &RecorderWindow::ShowSources);
     meterTimer_.setInterval(kMeterIntervalMs);
     connect(&meterTimer_, &QTimer::timeout, this, &RecorderWindow::ShowProgress);
 
     ShowStatus(QStringLiteral("「録音」を押すと録音を始めます。"));
+    ShowSources();
     UpdateButtons();
+}
+
+// The server's default first, then every source the server has; the chosen
+// one is shown while the server has it, the default otherwise.
+void RecorderWindow::ShowSources()
+{
+    QString defaultDescription;
+    for (const InputSource& source : sources_.sources())
+        if (source.name == sources_.defaultName())
+            defaultDescription = QString::fromStdString(source.description);
+    sourceBox_->clear();
+    sourceBox_->addItem(defaultDescription.isEmpty() ? QStringLiteral("既定の入力")
+                                                     : QStringLiteral("既定の入力（%1）").arg(defaultDescription),
+                        QString());
+    for (const InputSource& source : sources_.sources())
+        sourceBox_->addItem(QString::fromStdString(source.description), QString::fromStdString(source.name));
+    sourceBox_->setCurrentIndex(std::max(0, sourceBox_->findData(QString::fromStdString(chosenSource_))));
+}
+
+void RecorderWindow::ChooseSource(int index)
+{
+    chosenSource_ = sourceBox_->itemData(index).toString().toStdString();
+    recorder_.SetSource(chosenSource_);
+    auto settings = RecorderSettings();
+    if (chosenSource_.empty())
+        settings->remove(kSourceKey);
+    else
+        settings->setValue(kSourceKey, QString::fromStdString(chosenSource_));
 }
 
 void RecorderWindow::StartTake()
@@ -141,7 +163,7 @@ void RecorderWindow::StartTake()
         StopTake();
     const TakeOutcome started = recorder_.Start();
     if (started.problem != TakeProblem::None) {
-        ShowStatus(DescribeProblem(started), started.detail);
+        ShowStatus(DescribeProblem(started), started.cause);
     } else {
         ShowStatus(QStringLiteral("録音中…"));
         meterTimer_.start();
@@ -175,6 +197,25 @@ void RecorderWindow::PlayTake()
         close();
 }
 
+void RecorderWindow::PauseTake()
+{
+    if (!recorder_.IsRecording() || recorder_.IsPaused())
+        return;
+    recorder_.Pause();
+    ShowStatus(QStringLiteral("一時停止中です。「再開」で続きを録音します。"));
+    ShowProgress();
+    UpdateButtons();
+}
+
+void RecorderWindow::ResumeTake()
+{
+    if (!recorder_.IsPaused())
+        return;
+    recorder_.Resume();
+    ShowStatus(QStringLiteral("録音中…"));
+    UpdateButtons();
+}
+
 void RecorderWindow::closeEvent(QCloseEvent* event)
 {
     // Playback runs inside this window's button handler; the window goes
@@ -202,21 +243,39 @@ void RecorderWindow::ShowOutcome(const TakeOutcome& outcome)
 {
     if (outcome.saved)
         hasTake_ = true;
-    ShowStatus(DescribeProblem(outcome), outcome.detail);
+    ShowStatus(DescribeProblem(outcome), outcome.cause);
 }
 
-void RecorderWindow::ShowStatus(const QString& text, const std::string& detail)
+void RecorderWindow::ShowStatus(const QString& text, const ProblemCause& cause)
 {
     statusLabel_->setText(text);
-    statusLabel_->setToolTip(QString::fromUtf8(detail));
+    statusLabel_->setToolTip(DescribeCause(cause));
 }
 
 void RecorderWindow::UpdateButtons()
 {
+    // A button disabled under the keyboard's focus hands it on to the one
+    // that follows it in use, so Space or Enter goes on doing what the
+    // focused button's caption says.
+    QWidget* focused = focusWidget();
     const bool recording = recorder_.IsRecording();
+    const bool paused = recorder_.IsPaused();
     recordButton_->setEnabled(!recording && !playing_);
-    stopButton_->setEnabled(recording);
+    sourceBox_->setEnabled(!recording && !playing_);
+    pauseButton_->setEnabled(recording && !paused);
+    resumeButton_->setEnabled(paused);
+    stopButton_->setEnabled(recording || playing_);
     playButton_->setEnabled(!recording && !playing_ && hasTake_);
+    const std::pair<QPushButton*, QPushButton*> followers[] = {
+        {recordButton_, stopButton_}, {pauseButton_, resumeButton_}, {resumeButton_, pauseButton_},
+        {playButton_, stopButton_},   {stopButton_, playButton_},    {stopButton_, recordButton_},
+    };
+    for (const auto& [button, follower] : followers) {
+        if (focused == button && !button->isEnabled() && follower->isEnabled()) {
+            follower->setFocus();
+            break;
+        }
+    }
 }
 
 }  // namespace voicememo

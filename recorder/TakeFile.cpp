@@ -26,6 +26,13 @@ fs::path FolderOf(const std::string& target)
     return folder.empty() ? fs::path(".") : folder;
 }
 
+// The system's error behind a libsndfile call that failed, errno having been
+// cleared before it; a failure of libsndfile's own counts as one of the disk.
+int SoundFileError()
+{
+    return errno != 0 ? errno : EIO;
+}
+
 // ".Voice3.wav.take-XXXXXX": hidden, and tied to the one target it belongs
 // to; what a killed recorder left is swept as the file layer sweeps its own.
 constexpr std::string_view kTakeInfix = ".take-";
@@ -119,11 +126,11 @@ std::optional<std::string> MoveBeside(const std::string& from, const std::string
 
 }  // namespace
 
-std::unique_ptr<TakeFile> TakeFile::Create(const std::string& target, std::string& reason)
+std::unique_ptr<TakeFile> TakeFile::Create(const std::string& target, int& error)
 {
     const std::optional<std::string> landing = FollowLinks(target);
     if (!landing) {
-        reason = std::strerror(ELOOP);
+        error = ELOOP;
         return nullptr;
     }
     const fs::path folder = FolderOf(*landing);
@@ -131,7 +138,7 @@ std::unique_ptr<TakeFile> TakeFile::Create(const std::string& target, std::strin
     std::string path = (folder / (TakePrefix(*landing) + "XXXXXX")).string();
     int fd = ::mkostemp(path.data(), O_CLOEXEC);
     if (fd < 0) {
-        reason = std::strerror(errno);
+        error = errno;
         return nullptr;
     }
     ::flock(fd, LOCK_EX);
@@ -141,9 +148,10 @@ std::unique_ptr<TakeFile> TakeFile::Create(const std::string& target, std::strin
     format.samplerate = kTakeSampleRate;
     format.channels = 1;
     format.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    errno = 0;
     SNDFILE* sound = sf_open_fd(fd, SFM_WRITE, &format, SF_FALSE);
     if (!sound) {
-        reason = sf_strerror(nullptr);
+        error = SoundFileError();
         ::unlink(path.c_str());
         ::close(fd);
         return nullptr;
@@ -161,21 +169,25 @@ TakeFile::~TakeFile()
     Discard();
 }
 
-bool TakeFile::Append(const std::int16_t* samples, std::size_t count)
+bool TakeFile::Append(const std::int16_t* samples, std::size_t count, int& error)
 {
-    return sound_ && sf_write_short(sound_, samples, static_cast<sf_count_t>(count)) ==
-                         static_cast<sf_count_t>(count);
+    errno = 0;
+    if (sound_ && sf_write_short(sound_, samples, static_cast<sf_count_t>(count)) == static_cast<sf_count_t>(count))
+        return true;
+    error = SoundFileError();
+    return false;
 }
 
 TakeOutcome TakeFile::Keep(HeldFile& replaceable)
 {
     if (fd_ < 0)
-        return {TakeProblem::CannotSave, false, "the take is already closed"};
+        return {TakeProblem::CannotSave, false};
     // sf_close writes the final header: only now is the file a whole WAV.
+    errno = 0;
     const int closed = sf_close(sound_);
     sound_ = nullptr;
     if (closed != 0) {
-        TakeOutcome failed{TakeProblem::CannotSave, false, sf_strerror(nullptr)};
+        TakeOutcome failed{TakeProblem::CannotSave, false, ProblemCause::System(SoundFileError())};
         Discard();
         return failed;
     }
@@ -214,7 +226,7 @@ TakeOutcome TakeFile::PutInPlace(const std::optional<FileIdentity>& replaceable)
                 const int error = errno;
                 if (!RenameNoReplace(path_, landing_))
                     MoveBeside(path_, landing_);
-                return {TakeProblem::CannotSave, false, std::strerror(error)};
+                return {TakeProblem::CannotSave, false, ProblemCause::System(error)};
             }
             return KeepBeside(problem);
         }
@@ -256,7 +268,7 @@ TakeOutcome TakeFile::KeepBeside(TakeProblem why)
 TakeOutcome TakeFile::Failed(int error)
 {
     Discard();
-    return {TakeProblem::CannotSave, false, std::strerror(error)};
+    return {TakeProblem::CannotSave, false, ProblemCause::System(error)};
 }
 
 void TakeFile::Discard()

@@ -22,13 +22,14 @@ inline constexpr int kTakeSampleRate = 22050;
 class TakeFile {
 public:
     // Creates the temporary file beside target (a path on disk); nullptr,
-    // with the system's reason, when its folder does not take it.
-    static std::unique_ptr<TakeFile> Create(const std::string& target, std::string& reason);
+    // with the system's error, when its folder does not take it.
+    static std::unique_ptr<TakeFile> Create(const std::string& target, int& error);
     ~TakeFile();  // an unkept take is discarded
     TakeFile(const TakeFile&) = delete;
     TakeFile& operator=(const TakeFile&) = delete;
 
-    bool Append(const std::int16_t* samples, std::size_t count);
+    // False, with the system's error, when the samples cannot be written.
+    bool Append(const std::int16_t* samples, std::size_t count, int& error);
     // Closes and syncs the take and puts it in place of the target, but only
     // while the target is still the file replaceable holds (or, when it holds
     // none, while there is no target) and the user may write it; replaceable

@@ -19,10 +19,21 @@ enum class TakeProblem {
     TargetReadOnly,      // the target may not be written; the take is kept beside it
 };
 
+// Who reported what lies behind a problem, with the reporter's own code:
+// the window puts it into the user's words, never the reporter's English.
+struct ProblemCause {
+    enum class Reporter { None, System, SoundServer };
+    Reporter reporter = Reporter::None;
+    int code = 0;  // errno from the system, PA_ERR_* from the sound server
+
+    static ProblemCause System(int error) { return {Reporter::System, error}; }
+    static ProblemCause SoundServer(int error) { return {Reporter::SoundServer, error}; }
+};
+
 struct TakeOutcome {
     TakeProblem problem = TakeProblem::None;
-    bool saved = false;   // the target now holds the take
-    std::string detail;   // the system's own words, when there are any
+    bool saved = false;    // the target now holds the take
+    ProblemCause cause{};  // what lies behind the problem, when it is known
     std::string keptAs{};  // the file that holds the take instead of the target
 };
 

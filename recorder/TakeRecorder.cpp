@@ -43,8 +43,10 @@ struct TakeRecorder::Take {
     // Only a worker that is not given up touches it.
     std::shared_ptr<HeldFile> replaceable;
     std::function<void()> chunkWritten;
+    std::string source;
 
     std::atomic<bool> stopWanted{false};
+    std::atomic<bool> paused{false};
     std::atomic<long long> samples{0};
     std::atomic<int> level{0};
 
@@ -70,14 +72,15 @@ TakeOutcome TakeRecorder::Start()
 {
     Stop();
     lastSeconds_ = 0;
-    std::string reason;
-    auto file = TakeFile::Create(target_, reason);
+    int error = 0;
+    auto file = TakeFile::Create(target_, error);
     if (!file)
-        return {TakeProblem::CannotCreateFile, false, reason};
+        return {TakeProblem::CannotCreateFile, false, ProblemCause::System(error)};
 
     auto take = std::make_shared<Take>();
     take->replaceable = replaceable_;
     take->chunkWritten = chunkWritten_;
+    take->source = source_;
     std::thread(Record, take, std::move(file)).detach();
 
     std::unique_lock lock(take->mutex);
@@ -109,6 +112,23 @@ TakeOutcome TakeRecorder::Stop()
     }
     lastSeconds_ = static_cast<double>(take->samples) / kTakeSampleRate;
     return take->outcome;
+}
+
+void TakeRecorder::Pause()
+{
+    if (take_)
+        take_->paused = true;
+}
+
+void TakeRecorder::Resume()
+{
+    if (take_)
+        take_->paused = false;
+}
+
+bool TakeRecorder::IsPaused() const
+{
+    return take_ && take_->paused;
 }
 
 bool TakeRecorder::HasEndedByItself() const
@@ -147,13 +167,13 @@ void TakeRecorder::Record(std::shared_ptr<Take> take, std::unique_ptr<TakeFile> 
 void TakeRecorder::RecordInto(Take& take, TakeFile& file)
 {
     PulseInput input;
-    std::string reason;
-    const TakeProblem openProblem = input.Open(reason);
+    int serverError = 0;
+    const TakeProblem openProblem = input.Open(take.source, serverError);
     {
         std::lock_guard lock(take.mutex);
         if (openProblem != TakeProblem::None || take.givenUp) {
             file.Discard();
-            take.Finish({openProblem, false, reason});
+            take.Finish({openProblem, false, ProblemCause::SoundServer(serverError)});
             return;
         }
         take.phase = Take::Phase::Recording;
@@ -161,16 +181,24 @@ void TakeRecorder::RecordInto(Take& take, TakeFile& file)
     }
 
     TakeProblem ending = TakeProblem::None;
+    ProblemCause cause;
     try {
         std::vector<std::int16_t> chunk(kChunkSamples);
         while (!take.stopWanted) {
-            if (!input.Read(chunk.data(), chunk.size(), reason)) {
+            if (int error = 0; !input.Read(chunk.data(), chunk.size(), error)) {
                 ending = TakeProblem::InputLost;
+                cause = ProblemCause::SoundServer(error);
                 break;
             }
-            if (!file.Append(chunk.data(), chunk.size())) {
+            // The input is read on while paused, so that what is kept after
+            // the pause is what it hears then, not what waited in its buffer.
+            if (take.paused) {
+                take.level = 0;
+                continue;
+            }
+            if (int error = 0; !file.Append(chunk.data(), chunk.size(), error)) {
                 ending = TakeProblem::CannotSave;
-                reason = "cannot write the take";
+                cause = ProblemCause::System(error);
                 break;
             }
             take.samples += static_cast<long long>(chunk.size());
@@ -185,7 +213,7 @@ void TakeRecorder::RecordInto(Take& take, TakeFile& file)
         // What reached the file is kept, as when the input goes away; the
         // exception's own words are no message for the user.
         ending = TakeProblem::RecordingFailed;
-        reason.clear();
+        cause = {};
     }
     take.level = 0;
 
@@ -195,11 +223,11 @@ void TakeRecorder::RecordInto(Take& take, TakeFile& file)
         take.Finish({TakeProblem::TakeAbandoned, false, {}});
     } else if (ending == TakeProblem::CannotSave) {
         file.Discard();
-        take.Finish({ending, false, reason});
+        take.Finish({ending, false, cause});
     } else if (TakeOutcome kept = file.Keep(*take.replaceable); !kept.saved) {
         take.Finish(std::move(kept));
     } else {
-        take.Finish({ending, true, ending == TakeProblem::None ? std::string() : reason});
+        take.Finish({ending, true, cause});
     }
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// Records takes of the sound server's default input into one target file.
+// Records takes of one of the sound server's inputs into one target file.
 // A take is read and written on a worker thread; the caller only starts and
 // stops it and reads the level and length as they go. Neither call waits
 // long for a server that stopped answering: the worker is then given up, and
@@ -36,8 +36,17 @@ public:
     TakeOutcome Start();
     // Ends the take and, when all went well, puts it in place of the target.
     TakeOutcome Stop();
+    // A paused take goes on, but keeps nothing of what it hears until it is
+    // resumed: one take, of the parts recorded between the pauses.
+    void Pause();
+    void Resume();
+
+    // The source the next take records from: a name from the server's list,
+    // or empty for the server's default.
+    void SetSource(std::string source) { source_ = std::move(source); }
 
     bool IsRecording() const { return take_ != nullptr; }
+    bool IsPaused() const;
     // The take ended by itself (the input went away); Stop() tells how.
     bool HasEndedByItself() const;
     // Length in seconds of the running take, or of the last one.
@@ -61,6 +70,7 @@ private:
     // The file a take may replace, shared with the running take's worker.
     std::shared_ptr<HeldFile> replaceable_;
     std::function<void()> chunkWritten_;
+    std::string source_;
     std::shared_ptr<Take> take_;
     double lastSeconds_ = 0;
 };

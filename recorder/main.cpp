@@ -1,13 +1,14 @@
 // The voice-memo recorder: records one voice file, given as its only
-// argument, from the sound server's default input. See CommandLine.h.
+// argument besides Qt's own options (-style and the like), from the sound
+// server's default input. See CommandLine.h.
 #include <QApplication>
 #include <QMessageBox>
-#include <QStyleFactory>
 #include <QTimer>
 #include <filesystem>
 
 #include "CommandLine.h"
 #include "EndSignals.h"
+#include "RecorderApplication.h"
 #include "RecorderWindow.h"
 #include "SoundPlayer.h"
 #include "TakeFile.h"
@@ -31,13 +32,12 @@ bool FolderExists(const std::string& target)
 
 int main(int argc, char* argv[])
 {
-    // The path is taken as bytes from argv: it names a file on disk, whatever
-    // Qt makes of the locale.
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    // QApplication takes its own options out of argv; the rest is ours. The
+    // path is taken as bytes from argv: it names a file on disk, whatever Qt
+    // makes of the locale.
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("voicememo-recorder"));
-    QApplication::setApplicationDisplayName(QStringLiteral("録音"));
-    app.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    voicememo::SetUpRecorderApplication(app);
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
 
     const auto command = voicememo::ParseRecorderCommand(arguments);
     if (!command)
@@ -54,7 +54,7 @@ int main(int argc, char* argv[])
     // that is running is ended and kept.
     voicememo::EndSignals endSignals([&window] { window.close(); });
     window.show();
-    if (command->startAtOnce)
+    if (voicememo::StartsAtOnce(*command))
         QTimer::singleShot(0, &window, &voicememo::RecorderWindow::StartTake);
     return app.exec();
 }

@@ -1,14 +1,24 @@
 // The recorder's window as a person uses it: buttons, the running take's
 // length and level, messages, and closing at any moment.
+#include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QTest>
+#include <QTimer>
+#include <algorithm>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <pulse/def.h>
+#include <sys/resource.h>
 
+#include "RecorderApplication.h"
 #include "RecorderTestSupport.h"
 #include "RecorderWindow.h"
 #include "SoundPlayer.h"
+#include "TakeWords.h"
 #include "TempFolder.h"
 
 using namespace voicememo;
@@ -158,6 +168,107 @@ TEST_F(RecorderWindowWithServer, ClosingBeforeAnyTakeLeavesTheReservedFileAsItWa
     EXPECT_TRUE(HiddenFiles(folder.path("")).empty());
 }
 
+// A take paused and resumed is one take of the parts recorded before and
+// after the pause. A tone plays throughout, so the take is voiced from end
+// to end, and its voiced length is the sum of the parts' times. Space and
+// Enter press the focused button, which is always the one that follows.
+TEST_F(RecorderWindowWithServer, APausedAndResumedTakeIsOneTakeOfTheRecordedParts)
+{
+    const std::string tone = folder.path("tone.src").string();
+    ASSERT_EQ(RunProgram({"sox", "-n", "-t", "wav", tone, "synth", "60", "sine", "440"}), 0);
+    Open();
+    const pid_t playing = SpawnProgram({"paplay", tone});
+    using Clock = std::chrono::steady_clock;
+    Button("recordButton")->setFocus();
+    QTest::keyClick(Button("recordButton"), Qt::Key_Space);
+    ASSERT_TRUE(WaitUntil([&] { return Find<QProgressBar>("levelBar")->value() > 50; }, 10s)) << "no tone heard";
+    const auto started = Clock::now();
+    RunEventsFor(1500ms);
+
+    Button("pauseButton")->setFocus();
+    const auto paused = Clock::now();
+    QTest::keyClick(Button("pauseButton"), Qt::Key_Space);
+    EXPECT_EQ(Status(), QStringLiteral("一時停止中です。「再開」で続きを録音します。"));
+    EXPECT_EQ(window->focusWidget(), Button("resumeButton"));
+    RunEventsFor(2000ms);
+    const auto resumed = Clock::now();
+    QTest::keyClick(window->focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(Status(), QStringLiteral("録音中…"));
+    EXPECT_EQ(window->focusWidget(), Button("pauseButton"));
+    RunEventsFor(1500ms);
+    const auto stopped = Clock::now();
+    QTest::mouseClick(Button("stopButton"), Qt::LeftButton);
+    ::kill(playing, SIGTERM);
+    ::waitpid(playing, nullptr, 0);
+
+    const std::chrono::duration<double> recorded = (stopped - started) - (resumed - paused);
+    EXPECT_EQ(Status(), QStringLiteral("録音を保存しました。"));
+    EXPECT_TRUE(IsTakeWav(ReadWavFormat(target)));
+    EXPECT_NEAR(VoicedSeconds(target), recorded.count(), 0.7);
+    EXPECT_TRUE(HiddenFiles(folder.path("")).empty());
+}
+
+// The input chosen in the window is the one recorded, and the next window
+// opens on it. A second null sink stands for a microphone plugged in while
+// the window is open: its monitor is offered, and goes when it is removed.
+TEST_F(RecorderWindowWithServer, RecordsTheChosenInputAndRemembersIt)
+{
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path("config").c_str());
+    const std::string spoken = Spoken("Water the plants on Friday");
+    Open();
+    const std::string loaded = folder.path("loaded").string();
+    ASSERT_EQ(RunProgram({"pactl", "load-module", "module-null-sink", "sink_name=desk"}, loaded), 0);
+    const std::string module = std::to_string(std::atoi(ReadText(loaded).c_str()));
+    const QString desk = QStringLiteral("desk.monitor");
+    auto* box = Find<QComboBox>("sourceBox");
+    ASSERT_TRUE(WaitUntil([&] { return box->findData(desk) > 0; })) << "the plugged-in input is not offered";
+    EXPECT_EQ(box->currentIndex(), 0) << "the server's default comes first and is used";
+
+    box->setCurrentIndex(box->findData(desk));
+    emit box->activated(box->currentIndex());
+    QTest::mouseClick(Button("recordButton"), Qt::LeftButton);
+    RunEventsFor(300ms);
+    RunProgram({"paplay", "--device=desk", spoken});
+    RunEventsFor(300ms);
+    QTest::mouseClick(Button("stopButton"), Qt::LeftButton);
+    EXPECT_NEAR(VoicedSeconds(target), VoicedSeconds(spoken), 0.1);
+
+    window.reset();
+    Open();
+    box = Find<QComboBox>("sourceBox");
+    EXPECT_TRUE(WaitUntil([&] { return box->currentData() == desk; })) << "the choice is not remembered";
+    RunProgram({"pactl", "unload-module", module});
+    EXPECT_TRUE(WaitUntil([&] { return box->findData(desk) < 0; })) << "the removed input is still offered";
+    EXPECT_EQ(box->currentIndex(), 0);
+}
+
+// 停止 ends the take's playback: of a ten-second take, little more than the
+// second before the press reaches the speaker, and the window is free again.
+TEST_F(RecorderWindowWithServer, StopEndsThePlayback)
+{
+    ASSERT_EQ(RunProgram({"sox", "-n", "-r", "22050", "-c", "1", "-b", "16", target, "synth", "10", "sine", "440"}), 0);
+    PulseSoundPlayer speaker;
+    window = std::make_unique<RecorderWindow>(target, speaker);
+    window->show();
+    SpeakerCapture capture(folder.path("heard.wav").string());
+    bool stopEnabled = false;
+    QTimer::singleShot(1000, window.get(), [&] {
+        stopEnabled = Button("stopButton")->isEnabled();
+        QTest::mouseClick(Button("stopButton"), Qt::LeftButton);
+    });
+    const auto before = std::chrono::steady_clock::now();
+    QTest::mouseClick(Button("playButton"), Qt::LeftButton);
+    const auto played = std::chrono::steady_clock::now() - before;
+    const double heard = VoicedSeconds(capture.Stop());
+
+    EXPECT_TRUE(stopEnabled);
+    EXPECT_LT(played, 4s);
+    EXPECT_GT(heard, 0.5);
+    EXPECT_LT(heard, 3.5);
+    EXPECT_TRUE(Button("playButton")->isEnabled());
+    EXPECT_FALSE(Button("stopButton")->isEnabled());
+}
+
 TEST_F(RecorderWindowWithServer, ClosingDuringPlaybackWaitsForItsEnd)
 {
     folder.Write("Voice1.wav", "any earlier take");
@@ -195,6 +306,92 @@ TEST_F(RecorderWindowTest, AFolderThatTakesNoFileIsReported)
     QTest::mouseClick(Button("recordButton"), Qt::LeftButton);
     EXPECT_EQ(Status(), QStringLiteral("録音用の一時ファイルを保存先のフォルダーに作成できません。録音できません。"));
     EXPECT_FALSE(Button("stopButton")->isEnabled());
+}
+
+// Each way a take fails, as the window puts it: the status line and its
+// tooltip in Japanese, never the system's or the sound server's English.
+TEST_F(RecorderWindowWithServer, ProblemsAndTheirCausesAreToldInJapanese)
+{
+    const struct {
+        const char* file;  // reserved, but for a folder that is gone
+        std::function<void()> duringTake;  // nothing: the take does not start
+        QString status;
+        QString cause;
+    } cases[] = {
+        {"gone/Voice1.wav", nullptr,
+         QStringLiteral("録音用の一時ファイルを保存先のフォルダーに作成できません。録音できません。"),
+         QStringLiteral("ファイルまたはフォルダーが見つかりません。")},
+        {"Voice1.wav",
+         [] {
+             // The take's file may not grow: its next chunk fails with EFBIG.
+             std::signal(SIGXFSZ, SIG_IGN);
+             rlimit limit{};
+             ::getrlimit(RLIMIT_FSIZE, &limit);
+             const rlim_t before = limit.rlim_cur;
+             limit.rlim_cur = 1;
+             ::setrlimit(RLIMIT_FSIZE, &limit);
+             RunEventsFor(300ms);
+             limit.rlim_cur = before;
+             ::setrlimit(RLIMIT_FSIZE, &limit);
+         },
+         QStringLiteral("録音を保存できませんでした。ファイルは元のままです。"),
+         QStringLiteral("ファイルが大きすぎます。")},
+        {"no server/Voice1.wav", nullptr,
+         QStringLiteral("サウンドサーバーに接続できません。録音できません。"),
+         QStringLiteral("サウンドサーバーが動いていません。")},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.file);
+        if (std::string(row.file).starts_with("no server"))
+            TestSoundServer::UseNoServer(folder.path("").string());
+        if (!std::string(row.file).starts_with("gone/"))
+            folder.Write(row.file, "");
+        Open(row.file);
+        QTest::mouseClick(Button("recordButton"), Qt::LeftButton);
+        if (row.duringTake) {
+            RunEventsFor(300ms);
+            row.duringTake();
+            WaitUntil([&] { return !Button("stopButton")->isEnabled(); });
+        }
+        EXPECT_EQ(Status(), row.status);
+        EXPECT_EQ(Find<QLabel>("statusLabel")->toolTip(), row.cause);
+    }
+}
+
+// Every problem with any cause, known to the window or not.
+TEST(TakeWords, HoldNoLatinLetters)
+{
+    const ProblemCause causes[] = {
+        {}, ProblemCause::System(ENOSPC), ProblemCause::System(EACCES), ProblemCause::System(EXDEV),
+        ProblemCause::SoundServer(PA_ERR_CONNECTIONREFUSED), ProblemCause::SoundServer(PA_ERR_NOENTITY),
+        ProblemCause::SoundServer(PA_ERR_PROTOCOL),
+    };
+    const auto hasLatinLetter = [](const QString& text) {
+        return std::any_of(text.begin(), text.end(),
+                           [](QChar c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); });
+    };
+    for (int problem = 0; problem <= static_cast<int>(TakeProblem::TargetReadOnly); ++problem) {
+        const TakeOutcome outcome{static_cast<TakeProblem>(problem), false, {}, "/データ/ボイス1 (2)"};
+        EXPECT_FALSE(DescribeProblem(outcome).isEmpty()) << problem;
+        EXPECT_FALSE(hasLatinLetter(DescribeProblem(outcome))) << problem;
+    }
+    for (const ProblemCause& cause : causes) {
+        EXPECT_FALSE(hasLatinLetter(DescribeCause(cause))) << cause.code;
+        EXPECT_EQ(DescribeCause(cause).isEmpty(), cause.reporter == ProblemCause::Reporter::None) << cause.code;
+    }
+}
+
+// What the window looks like on the desktop: its title once, without the
+// application's name that Qt appends to every title once one is set, and
+// the dialog's face.
+TEST(RecorderApplication, TitleOnceInTheDialogsFace)
+{
+    SetUpRecorderApplication(*qobject_cast<QApplication*>(QCoreApplication::instance()));
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName())
+        << "a display name of its own is appended to the title";
+    EXPECT_EQ(QApplication::font().family(), QStringLiteral("ＭＳ Ｐゴシック"));
+    EXPECT_EQ(QApplication::font().pixelSize(), 12);
+    EXPECT_EQ(QGuiApplication::desktopFileName(), QStringLiteral("voicememo"));
 }
 
 TEST(FormatTakeLength, MinutesSecondsAndTenths)

@@ -41,7 +41,8 @@ std::string DescribeOutcome(const TakeOutcome& outcome)
     case TakeProblem::TargetReadOnly:
         return "read-only" + kept;
     default:
-        return "problem " + std::to_string(static_cast<int>(outcome.problem)) + ": " + outcome.detail;
+        return "problem " + std::to_string(static_cast<int>(outcome.problem)) + ": " +
+               std::to_string(outcome.cause.code);
     }
 }
 
@@ -106,13 +107,13 @@ TEST_P(TakeFileKeepTest, ReplacesOnlyTheFileItWasStartedOn)
 
     auto recordAndKeep = [&]() -> std::string {
         HeldFile startedOn = HeldFile::Open(target);
-        std::string reason;
-        auto take = TakeFile::Create(target, reason);
+        int error = 0;
+        auto take = TakeFile::Create(target, error);
         if (!take)
-            return "cannot create: " + reason;
+            return "cannot create: " + std::to_string(error);
         test.duringTake(folder);
         const std::vector<std::int16_t> sound(2205, 1000);
-        if (!take->Append(sound.data(), sound.size()))
+        if (!take->Append(sound.data(), sound.size(), error))
             return "cannot append";
         return DescribeOutcome(take->Keep(startedOn));
     };

@@ -21,7 +21,7 @@ namespace {
 TakeOutcome RecordSpoken(TakeRecorder& recorder, const std::string& spoken)
 {
     const TakeOutcome started = recorder.Start();
-    EXPECT_EQ(started.problem, TakeProblem::None) << started.detail;
+    EXPECT_EQ(started.problem, TakeProblem::None) << started.cause.code;
     std::this_thread::sleep_for(300ms);
     RunProgram({"paplay", spoken});
     std::this_thread::sleep_for(300ms);
@@ -197,7 +197,8 @@ TEST(TakeRecorderWithoutServer, AFolderThatTakesNoFileIsReported)
     TakeRecorder recorder(folder.path("gone/Voice1.wav").string());
     const TakeOutcome outcome = recorder.Start();
     EXPECT_EQ(outcome.problem, TakeProblem::CannotCreateFile);
-    EXPECT_FALSE(outcome.detail.empty());
+    EXPECT_EQ(outcome.cause.reporter, ProblemCause::Reporter::System);
+    EXPECT_EQ(outcome.cause.code, ENOENT);
 }
 
 TEST(LevelOfPeak, SpansSixtyDecibelsOntoZeroToHundred)

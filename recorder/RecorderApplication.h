@@ -1,0 +1,12 @@
+#pragma once
+// The application around the recorder's window: its names, the program's
+// icon, style and face.
+class QApplication;
+
+namespace voicememo {
+
+// Call once the application exists. Sets no display name: Qt would append
+// it to the window's title ("録音 - Voice1.wav — 録音").
+void SetUpRecorderApplication(QApplication& app);
+
+}  // namespace voicememo

@@ -1,0 +1,117 @@
+#include "TakeWords.h"
+
+#include <cerrno>
+#include <filesystem>
+#include <pulse/def.h>
+
+namespace voicememo {
+
+namespace {
+
+QString DescribeSystemError(int error)
+{
+    switch (error) {
+    case ENOSPC:
+        return QStringLiteral("ディスクの空き領域が足りません。");
+    case EDQUOT:
+        return QStringLiteral("ディスクの使用量が上限に達しています。");
+    case EFBIG:
+        return QStringLiteral("ファイルが大きすぎます。");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("アクセスが拒否されました。");
+    case EROFS:
+        return QStringLiteral("読み取り専用のドライブです。");
+    case ENOENT:
+    case ENOTDIR:
+        return QStringLiteral("ファイルまたはフォルダーが見つかりません。");
+    case ELOOP:
+        return QStringLiteral("シンボリックリンクが循環しています。");
+    case ENAMETOOLONG:
+        return QStringLiteral("ファイル名が長すぎます。");
+    case EMFILE:
+    case ENFILE:
+        return QStringLiteral("開いているファイルが多すぎます。");
+    case EIO:
+        return QStringLiteral("ディスクの読み書きに失敗しました。");
+    default:
+        return QStringLiteral("システムのエラーです（エラー番号 %1）。").arg(error);
+    }
+}
+
+QString DescribeSoundServerError(int error)
+{
+    switch (error) {
+    case PA_ERR_CONNECTIONREFUSED:
+    case PA_ERR_INVALIDSERVER:
+        return QStringLiteral("サウンドサーバーが動いていません。");
+    case PA_ERR_ACCESS:
+    case PA_ERR_AUTHKEY:
+        return QStringLiteral("サウンドサーバーへのアクセスが拒否されました。");
+    case PA_ERR_TIMEOUT:
+        return QStringLiteral("サウンドサーバーの応答が時間内にありませんでした。");
+    case PA_ERR_NOENTITY:
+        return QStringLiteral("入力装置が見つかりません。");
+    case PA_ERR_CONNECTIONTERMINATED:
+        return QStringLiteral("サウンドサーバーとの接続が切れました。");
+    case PA_ERR_KILLED:
+        return QStringLiteral("入力がサウンドサーバーによって閉じられました。");
+    case PA_ERR_BUSY:
+        return QStringLiteral("入力装置はほかで使用中です。");
+    default:
+        return QStringLiteral("サウンドサーバーのエラーです（エラー番号 %1）。").arg(error);
+    }
+}
+
+}  // namespace
+
+QString FileNameOf(const std::string& path)
+{
+    return QString::fromUtf8(std::filesystem::path(path).filename().string());
+}
+
+QString DescribeProblem(const TakeOutcome& outcome)
+{
+    switch (outcome.problem) {
+    case TakeProblem::None:
+        return QStringLiteral("録音を保存しました。");
+    case TakeProblem::CannotCreateFile:
+        return QStringLiteral("録音用の一時ファイルを保存先のフォルダーに作成できません。録音できません。");
+    case TakeProblem::NoSoundServer:
+        return QStringLiteral("サウンドサーバーに接続できません。録音できません。");
+    case TakeProblem::NoInput:
+        return QStringLiteral("録音できる入力がありません。録音できません。");
+    case TakeProblem::ServerNotAnswering:
+        return QStringLiteral("サウンドサーバーが応答しません。録音できません。");
+    case TakeProblem::TakeAbandoned:
+        return QStringLiteral("サウンドサーバーが応答しません。この録音は保存されませんでした。");
+    case TakeProblem::InputLost:
+        return QStringLiteral("入力が途切れました。そこまでの録音を保存しました。");
+    case TakeProblem::RecordingFailed:
+        return QStringLiteral("録音中にエラーが発生しました。そこまでの録音を保存しました。");
+    case TakeProblem::CannotSave:
+        return QStringLiteral("録音を保存できませんでした。ファイルは元のままです。");
+    case TakeProblem::TargetChanged:
+        return QStringLiteral("ファイルがほかで削除または変更されています。録音は「%1」として保存しました。")
+            .arg(FileNameOf(outcome.keptAs));
+    case TakeProblem::TargetReadOnly:
+        return QStringLiteral("ファイルは読み取り専用です。録音は「%1」として保存しました。")
+            .arg(FileNameOf(outcome.keptAs));
+    }
+    return {};
+}
+
+QString DescribeCause(const ProblemCause& cause)
+{
+    switch (cause.reporter) {
+    case ProblemCause::Reporter::None:
+        return {};
+    case ProblemCause::Reporter::System:
+        return DescribeSystemError(cause.code);
+    case ProblemCause::Reporter::SoundServer:
+        return DescribeSoundServerError(cause.code);
+    }
+    return {};
+}
+
+}  // namespace voicememo
