@@ -20,7 +20,7 @@
 
 #include "Application.h"
 #include "PosixFileSystem.h"
-#include "SoundPlayer.h"
+#include "PulseSoundPlayer.h"
 #include "SystemServices.h"
 #include "TForm1.h"
 

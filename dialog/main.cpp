@@ -8,7 +8,7 @@
 #include "ErrorBox.h"
 #include "FolderInstance.h"
 #include "PosixFileSystem.h"
-#include "SoundPlayer.h"
+#include "PulseSoundPlayer.h"
 #include "SystemServices.h"
 #include "TForm1.h"
 

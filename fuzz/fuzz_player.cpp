@@ -9,7 +9,7 @@
 #include <fstream>
 #include <string>
 
-#include "SoundPlayer.h"
+#include "PulseSoundPlayer.h"
 
 using namespace voicememo;
 

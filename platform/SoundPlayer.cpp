@@ -1,4 +1,4 @@
-#include "SoundPlayer.h"
+#include "PulseSoundPlayer.h"
 
 #include <algorithm>
 #include <cmath>

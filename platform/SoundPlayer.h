@@ -1,10 +1,8 @@
 #pragma once
-// Plays a voice file through the sound server's default output and returns
-// only when the sound has ended, as the dialog's Play command expects.
-#include <atomic>
-#include <chrono>
+// What the programs need of a player: a voice file played to its end, as the
+// dialog's Play command expects, or until it is stopped. PulseSoundPlayer.h
+// plays through the desktop's sound server.
 #include <functional>
-#include <memory>
 #include <string>
 
 namespace voicememo {
@@ -24,28 +22,6 @@ public:
     // PlayToEnd returns. Nothing when no sound plays; a player that cannot
     // end a sound early plays it to its end.
     virtual void Stop() {}
-};
-
-// The desktop's alert sound, played for a voice file that cannot be decoded.
-inline constexpr const char* kDesktopAlertSound = "/usr/share/sounds/freedesktop/stereo/bell.oga";
-
-// libsndfile decoding into the sound server's simple API. A server that stops
-// answering is given up after the sound's length plus the grace time; the
-// playback left behind finishes or fails on its own. When alertSoundPath
-// cannot be decoded either, a short beep stands in for it.
-class PulseSoundPlayer : public SoundPlayer {
-public:
-    explicit PulseSoundPlayer(std::chrono::milliseconds grace = std::chrono::seconds(3),
-                              std::string alertSoundPath = kDesktopAlertSound);
-    void PlayToEnd(const std::string& diskPath, const std::function<void()>& whileWaiting) override;
-    void Stop() override;
-
-private:
-    std::chrono::milliseconds grace_;
-    std::string alertSoundPath_;
-    // Set by Stop; shared with the worker of the sound being played, which
-    // may outlive the call and this player.
-    std::shared_ptr<std::atomic<bool>> stopped_;
 };
 
 }  // namespace voicememo

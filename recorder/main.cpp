@@ -10,7 +10,7 @@
 #include "EndSignals.h"
 #include "RecorderApplication.h"
 #include "RecorderWindow.h"
-#include "SoundPlayer.h"
+#include "PulseSoundPlayer.h"
 #include "TakeFile.h"
 
 namespace {

@@ -20,7 +20,7 @@
 #include "DiskPaths.h"
 #include "PosixFileSystem.h"
 #include "ProgramLauncher.h"
-#include "SoundPlayer.h"
+#include "PulseSoundPlayer.h"
 #include "SystemServices.h"
 #include "VoiceFiles.h"
 

@@ -16,7 +16,7 @@
 #include "MemoListModel.h"
 #include "MemoListView.h"
 #include "RecorderLaunch.h"
-#include "SoundPlayer.h"
+#include "PulseSoundPlayer.h"
 #include "StateFolder.h"
 #include "TestSoundServer.h"
 #include "SystemServices.h"

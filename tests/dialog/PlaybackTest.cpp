@@ -6,6 +6,7 @@
 
 #include "DialogHarness.h"
 #include "DialogTestMain.h"
+#include "PulseSoundPlayer.h"
 #include "TestSoundServer.h"
 
 using namespace voicememo;

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sys/stat.h>
 
-#include "SoundPlayer.h"
+#include "PulseSoundPlayer.h"
 #include "TestSoundServer.h"
 
 namespace voicememo {

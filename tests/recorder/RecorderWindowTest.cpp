@@ -17,7 +17,7 @@
 #include "RecorderApplication.h"
 #include "RecorderTestSupport.h"
 #include "RecorderWindow.h"
-#include "SoundPlayer.h"
+#include "PulseSoundPlayer.h"
 #include "TakeWords.h"
 #include "TempFolder.h"
 
