@@ -8,7 +8,8 @@ namespace voicememo {
 
 namespace {
 
-// The longest the window goes without handling its events during the walk.
+// The shortest gap between two turns of handling the window's events during
+// the walk, so that the events cost little beside the entries.
 constexpr qint64 kEventsIntervalMs = 20;
 
 // Marks the walk as running and shows the busy pointer for its whole length,
