@@ -3,8 +3,8 @@
 // window alive: pending events are handled at the first folder entry, then
 // at the first entry after 20 ms or more have passed since the last time,
 // and the pointer shows busy. The folder's listing and the matching of the
-// names against the memos and settings, before the first entry, run without
-// a pause: they take milliseconds even for thousands of memos. While it runs, the
+// names against the memos and settings come before the first entry and run
+// without a pause (make bench measures them). While it runs, the
 // commands that change which voice files are taken hold off (they ask
 // running()), so two memos never end up on one voice file.
 #include <functional>
