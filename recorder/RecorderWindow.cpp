@@ -1,5 +1,6 @@
 #include "RecorderWindow.h"
 
+#include <QAccessible>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -13,6 +14,7 @@
 #include <cmath>
 #include <filesystem>
 
+#include "AccessibleRoles.h"
 #include "SoundPlayer.h"
 #include "TakeWords.h"
 
@@ -47,6 +49,19 @@ QString FormatTakeLength(double seconds)
         .arg(tenths % 10);
 }
 
+void StatusLine::Tell(const QString& text)
+{
+    if (text == this->text())
+        return;
+    setText(text);
+    // Shown but not focused, the line would change unheard; a hidden one
+    // (the window being built) has nothing to announce.
+    if (isVisible()) {
+        QAccessibleEvent changed(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&changed);
+    }
+}
+
 RecorderWindow::RecorderWindow(const std::string& target, SoundPlayer& player, QWidget* parent)
     : QWidget(parent),
       recorder_(target),
@@ -54,6 +69,8 @@ RecorderWindow::RecorderWindow(const std::string& target, SoundPlayer& player, Q
       chosenSource_(RecorderSettings()->value(kSourceKey).toString().toStdString()),
       hasTake_(HasSound(target))
 {
+    GiveAccessibleRole(RecorderWindow::staticMetaObject, QAccessible::Window);
+    GiveAccessibleRole(StatusLine::staticMetaObject, QAccessible::StatusBar);
     recorder_.SetSource(chosenSource_);
     const QString fileName = FileNameOf(target);
     setWindowTitle(QStringLiteral("録音 - %1").arg(fileName));
@@ -71,7 +88,7 @@ RecorderWindow::RecorderWindow(const std::string& target, SoundPlayer& player, Q
     levelBar_->setRange(0, 100);
     levelBar_->setValue(0);
     levelBar_->setTextVisible(false);
-    statusLabel_ = new QLabel;
+    statusLabel_ = new StatusLine;
     statusLabel_->setObjectName(QStringLiteral("statusLabel"));
     statusLabel_->setWordWrap(true);
     statusLabel_->setMinimumHeight(statusLabel_->fontMetrics().height() * 2);
@@ -248,7 +265,7 @@ void RecorderWindow::ShowOutcome(const TakeOutcome& outcome)
 
 void RecorderWindow::ShowStatus(const QString& text, const ProblemCause& cause)
 {
-    statusLabel_->setText(text);
+    statusLabel_->Tell(text);
     statusLabel_->setToolTip(DescribeCause(cause));
 }
 

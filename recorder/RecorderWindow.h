@@ -4,6 +4,7 @@
 // recorder's settings), the take's length, the input level, a status line,
 // and the buttons record, pause, resume, stop, play
 // and close.
+#include <QLabel>
 #include <QTimer>
 #include <QWidget>
 #include <string>
@@ -12,13 +13,21 @@
 #include "TakeRecorder.h"
 
 class QComboBox;
-class QLabel;
 class QProgressBar;
 class QPushButton;
 
 namespace voicememo {
 
 class SoundPlayer;
+
+// The window's status line, announced to a screen reader as one: each new
+// status shown is told to it as the line's new name.
+class StatusLine : public QLabel {
+    Q_OBJECT
+public:
+    using QLabel::QLabel;
+    void Tell(const QString& text);
+};
 
 class RecorderWindow : public QWidget {
     Q_OBJECT
@@ -54,7 +63,7 @@ private:
     QComboBox* sourceBox_;
     QLabel* elapsedLabel_;
     QProgressBar* levelBar_;
-    QLabel* statusLabel_;
+    StatusLine* statusLabel_;
     QPushButton* recordButton_;
     QPushButton* pauseButton_;
     QPushButton* resumeButton_;

@@ -1,5 +1,6 @@
 // The recorder's window as a person uses it: buttons, the running take's
 // length and level, messages, and closing at any moment.
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
@@ -359,6 +360,54 @@ TEST_F(RecorderWindowWithServer, ProblemsAndTheirCausesAreToldInJapanese)
 }
 
 // Every problem with any cause, known to the window or not.
+// Space twice: on 録音 it starts a take and hands the focus to 停止, so the
+// second Space saves the take; 閉じる never has the focus in between.
+TEST_F(RecorderWindowWithServer, SpaceTwiceRecordsATakeAndTheWindowStaysOpen)
+{
+    Open();
+    Button("recordButton")->setFocus();
+    QTest::keyClick(window->focusWidget(), Qt::Key_Space);
+    ASSERT_EQ(Status(), QStringLiteral("録音中…"));
+    EXPECT_EQ(window->focusWidget(), Button("stopButton"));
+    ASSERT_TRUE(WaitUntil([&] { return Find<QLabel>("elapsedLabel")->text() != QStringLiteral("0:00.0"); }));
+    QTest::keyClick(window->focusWidget(), Qt::Key_Space);
+    EXPECT_EQ(Status(), QStringLiteral("録音を保存しました。"));
+    EXPECT_TRUE(IsTakeWav(ReadWavFormat(target)));
+    EXPECT_TRUE(window->isVisible());
+}
+
+// What a screen reader meets: a window (not a pane), a status line, and a
+// level meter it can read but neither step nor set.
+TEST_F(RecorderWindowTest, AScreenReaderMeetsAWindowAStatusLineAndAMeterItCannotSet)
+{
+    Open();
+    const struct {
+        QObject* object;
+        QAccessible::Role role;
+    } parts[] = {
+        {window.get(), QAccessible::Window},
+        {Find<QLabel>("statusLabel"), QAccessible::StatusBar},
+        {Find<QProgressBar>("levelBar"), QAccessible::ProgressBar},
+    };
+    for (const auto& [object, role] : parts) {
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(object);
+        ASSERT_TRUE(accessible) << object->objectName().toStdString();
+        EXPECT_EQ(accessible->role(), role) << object->objectName().toStdString();
+    }
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(Find<QLabel>("statusLabel"))->text(QAccessible::Name),
+              QStringLiteral("「録音」を押すと録音を始めます。"));
+
+    auto* meter = Find<QProgressBar>("levelBar");
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(meter);
+    if (QAccessibleActionInterface* actions = accessible->actionInterface()) {
+        EXPECT_FALSE(actions->actionNames().contains(QAccessibleActionInterface::increaseAction()));
+        EXPECT_FALSE(actions->actionNames().contains(QAccessibleActionInterface::decreaseAction()));
+    }
+    if (QAccessibleValueInterface* value = accessible->valueInterface())
+        value->setCurrentValue(80);
+    EXPECT_EQ(meter->value(), 0);
+}
+
 TEST(TakeWords, HoldNoLatinLetters)
 {
     const ProblemCause causes[] = {
