@@ -5,36 +5,18 @@
 #include <QPainter>
 #include <QPixmap>
 
-// The pictures are compiled into a library whose registration the linker
-// would drop: register them before the first use.
-static void RegisterPictures()
-{
-    static const bool registered = [] {
-        Q_INIT_RESOURCE(pictures);
-        return true;
-    }();
-    (void)registered;
-}
-
 namespace voicememo {
-
-QIcon WindowIcon()
-{
-    RegisterPictures();
-    return QIcon(QPixmap(QStringLiteral(":/window-icon.xpm")));
-}
 
 QIcon ItemImage()
 {
-    RegisterPictures();
-    return QIcon(QPixmap(QStringLiteral(":/program-icon.xpm")));
+    return PictureIcon(QStringLiteral("program-icon"));
 }
 
 QIcon EmptyItemImage()
 {
     const QIcon item = ItemImage();
     QIcon marked;
-    for (const qreal scale : {1.0, 2.0}) {
+    for (const qreal scale : {1.0, 1.5, 2.0}) {
         QPixmap picture = item.pixmap(QSize(32, 32), scale);
         QPainter painter(&picture);
         painter.setRenderHint(QPainter::Antialiasing);
@@ -53,26 +35,37 @@ QIcon EmptyItemImage()
     return marked;
 }
 
-QIcon Glyph(const QString& name)
+// The image with its lower-left pixel's colour made transparent.
+static QImage Keyed(QImage image)
 {
-    RegisterPictures();
-    QImage image(QStringLiteral(":/glyph-%1.xpm").arg(name));
     image = image.convertToFormat(QImage::Format_ARGB32);
     const QRgb transparent = image.pixel(0, image.height() - 1);
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
             if (image.pixel(x, y) == transparent)
                 image.setPixel(x, y, qRgba(0, 0, 0, 0));
-    const int half = image.width() / 2;
+    return image;
+}
+
+// The left (0) or right (1) half of the image.
+static QImage Half(const QImage& image, int which)
+{
+    const int width = image.width() / 2;
+    return image.copy(which * width, 0, width, image.height());
+}
+
+QIcon Glyph(const QString& name)
+{
+    const auto [single, twice] = PictureImages(QStringLiteral("glyph-%1").arg(name));
+    const QImage keyed[] = {Keyed(single), Keyed(twice)};
     QIcon icon;
-    QPixmap normal = QPixmap::fromImage(image.copy(0, 0, half, image.height()));
-    QPixmap disabled = QPixmap::fromImage(image.copy(half, 0, half, image.height()));
-    for (QIcon::State state : {QIcon::Off, QIcon::On}) {
-        icon.addPixmap(normal, QIcon::Normal, state);
-        icon.addPixmap(normal, QIcon::Active, state);
-        icon.addPixmap(normal, QIcon::Selected, state);
-        icon.addPixmap(disabled, QIcon::Disabled, state);
-    }
+    for (const QPixmap& normal : AtEachScale(Half(keyed[0], 0), Half(keyed[1], 0)))
+        for (QIcon::Mode mode : {QIcon::Normal, QIcon::Active, QIcon::Selected})
+            for (QIcon::State state : {QIcon::Off, QIcon::On})
+                icon.addPixmap(normal, mode, state);
+    for (const QPixmap& disabled : AtEachScale(Half(keyed[0], 1), Half(keyed[1], 1)))
+        for (QIcon::State state : {QIcon::Off, QIcon::On})
+            icon.addPixmap(disabled, QIcon::Disabled, state);
     return icon;
 }
 
