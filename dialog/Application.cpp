@@ -13,6 +13,7 @@
 
 #include "Accessibility.h"
 #include "DialogFace.h"
+#include "ProgramStyle.h"
 #include "EndSignals.h"
 #include "ErrorBox.h"
 #include "TForm1.h"
@@ -56,19 +57,6 @@ QPoint KeptPosition(const QWidget& window, const QPoint& placedAt)
     return QGuiApplication::platformName().startsWith(QLatin1String("wayland")) ? placedAt : window.pos();
 }
 
-bool UserChoseStyle(int argc, char* argv[])
-{
-    if (!qEnvironmentVariableIsEmpty("QT_STYLE_OVERRIDE"))
-        return true;
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray argument(argv[i]);
-        for (const char* option : {"-style", "--style"})
-            if (argument == option || argument.startsWith(QByteArray(option) + '='))
-                return true;
-    }
-    return false;
-}
-
 void SetUpApplication(QApplication& app, bool keepUserStyle)
 {
     QApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
@@ -76,8 +64,7 @@ void SetUpApplication(QApplication& app, bool keepUserStyle)
     // The launcher's voicememo.desktop: a Wayland compositor takes the
     // window's icon from it.
     QGuiApplication::setDesktopFileName(QStringLiteral("voicememo"));
-    const QString style = keepUserStyle ? QApplication::style()->name() : QStringLiteral("Fusion");
-    app.setStyle(new DialogStyle(QStyleFactory::create(style)));
+    app.setStyle(new DialogStyle(QStyleFactory::create(StyleToUse(keepUserStyle))));
 
     UseDialogFace();
 

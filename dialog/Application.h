@@ -4,6 +4,8 @@
 #include <QObject>
 #include <QPoint>
 
+#include "ProgramStyle.h"  // UserChoseStyle, for main
+
 class QApplication;
 class QWidget;
 
@@ -16,10 +18,6 @@ namespace voicememo {
 // Before the application exists: prefer X11 where it is available, so the
 // stored window position is honoured.
 void PreferX11Platform();
-
-// Before the application exists: whether the user chose a style (-style,
-// --style or QT_STYLE_OVERRIDE), which Qt reads and takes away from argv.
-bool UserChoseStyle(int argc, char* argv[]);
 
 // The window's position as the settings keep it. Under native Wayland a
 // client can neither read nor set its position, so the one it was placed at

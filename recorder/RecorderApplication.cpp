@@ -5,17 +5,18 @@
 
 #include "DialogFace.h"
 #include "PictureFiles.h"
+#include "ProgramStyle.h"
 
 namespace voicememo {
 
-void SetUpRecorderApplication(QApplication& app)
+void SetUpRecorderApplication(QApplication& app, bool keepUserStyle)
 {
     QApplication::setApplicationName(QStringLiteral("voicememo-recorder"));
     // The program's launcher, voicememo.desktop: a Wayland compositor finds
     // the icon through it, for the recorder as for the program.
     QGuiApplication::setDesktopFileName(QStringLiteral("voicememo"));
     QApplication::setWindowIcon(WindowIcon());
-    app.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    app.setStyle(QStyleFactory::create(StyleToUse(keepUserStyle)));
     UseDialogFace();
 }
 

@@ -10,6 +10,7 @@
 #include "EndSignals.h"
 #include "RecorderApplication.h"
 #include "RecorderWindow.h"
+#include "ProgramStyle.h"
 #include "PulseSoundPlayer.h"
 #include "TakeFile.h"
 
@@ -35,8 +36,9 @@ int main(int argc, char* argv[])
     // QApplication takes its own options out of argv; the rest is ours. The
     // path is taken as bytes from argv: it names a file on disk, whatever Qt
     // makes of the locale.
+    const bool styleChosen = voicememo::UserChoseStyle(argc, argv);
     QApplication app(argc, argv);
-    voicememo::SetUpRecorderApplication(app);
+    voicememo::SetUpRecorderApplication(app, styleChosen);
     const std::vector<std::string> arguments(argv + 1, argv + argc);
 
     const auto command = voicememo::ParseRecorderCommand(arguments);

@@ -16,6 +16,7 @@
 #include <sys/resource.h>
 
 #include "RecorderApplication.h"
+#include <QStyle>
 #include "RecorderTestSupport.h"
 #include "RecorderWindow.h"
 #include "PulseSoundPlayer.h"
@@ -441,6 +442,13 @@ TEST(RecorderApplication, TitleOnceInTheDialogsFace)
     EXPECT_EQ(QApplication::font().family(), QStringLiteral("ＭＳ Ｐゴシック"));
     EXPECT_EQ(QApplication::font().pixelSize(), 12);
     EXPECT_EQ(QGuiApplication::desktopFileName(), QStringLiteral("voicememo"));
+    EXPECT_EQ(QApplication::style()->name(), QStringLiteral("fusion"));
+
+    // The style Qt put in place for the user's -style stays.
+    QApplication::setStyle(QStringLiteral("windows"));
+    SetUpRecorderApplication(*qApp, true);
+    EXPECT_EQ(QApplication::style()->name(), QStringLiteral("windows"));
+    SetUpRecorderApplication(*qApp);
 }
 
 TEST(FormatTakeLength, MinutesSecondsAndTenths)
