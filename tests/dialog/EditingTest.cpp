@@ -3,6 +3,7 @@
 // the program while a start-up message is up.
 #include <QClipboard>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QListView>
 #include <csignal>
@@ -188,8 +189,17 @@ void EditingTest::endSignalDuringStartUpMessageEndsTheProgram()
         poll.stop();
         boxWasUp = true;
         ::raise(SIGTERM);
-        // The close query runs while the box is up; then the box is answered.
-        QTimer::singleShot(300, box, [box] { box->buttons().first()->click(); });
+        // The close query runs while the box is up; then the box is answered
+        // (after a long bound all the same, so a close that never comes
+        // fails the test instead of hanging it).
+        auto* answer = new QTimer(box);
+        QElapsedTimer waited;
+        waited.start();
+        QObject::connect(answer, &QTimer::timeout, box, [box, &form, waited] {
+            if (form.Closed() || waited.elapsed() > 20000)
+                box->buttons().first()->click();
+        });
+        answer->start(10);
     });
     poll.start(10);
     form.show();

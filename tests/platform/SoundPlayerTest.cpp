@@ -16,6 +16,10 @@ using namespace voicememo::testing;
 using Clock = std::chrono::steady_clock;
 
 constexpr double kVoicedTolerance = 0.05;
+// "At once", for a call that must not wait for a sound or a server: far
+// longer than the few milliseconds it takes, even on a loaded machine, and
+// far shorter than any sound, grace or connection time-out it must not wait.
+constexpr double kPromptly = 1.0;
 
 double SecondsSince(Clock::time_point start)
 {
@@ -117,7 +121,7 @@ TEST_F(SoundPlayerTest, MissingAndSoundlessFilesPlayNothingAndReturnAtOnce)
         SpeakerCapture capture(Path("capture.wav"));
         const auto start = Clock::now();
         player_.PlayToEnd(Path(name), {});
-        EXPECT_LT(SecondsSince(start), 0.1) << name;
+        EXPECT_LT(SecondsSince(start), kPromptly) << name;
         EXPECT_EQ(VoicedSeconds(capture.Stop()), 0.0) << name;
     }
 }
@@ -128,7 +132,7 @@ TEST_F(SoundPlayerTest, WithNoServerReturnsAtOnce)
     TestSoundServer::UseNoServer(server_.dir().string());
     const auto start = Clock::now();
     player_.PlayToEnd(file, {});
-    EXPECT_LT(SecondsSince(start), 0.1);
+    EXPECT_LT(SecondsSince(start), kPromptly);
 }
 
 // A server that stops answering, before the call or in the middle of the
@@ -159,7 +163,7 @@ TEST_P(SoundPlayerFrozenServerTest, GivesUpAfterTheLengthAndGrace)
     freezer.join();
 
     EXPECT_GE(elapsed, bound - 0.05);
-    EXPECT_LE(elapsed, bound + 0.3);
+    EXPECT_LE(elapsed, bound + kPromptly);
     EXPECT_GT(waits - waitsAtFreeze, 20);
     server_.Stop();
     // Lets the abandoned playback see the server gone before the next test
