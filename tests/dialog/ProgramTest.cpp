@@ -83,7 +83,9 @@ void ProgramTest::endSignalEndsTheProgram()
     process.setProcessEnvironment(environment);
     process.start(QString::fromStdString(program.string()), {});
     QVERIFY(process.waitForStarted());
-    QTest::qWait(1500);  // the window, or the box, is up by now
+    // Once the program catches SIGTERM, the signal waits for its event loop,
+    // which runs once the window (or the box) is up.
+    QTRY_VERIFY_WITH_TIMEOUT(CatchesEndSignal(process) || process.state() == QProcess::NotRunning, 20000);
     QCOMPARE(process.state(), QProcess::Running);
     ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
     QVERIFY2(process.waitForFinished(10000), "the program goes on running");
