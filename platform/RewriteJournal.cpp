@@ -110,23 +110,32 @@ void RewriteJournal::Commit()
 
 namespace {
 
-bool ReadJournal(const std::string& journalPath, std::string& bytes)
+enum class JournalFound { None, Unreadable, Read };
+
+// Reads the journal left for the regular file at diskPath, if any.
+JournalFound FindJournal(const std::string& diskPath, std::string& journalPath, std::string& bytes)
 {
+    struct stat info {};
+    if (::stat(diskPath.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return JournalFound::None;
+    journalPath = JournalPath(info);
+    // A journal folder the user cannot even look into holds none of theirs.
+    if (::access(journalPath.c_str(), F_OK) != 0)
+        return JournalFound::None;
     const int journalFd = ::open(journalPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (journalFd < 0)
-        return false;
+        return JournalFound::Unreadable;
     const bool read = ReadAll(journalFd, bytes, 0, 0);
     ::close(journalFd);
-    return read;
+    return read ? JournalFound::Read : JournalFound::Unreadable;
 }
 
 }  // namespace
 
 std::optional<std::string> RewriteJournal::OldContentOfRewrite(const std::string& diskPath)
 {
-    struct stat info {};
-    std::string bytes;
-    if (::stat(diskPath.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || !ReadJournal(JournalPath(info), bytes))
+    std::string journalPath, bytes;
+    if (FindJournal(diskPath, journalPath, bytes) != JournalFound::Read)
         return std::nullopt;
     const auto journal = ParseJournal(bytes);
     if (!journal || journal->path != diskPath)
@@ -136,15 +145,15 @@ std::optional<std::string> RewriteJournal::OldContentOfRewrite(const std::string
 
 bool RewriteJournal::RollBackCutRewrite(const std::string& diskPath)
 {
-    struct stat info {};
-    if (::stat(diskPath.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+    std::string journalPath, bytes;
+    switch (FindJournal(diskPath, journalPath, bytes)) {
+    case JournalFound::None:
         return true;
-    const std::string journalPath = JournalPath(info);
-    if (::access(journalPath.c_str(), F_OK) != 0)
-        return true;
-    std::string bytes;
-    if (!ReadJournal(journalPath, bytes))
+    case JournalFound::Unreadable:
         return false;
+    case JournalFound::Read:
+        break;
+    }
     const auto journal = ParseJournal(bytes);
     if (journal && journal->path == diskPath) {
         // The old content goes back in place, made durable before the
