@@ -89,16 +89,6 @@ MemoTable CatalogueFile::LoadTable()
     return table;
 }
 
-std::vector<VoiceMemo> CatalogueFile::Load()
-{
-    return LoadTable().memos();
-}
-
-std::vector<VoiceMemo> CatalogueFile::Save(const std::vector<VoiceMemo>& memos)
-{
-    return SaveTable(MemoTable(memos));
-}
-
 std::vector<VoiceMemo> CatalogueFile::SaveTable(const MemoTable& memos)
 {
     std::vector<VoiceMemo> recovered;

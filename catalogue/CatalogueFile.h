@@ -33,11 +33,10 @@ public:
 
     const std::string& path() const { return path_; }
 
-    // The memos of the file; none when it does not exist. A file that exists
-    // but cannot be read throws "ﾌｧｲﾙ %s は開けません" and is remembered, so
-    // that a later save never destroys it.
-    std::vector<VoiceMemo> Load();
-    // The same, held as the file's text with the fields found in it.
+    // The memos of the file, held as the file's text with the fields found
+    // in it; none when it does not exist. A file that exists but cannot be
+    // read throws "ﾌｧｲﾙ %s は開けません" and is remembered, so that a later
+    // save never destroys it.
     MemoTable LoadTable();
 
     // Writes the memos, or deletes the file when there are none. After a
@@ -49,7 +48,6 @@ public:
     // Failures to write throw "ﾌｧｲﾙ %s を作成できません" or
     // "ｽﾄﾘｰﾑへの書き込みｴﾗｰ" and leave the old file as it was.
     std::vector<VoiceMemo> SaveTable(const MemoTable& memos);
-    std::vector<VoiceMemo> Save(const std::vector<VoiceMemo>& memos);
 
     bool loadFailed() const { return loadFailed_; }
 

@@ -60,17 +60,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(ParseCatalogue(written) == memos);
     FUZZ_CHECK(FormatCatalogue(ParseCatalogue(written)) == written);
 
-    // The same through the file: load, save, load again.
+    // The same through the file: load, save, load again; saved as the table
+    // read holds it, and as a table built from the memos.
     MemoryFiles files;
     files.files["/app/Voice.dat"] = content;
     CatalogueFile catalogue(files, "/app/");
-    const auto loaded = catalogue.Load();
-    FUZZ_CHECK(loaded == memos);
-    FUZZ_CHECK(catalogue.Save(loaded).empty());
-    if (memos.empty())
-        FUZZ_CHECK(!files.FileExists("/app/Voice.dat"));
-    else
-        FUZZ_CHECK(files.files["/app/Voice.dat"] == written);
-    FUZZ_CHECK(CatalogueFile(files, "/app/").Load() == memos);
+    const MemoTable loaded = catalogue.LoadTable();
+    FUZZ_CHECK(loaded.memos() == memos);
+    for (const MemoTable& saved : {loaded, MemoTable(memos)}) {
+        FUZZ_CHECK(catalogue.SaveTable(saved).empty());
+        if (memos.empty())
+            FUZZ_CHECK(!files.FileExists("/app/Voice.dat"));
+        else
+            FUZZ_CHECK(files.files["/app/Voice.dat"] == written);
+        FUZZ_CHECK(CatalogueFile(files, "/app/").LoadTable().memos() == memos);
+    }
     return 0;
 }

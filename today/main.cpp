@@ -162,7 +162,7 @@ int main(int argc, char* argv[])
     try {
         const std::string folder = CatalogueFolder(options->folder);
         ReadOnlyPosixFileSystem files;
-        const std::vector<VoiceMemo> memos = CatalogueFile(files, folder).Load();
+        const std::vector<VoiceMemo> memos = CatalogueFile(files, folder).LoadTable().memos();
         if (!options->feed.isEmpty())
             WriteCalendarFeed(files, Cp932PathOf(options->feed), memos, folder);
         const std::vector<VoiceMemo> shown = MemosShownOn(memos, options->date.value_or(Today()));

@@ -79,8 +79,8 @@ TEST(CatalogueLineTest, NoFieldEndsItsLineEarly)
 
 TEST_F(CatalogueFileTest, MissingFileLoadsNothingAndEmptyCatalogueLeavesNoFile)
 {
-    EXPECT_TRUE(catalogue.Load().empty());
-    EXPECT_TRUE(catalogue.Save({}).empty());
+    EXPECT_TRUE(catalogue.LoadTable().empty());
+    EXPECT_TRUE(catalogue.SaveTable({}).empty());
     EXPECT_FALSE(folder.Exists("Voice.dat"));
 }
 
@@ -92,7 +92,7 @@ TEST_F(CatalogueFileTest, OddLinesLoadAndAreWrittenBackAsRows)
                  "\r\n"
                  "a\tb\tc\td\r\n"
                  "last\tline\0ignored\r\nmore"s);
-    auto memos = catalogue.Load();
+    auto memos = catalogue.LoadTable().memos();
     ASSERT_EQ(memos.size(), 5u);
     EXPECT_EQ(memos[0], Memo("\x94\x83\x82\xa2\x95\xa8", "/t/data/Voice2.wav", "2001/04/05",
                              "09:12:30", "DAILY", "2001/4/7"));
@@ -100,7 +100,7 @@ TEST_F(CatalogueFileTest, OddLinesLoadAndAreWrittenBackAsRows)
     EXPECT_EQ(memos[2], VoiceMemo{});
     EXPECT_EQ(memos[3], Memo("a", "b", "c", "", "", "d"));
     EXPECT_EQ(memos[4], Memo("last", "", "", "", "", "line"));  // cut at the NUL
-    catalogue.Save(memos);
+    catalogue.SaveTable(MemoTable(memos));
     EXPECT_EQ(folder.Read("Voice.dat"),
               "\x94\x83\x82\xa2\x95\xa8\t/t/data/Voice2.wav\t2001/04/05\t09:12:30\tDAILY\t2001/4/7\r\n"
               "\t\t\t\t\tno tabs\r\n"
@@ -115,23 +115,23 @@ TEST_F(CatalogueFileTest, WellFormedFileIsWrittenBackByteForByte)
         "\x8e\x64\x8e\x96\t/t/data/Voice1.wav\t2001/04/05\t09:12:30\tTODO\t\r\n"
         "x\t/t/data/Voice3.wav\t2001-04-06\t10.00.00\tDAILY\t2002/11/3\r\n";
     folder.Write("Voice.dat", content);
-    catalogue.Save(catalogue.Load());
+    catalogue.SaveTable(catalogue.LoadTable());
     EXPECT_EQ(folder.Read("Voice.dat"), content);
 }
 
 TEST_F(CatalogueFileTest, DeletingEveryMemoDeletesTheFile)
 {
     folder.Write("Voice.dat", "a\tb\tc\td\te\tf\r\n");
-    ASSERT_EQ(catalogue.Load().size(), 1u);
-    catalogue.Save({});
+    ASSERT_EQ(catalogue.LoadTable().size(), 1u);
+    catalogue.SaveTable({});
     EXPECT_FALSE(folder.Exists("Voice.dat"));
 }
 
 TEST_F(CatalogueFileTest, FileNameMatchesWithoutRegardToCase)
 {
     folder.Write("VOICE.DAT", "a\tb\tc\td\te\tf\r\n");
-    ASSERT_EQ(catalogue.Load().size(), 1u);
-    catalogue.Save({Memo("n", "p", "d", "t", "TODO", "")});
+    ASSERT_EQ(catalogue.LoadTable().size(), 1u);
+    catalogue.SaveTable(MemoTable({Memo("n", "p", "d", "t", "TODO", "")}));
     EXPECT_EQ(folder.Read("VOICE.DAT"), "n\tp\td\tt\tTODO\t\r\n");
     EXPECT_FALSE(folder.Exists("Voice.dat"));
 }
@@ -140,7 +140,7 @@ TEST_F(CatalogueFileTest, UnreadableFileIsNeverDestroyedBySave)
 {
     folder.MakeUnreadable("Voice.dat");
     try {
-        catalogue.Load();
+        catalogue.LoadTable();
         FAIL() << "an unreadable catalogue must not load as empty";
     } catch (const Error& error) {
         EXPECT_EQ(error.message(), FormatMessage(messages::kCannotOpen, catalogue.path()));
@@ -148,11 +148,11 @@ TEST_F(CatalogueFileTest, UnreadableFileIsNeverDestroyedBySave)
     EXPECT_TRUE(catalogue.loadFailed());
 
     // Nothing of ours to keep: the file stays, no error.
-    catalogue.Save({});
+    catalogue.SaveTable({});
     EXPECT_TRUE(std::filesystem::is_symlink(folder.path("Voice.dat")));
 
     // A memo of this session: the save refuses rather than overwrite.
-    EXPECT_THROW(catalogue.Save({Memo("new", "p", "d", "t", "TODO", "")}), Error);
+    EXPECT_THROW(catalogue.SaveTable(MemoTable({Memo("new", "p", "d", "t", "TODO", "")})), Error);
     EXPECT_TRUE(std::filesystem::is_symlink(folder.path("Voice.dat")));
 }
 
@@ -179,12 +179,12 @@ TEST_F(CatalogueFileTest, LoadCutShortByAnyFailureIsNeverDestroyedBySave)
         FailingRead failing;
         failing.fail = failures[i];
         CatalogueFile cut(failing, folder.dir());
-        EXPECT_ANY_THROW(cut.Load());
+        EXPECT_ANY_THROW(cut.LoadTable());
         EXPECT_TRUE(cut.loadFailed());
-        cut.Save({});
+        cut.SaveTable({});
         EXPECT_EQ(folder.Read("Voice.dat"), "old\tp1\td\tt\tTODO\t\r\n");
         // A memo added meanwhile is saved after the memos the file holds.
-        cut.Save({Memo("new", "p2", "d", "t", "TODO", "")});
+        cut.SaveTable(MemoTable({Memo("new", "p2", "d", "t", "TODO", "")}));
         EXPECT_EQ(folder.Read("Voice.dat"), "old\tp1\td\tt\tTODO\t\r\nnew\tp2\td\tt\tTODO\t\r\n");
     }
 }
@@ -192,17 +192,17 @@ TEST_F(CatalogueFileTest, LoadCutShortByAnyFailureIsNeverDestroyedBySave)
 TEST_F(CatalogueFileTest, FileReadableAgainAtSaveIsMergedBeforeTheNewMemos)
 {
     folder.MakeUnreadable("Voice.dat");
-    EXPECT_THROW(catalogue.Load(), Error);
+    EXPECT_THROW(catalogue.LoadTable(), Error);
     std::filesystem::remove(folder.path("Voice.dat"));
     folder.Write("Voice.dat", "old\tp1\td\tt\tTODO\t\r\n");
 
-    auto recovered = catalogue.Save({Memo("new", "p2", "d", "t", "TODO", "")});
+    auto recovered = catalogue.SaveTable(MemoTable({Memo("new", "p2", "d", "t", "TODO", "")}));
     ASSERT_EQ(recovered.size(), 1u);
     EXPECT_EQ(recovered[0].Title, "old");
     EXPECT_EQ(folder.Read("Voice.dat"), "old\tp1\td\tt\tTODO\t\r\nnew\tp2\td\tt\tTODO\t\r\n");
     EXPECT_FALSE(catalogue.loadFailed());
     // Once merged, a second save does not merge again.
-    EXPECT_TRUE(catalogue.Save({Memo("old", "p1", "d", "t", "TODO", ""), Memo("new", "p2", "d", "t", "TODO", "")}).empty());
+    EXPECT_TRUE(catalogue.SaveTable(MemoTable({Memo("old", "p1", "d", "t", "TODO", ""), Memo("new", "p2", "d", "t", "TODO", "")})).empty());
     EXPECT_EQ(folder.Read("Voice.dat"), "old\tp1\td\tt\tTODO\t\r\nnew\tp2\td\tt\tTODO\t\r\n");
 }
 
@@ -211,7 +211,7 @@ TEST_F(CatalogueFileTest, FailedSaveLeavesTheOldFileAndSaysWhy)
     folder.Write("Voice.dat", "old\r\n");
     std::filesystem::permissions(folder.path("Voice.dat"), std::filesystem::perms::owner_read);
     try {
-        catalogue.Save({Memo("new", "p", "d", "t", "TODO", "")});
+        catalogue.SaveTable(MemoTable({Memo("new", "p", "d", "t", "TODO", "")}));
         FAIL() << "a read-only catalogue must not be replaced";
     } catch (const Error& error) {
         EXPECT_EQ(error.message(), FormatMessage(messages::kCannotCreate, catalogue.path()));
@@ -220,7 +220,7 @@ TEST_F(CatalogueFileTest, FailedSaveLeavesTheOldFileAndSaysWhy)
 
     folder.MakeFolder("sub/Voice.dat");
     CatalogueFile inFolder(files, folder.dir() + "sub/");
-    EXPECT_THROW(inFolder.Save({Memo("new", "p", "d", "t", "TODO", "")}), Error);
+    EXPECT_THROW(inFolder.SaveTable(MemoTable({Memo("new", "p", "d", "t", "TODO", "")})), Error);
     EXPECT_TRUE(std::filesystem::is_directory(folder.path("sub/Voice.dat")));
 }
 
@@ -236,7 +236,7 @@ TEST_F(CatalogueFileTest, WriteThatStopsShortIsAStreamError)
     } fullDisk;
     CatalogueFile onFullDisk(fullDisk, folder.dir());
     try {
-        onFullDisk.Save({Memo("new", "p", "d", "t", "TODO", "")});
+        onFullDisk.SaveTable(MemoTable({Memo("new", "p", "d", "t", "TODO", "")}));
         FAIL() << "a short write must be reported";
     } catch (const Error& error) {
         EXPECT_EQ(error.message(), messages::kStreamWriteError);
@@ -260,9 +260,9 @@ TEST_F(CatalogueFileTest, RandomMemosSurviveSaveAndLoad)
         std::vector<VoiceMemo> memos(random() % 8 + 1);
         for (auto& memo : memos)
             memo = Memo(field(), field(), field(), field(), field(), field());
-        catalogue.Save(memos);
+        catalogue.SaveTable(MemoTable(memos));
         CatalogueFile reloaded(files, folder.dir());
-        ASSERT_EQ(reloaded.Load(), memos) << "round " << round;
+        ASSERT_EQ(reloaded.LoadTable().memos(), memos) << "round " << round;
     }
 }
 

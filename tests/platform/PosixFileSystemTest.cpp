@@ -200,8 +200,8 @@ TEST_F(PosixFileSystemTest, EmptyListKeepsAReadOnlyCatalogueAndRemoveKeepsAReadO
     folder.SetMode("data/Voice1.wav", 0444);
 
     CatalogueFile catalogue(files, folder.dir());
-    ASSERT_EQ(catalogue.Load().size(), 1u);
-    EXPECT_NO_THROW(catalogue.Save({}));
+    ASSERT_EQ(catalogue.LoadTable().size(), 1u);
+    EXPECT_NO_THROW(catalogue.SaveTable({}));
     EXPECT_EQ(folder.Read("Voice.dat"), content);
 
     VoiceStore store(files, folder.dir());
@@ -219,8 +219,8 @@ TEST_F(PosixFileSystemTest, DeleteInAFolderTheUserCannotWriteFailsQuietly)
         PosixFileSystem files;
         std::string report = files.DeleteFile(At("gone.wav")) ? "deleted" : "kept";
         CatalogueFile catalogue(files, folder.dir());
-        report += " " + std::to_string(catalogue.Load().size());
-        catalogue.Save({});
+        report += " " + std::to_string(catalogue.LoadTable().size());
+        catalogue.SaveTable({});
         return report + " saved";
     });
     if (!result)
@@ -276,7 +276,7 @@ TEST_F(PosixFileSystemTest, ReplaceFollowsAChainOfLinks)
     fs::create_symlink(folder.path("middle.dat"), folder.path("app/Voice.dat"));
 
     CatalogueFile catalogue(files, At("app/"));
-    catalogue.Save({VoiceMemo{"n", "p", "d", "t", "TODO", ""}});
+    catalogue.SaveTable(MemoTable({VoiceMemo{"n", "p", "d", "t", "TODO", ""}}));
     EXPECT_EQ(folder.Read("store/Voice.dat"), "n\tp\td\tt\tTODO\t\r\n");
     EXPECT_TRUE(fs::is_symlink(folder.path("app/Voice.dat")));
     EXPECT_TRUE(fs::is_symlink(folder.path("middle.dat")));
@@ -337,12 +337,12 @@ TEST_F(PosixFileSystemTest, WritableFileInAFolderTheUserCannotWriteIsRewrittenIn
     auto result = RunUnprivileged([&] {
         PosixFileSystem files;
         CatalogueFile catalogue(files, folder.dir());
-        auto memos = catalogue.Load();
+        auto memos = catalogue.LoadTable().memos();
         // Longer than before, then shorter: the old tail must not survive.
         memos.push_back(VoiceMemo{"new", "p2", "d", "t", "TODO", ""});
-        catalogue.Save(memos);
+        catalogue.SaveTable(MemoTable(memos));
         std::string report = *files.ReadFile(At("Voice.dat")) + "|";
-        catalogue.Save({memos.back()});
+        catalogue.SaveTable(MemoTable({memos.back()}));
         ProfileFile(files, At("sorvane.ini")).WriteString("Voice", "Left", "200");
         report += NameOf(files.ReplaceFile(At("ro.dat"), "new"));
         report += std::string(" ") + NameOf(files.ReplaceFile(At("missing.dat"), "new"));
@@ -373,11 +373,11 @@ TEST_F(PosixFileSystemTest, OnlyRegularFilesAreOpenedAndNothingElseIsTouched)
         report += files.DeleteFile(At("Voice.dat")) ? " deleted" : " kept";
         CatalogueFile catalogue(files, folder.dir());
         try {
-            catalogue.Load();
+            catalogue.LoadTable();
         } catch (const Error&) {
             report += " cannot-open";
         }
-        catalogue.Save({});
+        catalogue.SaveTable({});
         report += " " + ProfileFile(files, At("sorvane.ini")).ReadString("Voice", "Left").value_or("default");
         try {
             files.CreateEmptyFile(At("Voice1.wav"));
@@ -397,13 +397,13 @@ TEST_F(PosixFileSystemTest, EmptiedCatalogueThroughALinkKeepsTheLinkAndDeletesIt
     folder.Write("shared/Voice.dat", "old\tp\td\tt\tTODO\t\r\n");
     fs::create_symlink("shared/Voice.dat", folder.path("Voice.dat"));
     CatalogueFile catalogue(files, folder.dir());
-    ASSERT_EQ(catalogue.Load().size(), 1u);
-    catalogue.Save({});
+    ASSERT_EQ(catalogue.LoadTable().size(), 1u);
+    catalogue.SaveTable({});
     EXPECT_TRUE(fs::is_symlink(folder.path("Voice.dat")));
     EXPECT_FALSE(folder.Exists("shared/Voice.dat"));
-    EXPECT_TRUE(CatalogueFile(files, folder.dir()).Load().empty());
+    EXPECT_TRUE(CatalogueFile(files, folder.dir()).LoadTable().empty());
 
-    catalogue.Save({VoiceMemo{"new", "p", "d", "t", "TODO", ""}});
+    catalogue.SaveTable(MemoTable({VoiceMemo{"new", "p", "d", "t", "TODO", ""}}));
     EXPECT_TRUE(fs::is_symlink(folder.path("Voice.dat")));
     EXPECT_EQ(folder.Read("shared/Voice.dat"), "new\tp\td\tt\tTODO\t\r\n");
 }
@@ -429,8 +429,8 @@ TEST_F(PosixFileSystemTest, TheUsersOwnRightsDecideWhatIsReplacedOrDeleted)
             std::string report = NameOf(files.ReplaceFile(own.dir() + "a.dat", "new"));
             report += files.DeleteFile(own.dir() + "a.dat") ? " deleted" : " kept";
             CatalogueFile catalogue(files, own.dir() + "b/");
-            catalogue.Load();
-            catalogue.Save({});
+            catalogue.LoadTable();
+            catalogue.SaveTable({});
             return report + (files.FileExists(own.dir() + "b/Voice.dat") ? " kept-by-save" : " gone");
         });
         if (!result)

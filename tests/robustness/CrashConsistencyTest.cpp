@@ -92,7 +92,7 @@ TEST(CrashConsistencyTest, KilledSavesLeaveAWholeCatalogueAndNoPileOfTemporaryFi
 
         CatalogueFile catalogue(files, folder.dir());
         if (folder.Exists(kCatalogueFileName)) {
-            const auto generation = GenerationOf(catalogue.Load());
+            const auto generation = GenerationOf(catalogue.LoadTable().memos());
             ASSERT_TRUE(generation) << "torn catalogue:\n" << folder.Read(kCatalogueFileName).substr(0, 2000);
             ASSERT_GE(*generation, lastGeneration) << "an older catalogue came back";
             lastGeneration = *generation;
@@ -126,11 +126,10 @@ TEST(CrashConsistencyTest, KilledSavesLeaveAWholeCatalogueAndNoPileOfTemporaryFi
 
     // The next save of each file clears what the last kill left.
     CatalogueFile catalogue(files, folder.dir());
-    auto memos = catalogue.Load();
-    catalogue.Save(memos);
+    catalogue.SaveTable(catalogue.LoadTable());
     ProfileFile(files, folder.dir() + kSettingsFileName).WriteString("Voice", "Left", "13");
     EXPECT_EQ(folder.Entries(""), (std::vector<std::string>{kCatalogueFileName, kSettingsFileName}));
-    EXPECT_EQ(GenerationOf(CatalogueFile(files, folder.dir()).Load()), lastGeneration);
+    EXPECT_EQ(GenerationOf(CatalogueFile(files, folder.dir()).LoadTable().memos()), lastGeneration);
 }
 
 TEST(CrashConsistencyTest, KilledRewritesInPlaceAreRolledBackBeforeTheFileIsRead)
@@ -142,7 +141,7 @@ TEST(CrashConsistencyTest, KilledRewritesInPlaceAreRolledBackBeforeTheFileIsRead
     UsePrivateStateFolder();
     TempFolder folder;
     PosixFileSystem files;
-    CatalogueFile(files, folder.dir()).Save(GenerationMemos(1, kScale));
+    CatalogueFile(files, folder.dir()).SaveTable(MemoTable(GenerationMemos(1, kScale)));
     folder.Write(kSettingsFileName, kSettingsHead + kSettingsTail);
     folder.GiveTo(UnprivilegedUid(), UnprivilegedGid());
     folder.SetMode("", 0555);
@@ -162,7 +161,7 @@ TEST(CrashConsistencyTest, KilledRewritesInPlaceAreRolledBackBeforeTheFileIsRead
         ::waitpid(child, &status, 0);
         ASSERT_TRUE(WIFSIGNALED(status)) << "the saving program stopped by itself: " << status;
 
-        const auto generation = GenerationOf(CatalogueFile(files, folder.dir()).Load(), kScale);
+        const auto generation = GenerationOf(CatalogueFile(files, folder.dir()).LoadTable().memos(), kScale);
         ASSERT_TRUE(generation) << "spliced catalogue of " << folder.Read(kCatalogueFileName).size() << " bytes";
         ASSERT_GE(*generation, lastGeneration) << "an older catalogue came back";
         lastGeneration = *generation;

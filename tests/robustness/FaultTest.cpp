@@ -69,7 +69,7 @@ std::string SaveWithoutRoomThenWithRoom(const TempFolder& folder, const std::str
     CatalogueFile catalogue(files, dir);
     ProfileFile settings(files, dir + kSettingsFileName);
     std::string report;
-    report += Outcome([&] { catalogue.Save(GrownMemos()); }) + "|";
+    report += Outcome([&] { catalogue.SaveTable(MemoTable(GrownMemos())); }) + "|";
     report += Outcome([&] { settings.WriteString("Voice", "Note", std::string(20000, 's')); }) + "|";
     report += (folder.Read(sub + kCatalogueFileName) == kOldCatalogue ? "catalogue kept" : "catalogue changed");
     report += (folder.Read(sub + kSettingsFileName) == kOldSettings ? ", settings kept|" : ", settings changed|");
@@ -77,9 +77,9 @@ std::string SaveWithoutRoomThenWithRoom(const TempFolder& folder, const std::str
 
     // Nothing was lost: the same memos save once there is room.
     makeRoom();
-    report += Outcome([&] { catalogue.Save(GrownMemos()); }) + "|";
+    report += Outcome([&] { catalogue.SaveTable(MemoTable(GrownMemos())); }) + "|";
     report += Outcome([&] { settings.WriteString("Voice", "Note", std::string(20000, 's')); }) + "|";
-    report += CatalogueFile(files, dir).Load() == GrownMemos() ? "saved" : "not saved";
+    report += CatalogueFile(files, dir).LoadTable().memos() == GrownMemos() ? "saved" : "not saved";
     report += settings.ReadString("Voice", "Note") == std::string(1023, 's') ? ", noted" : ", not noted";
     return report;
 }
@@ -171,7 +171,7 @@ TEST(ReadOnlyTest, FolderTheUserMayNotWriteGetsNoNewFiles)
         PosixFileSystem files;
         CatalogueFile catalogue(files, folder.dir());
         ProfileFile settings(files, folder.dir() + kSettingsFileName);
-        return Outcome([&] { catalogue.Save(GrownMemos()); }) + "|" +
+        return Outcome([&] { catalogue.SaveTable(MemoTable(GrownMemos())); }) + "|" +
                Outcome([&] { settings.WriteString("Voice", "Left", "1"); });
     });
     if (!report)
@@ -198,9 +198,9 @@ TEST(ReadOnlyTest, FilesTheUserMayReadButNotWriteAreKeptInAFolderTheUserMayWrite
         PosixFileSystem files;
         CatalogueFile catalogue(files, folder.dir());
         ProfileFile settings(files, folder.dir() + kSettingsFileName);
-        std::string text = std::to_string(catalogue.Load().size()) + " " +
+        std::string text = std::to_string(catalogue.LoadTable().size()) + " " +
                            settings.ReadString("Voice", "Top").value_or("-") + "|";
-        return text + Outcome([&] { catalogue.Save(GrownMemos()); }) + "|" +
+        return text + Outcome([&] { catalogue.SaveTable(MemoTable(GrownMemos())); }) + "|" +
                Outcome([&] { settings.WriteString("Voice", "Left", "1"); });
     });
     if (!report)
@@ -227,10 +227,10 @@ TEST(UnreadableAtStartTest, WriteOnlyFilesAreNeverOverwrittenAtClose)
         PosixFileSystem files;
         CatalogueFile catalogue(files, folder.dir());
         ProfileFile settings(files, folder.dir() + kSettingsFileName);
-        std::string text = Outcome([&] { catalogue.Load(); }) + "|";
+        std::string text = Outcome([&] { catalogue.LoadTable(); }) + "|";
         text += settings.ReadString("Voice", "Top").value_or("default") + "|";
-        text += Outcome([&] { catalogue.Save({}); }) + "|";  // closed without a memo of its own
-        text += Outcome([&] { catalogue.Save(GrownMemos()); }) + "|";
+        text += Outcome([&] { catalogue.SaveTable({}); }) + "|";  // closed without a memo of its own
+        text += Outcome([&] { catalogue.SaveTable(MemoTable(GrownMemos())); }) + "|";
         text += Outcome([&] { settings.WriteString("Voice", "Left", "1"); });
         return text;
     });

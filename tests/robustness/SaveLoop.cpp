@@ -29,7 +29,7 @@ int main(int argc, char** argv)
     CatalogueFile catalogue(files, dir);
     ProfileFile settings(files, dir + kSettingsFileName);
 
-    std::uint64_t generation = GenerationOf(catalogue.Load(), scale).value_or(0);
+    std::uint64_t generation = GenerationOf(catalogue.LoadTable().memos(), scale).value_or(0);
     if (auto value = settings.ReadString("Voice", "Check"))
         generation = std::max(generation, GenerationOfSetting(*value).value_or(0));
 
@@ -37,7 +37,7 @@ int main(int argc, char** argv)
         return 3;
     for (;;) {
         ++generation;
-        catalogue.Save(GenerationMemos(generation, scale));
+        catalogue.SaveTable(MemoTable(GenerationMemos(generation, scale)));
         settings.WriteString("Voice", "Check", GenerationSetting(generation));
     }
 }

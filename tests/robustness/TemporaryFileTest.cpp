@@ -41,7 +41,7 @@ TEST(TemporaryFileTest, NextSaveRemovesWhatAKilledSaveOfTheSameFileLeft)
 
     PosixFileSystem files;
     CatalogueFile catalogue(files, folder.dir());
-    catalogue.Save({VoiceMemo{"new", "p", "d", "t", "TODO", ""}});
+    catalogue.SaveTable(MemoTable({VoiceMemo{"new", "p", "d", "t", "TODO", ""}}));
     EXPECT_FALSE(folder.Exists(".Voice.dat.tmp-a1B2c3"));
     EXPECT_FALSE(folder.Exists(".Voice.dat.tmp-zzzzzz"));
     EXPECT_TRUE(folder.Exists(".sorvane.ini.tmp-Q9q9Q9"));
@@ -107,7 +107,7 @@ TEST(TemporaryFileTest, WhereLocksDoNotWorkSavesStillWorkAndLeaveNothingBehind)
     NoLocks noLocks;
     PosixFileSystem files;
     CatalogueFile catalogue(files, folder.dir());
-    catalogue.Save({VoiceMemo{"new", "p", "d", "t", "TODO", ""}});
+    catalogue.SaveTable(MemoTable({VoiceMemo{"new", "p", "d", "t", "TODO", ""}}));
     EXPECT_EQ(folder.Read("Voice.dat"), "new\tp\td\tt\tTODO\t\r\n");
     EXPECT_EQ(folder.Entries(""), (Names{".Voice.dat.tmp-new001", "Voice.dat"}));
 }
@@ -123,11 +123,11 @@ TEST(TemporaryFileTest, LeftoversGoAlsoWhenTheCatalogueIsDeletedOrFoundReadOnly)
             folder.SetMode("Voice.dat", 0444);
         PosixFileSystem files;
         CatalogueFile catalogue(files, folder.dir());
-        catalogue.Load();
+        catalogue.LoadTable();
         if (readOnly)
-            EXPECT_ANY_THROW(catalogue.Save({VoiceMemo{"new", "p", "d", "t", "TODO", ""}}));
+            EXPECT_ANY_THROW(catalogue.SaveTable(MemoTable({VoiceMemo{"new", "p", "d", "t", "TODO", ""}})));
         else
-            catalogue.Save({});
+            catalogue.SaveTable({});
         EXPECT_EQ(folder.Entries(""), readOnly ? Names{"Voice.dat"} : Names{});
     }
 }
