@@ -18,7 +18,7 @@
 #include <utility>
 
 #include "MemoListModel.h"
-#include "TextCodec.h"
+#include "LineEditRules.h"
 
 namespace voicememo {
 

@@ -20,6 +20,7 @@
 #include "StateFolder.h"
 #include "TestSoundServer.h"
 #include "SystemServices.h"
+#include "LineEditRules.h"
 #include "TextCodec.h"
 #include "UpDown.h"
 

@@ -1,0 +1,57 @@
+#include "TooltipTimer.h"
+
+#include <QApplication>
+#include <QHelpEvent>
+#include <QTimer>
+#include <QToolTip>
+
+#include "Within.h"
+
+namespace voicememo {
+
+namespace {
+
+constexpr int kTooltipShownMs = 2500;
+// Qt wakes a tooltip 20 ms after a move while another is up; the rest of
+// the 50 ms is waited here.
+constexpr int kTooltipMoveExtraMs = 30;
+
+}  // namespace
+
+TooltipTimer::TooltipTimer(QWidget* window) : QObject(window), window_(window)
+{
+    qApp->installEventFilter(this);
+}
+
+bool TooltipTimer::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::ToolTip || !Within(window_, watched))
+        return false;
+    if (!enabled_)
+        return true;
+
+    auto* help = static_cast<QHelpEvent*>(event);
+    QWidget* owner = static_cast<QWidget*>(watched);
+    while (owner != window_ && owner->toolTip().isEmpty())
+        owner = owner->parentWidget();
+    if (owner->toolTip().isEmpty()) {
+        QToolTip::hideText();
+        shownFor_ = nullptr;
+        return true;
+    }
+    const QPoint at = help->globalPos();
+    QPointer<QWidget> target = static_cast<QWidget*>(watched);
+    auto show = [this, target, owner = QPointer<QWidget>(owner), at] {
+        if (!target || !owner || !enabled_)
+            return;
+        QToolTip::showText(at, owner->toolTip(), target, QRect(), kTooltipShownMs);
+        shownFor_ = owner;
+    };
+    if (QToolTip::isVisible() && shownFor_ && shownFor_ != owner)
+        QTimer::singleShot(kTooltipMoveExtraMs, this, show);
+    else
+        show();
+    return true;
+}
+
+}  // namespace voicememo
