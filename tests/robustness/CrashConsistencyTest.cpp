@@ -61,6 +61,16 @@ pid_t StartSaveLoop(const std::string& dir, std::size_t scale = 0)
     return child;
 }
 
+// The random delays before each kill: seeded anew each run, or from
+// VOICEMEMO_TEST_SEED; the seed is printed, so a failing run can be replayed.
+std::mt19937_64 ReplayableRandom()
+{
+    const char* given = std::getenv("VOICEMEMO_TEST_SEED");
+    const std::uint64_t seed = given ? std::stoull(given) : std::random_device{}();
+    std::printf("seed %llu (VOICEMEMO_TEST_SEED replays it)\n", static_cast<unsigned long long>(seed));
+    return std::mt19937_64(seed);
+}
+
 int Temporaries(const TempFolder& folder, const std::string& name)
 {
     int count = 0;
@@ -76,7 +86,7 @@ TEST(CrashConsistencyTest, KilledSavesLeaveAWholeCatalogueAndNoPileOfTemporaryFi
     TempFolder folder;
     folder.Write(kSettingsFileName, kSettingsHead + kSettingsTail);
     PosixFileSystem files;
-    std::mt19937 random(std::random_device{}());
+    std::mt19937_64 random = ReplayableRandom();
     std::uniform_int_distribution<int> delayMicroseconds(0, 40000);
 
     std::uint64_t lastGeneration = 0, lastSettingGeneration = 0;
@@ -145,10 +155,7 @@ TEST(CrashConsistencyTest, KilledRewritesInPlaceAreRolledBackBeforeTheFileIsRead
     folder.Write(kSettingsFileName, kSettingsHead + kSettingsTail);
     folder.GiveTo(UnprivilegedUid(), UnprivilegedGid());
     folder.SetMode("", 0555);
-    const char* given = std::getenv("VOICEMEMO_TEST_SEED");
-    const std::uint64_t seed = given ? std::stoull(given) : std::random_device{}();
-    std::printf("seed %llu (VOICEMEMO_TEST_SEED replays it)\n", static_cast<unsigned long long>(seed));
-    std::mt19937_64 random(seed);
+    std::mt19937_64 random = ReplayableRandom();
     std::uniform_int_distribution<int> delayMicroseconds(0, 300000);
 
     std::uint64_t lastGeneration = 1;
