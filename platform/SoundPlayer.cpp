@@ -6,6 +6,7 @@
 #include <future>
 #include <memory>
 #include <numbers>
+#include <span>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -19,6 +20,7 @@
 
 #include "Diagnostics.h"
 #include "FileBytes.h"
+#include "VoiceDecoder.h"
 
 namespace voicememo {
 
@@ -28,37 +30,11 @@ using Clock = std::chrono::steady_clock;
 
 constexpr auto kWaitStep = std::chrono::milliseconds(10);
 constexpr auto kLongestSound = std::chrono::hours(24);
-constexpr sf_count_t kChunkFrames = 4096;
-
-struct SndFileCloser {
-    void operator()(SNDFILE* file) const { sf_close(file); }
-};
-using SndFileHandle = std::unique_ptr<SNDFILE, SndFileCloser>;
 
 struct PulseCloser {
     void operator()(pa_simple* stream) const { pa_simple_free(stream); }
 };
 using PulseStream = std::unique_ptr<pa_simple, PulseCloser>;
-
-class FileDescriptor {
-public:
-    FileDescriptor() = default;
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    FileDescriptor(FileDescriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-    FileDescriptor& operator=(FileDescriptor&& other) noexcept
-    {
-        std::swap(fd_, other.fd_);
-        return *this;
-    }
-    ~FileDescriptor()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-
-private:
-    int fd_ = -1;
-};
 
 // A sound ready to be played: a decoder open on a file, or samples made here
 // when there is no file to decode. Owned by the thread that plays it.
@@ -67,18 +43,15 @@ public:
     static Sound FromFile(const std::string& diskPath)
     {
         Sound sound;
-        SF_INFO info{};
-        info.format = 0;
         struct stat opened {};
         const int fd = OpenRegularFile(diskPath, O_RDONLY, opened);
         if (fd < 0)
             return sound;
-        sound.descriptor_ = FileDescriptor(fd);
-        sound.file_.reset(sf_open_fd(fd, SFM_READ, &info, SF_FALSE));
-        if (sound.file_) {
-            sound.rate_ = info.samplerate;
-            sound.channels_ = info.channels;
-            sound.frames_ = info.frames;
+        sound.decoder_ = std::make_unique<VoiceDecoder>(fd);
+        if (sound.decoder_->IsOpen()) {
+            sound.rate_ = sound.decoder_->Rate();
+            sound.channels_ = sound.decoder_->Channels();
+            sound.frames_ = sound.decoder_->Frames();
         }
         return sound;
     }
@@ -98,7 +71,7 @@ public:
         return sound;
     }
 
-    bool IsOpen() const { return file_ || !samples_.empty(); }
+    bool IsOpen() const { return (decoder_ && decoder_->IsOpen()) || !samples_.empty(); }
     bool IsEmpty() const { return frames_ <= 0 || rate_ <= 0 || channels_ <= 0; }
     int Rate() const { return rate_; }
     int Channels() const { return channels_; }
@@ -107,23 +80,22 @@ public:
         return std::chrono::duration<double>(IsEmpty() ? 0.0 : static_cast<double>(frames_) / rate_);
     }
 
-    // Fills buffer with up to `frames` interleaved float frames; 0 at the end.
-    // Reading floats keeps float files audible and scales every other encoding.
-    sf_count_t Read(float* buffer, sf_count_t frames)
+    // The next interleaved float frames, as many as the decoder's chunk at
+    // the most; empty at the end.
+    std::span<const float> NextChunk()
     {
-        if (file_)
-            return sf_readf_float(file_.get(), buffer, frames);
-        const sf_count_t count = std::min<sf_count_t>(frames, static_cast<sf_count_t>(samples_.size()) - next_);
-        std::copy_n(samples_.begin() + next_, count, buffer);
+        if (decoder_)
+            return decoder_->NextChunk();
+        const std::size_t count = std::min<std::size_t>(VoiceDecoder::kChunkFrames * channels_, samples_.size() - next_);
+        const std::span<const float> chunk(samples_.data() + next_, count);
         next_ += count;
-        return count;
+        return chunk;
     }
 
 private:
-    FileDescriptor descriptor_;  // outlives the decoder reading it
-    SndFileHandle file_;
+    std::unique_ptr<VoiceDecoder> decoder_;
     std::vector<float> samples_;
-    sf_count_t next_ = 0;
+    std::size_t next_ = 0;
     int rate_ = 0;
     int channels_ = 0;
     sf_count_t frames_ = 0;
@@ -164,11 +136,9 @@ void PlayThroughServer(Sound& sound, const std::atomic<bool>& stopped)
         qCInfo(lcSound, "サウンドサーバーに接続できません: %s", pa_strerror(error));
         return;
     }
-    std::vector<float> chunk(static_cast<size_t>(kChunkFrames) * sound.Channels());
-    sf_count_t frames = 0;
-    while (!stopped && (frames = sound.Read(chunk.data(), kChunkFrames)) > 0) {
-        const size_t bytes = static_cast<size_t>(frames) * sound.Channels() * sizeof(float);
-        if (pa_simple_write(stream.get(), chunk.data(), bytes, &error) < 0) {
+    std::span<const float> chunk;
+    while (!stopped && !(chunk = sound.NextChunk()).empty()) {
+        if (pa_simple_write(stream.get(), chunk.data(), chunk.size_bytes(), &error) < 0) {
             qCInfo(lcSound, "再生が途中で止まりました: %s", pa_strerror(error));
             return;
         }
