@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QString>
 #include <filesystem>
+#include <optional>
+
+#include <time.h>
 
 #include "Codepage.h"
 #include "SystemServices.h"
@@ -52,14 +56,24 @@ TEST(SystemServicesTest, ExeDirIsTheFolderOfThisProgram)
     EXPECT_EQ(Cp932ToUtf8(dir), self.parent_path().string() + "/");
 }
 
-TEST(SystemServicesTest, ClockReadsALocalDateTime)
+// In a zone fourteen hours east of UTC, the clock gives the zone's date and
+// time: a UTC reading, or a field off by one, falls outside the times read
+// around the call.
+TEST(SystemServicesTest, ClockReadsTheLocalDateTime)
 {
-    SystemClock clock;
-    auto now = clock.Now();
-    EXPECT_GE(now.year, 2024);
-    EXPECT_GE(now.month, 1);
-    EXPECT_LE(now.month, 12);
-    EXPECT_GE(now.day, 1);
-    EXPECT_LE(now.day, 31);
-    EXPECT_LE(now.second, 59);
+    const std::optional<QByteArray> saved =
+        qEnvironmentVariableIsSet("TZ") ? std::optional(qgetenv("TZ")) : std::nullopt;
+    ::setenv("TZ", "<+14>-14", 1);
+    ::tzset();
+    constexpr int kEast = 14 * 3600;
+    const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(kEast);
+    const LocalDateTime now = SystemClock().Now();
+    const QDateTime after = QDateTime::currentDateTimeUtc().addSecs(kEast);
+    saved ? ::setenv("TZ", saved->constData(), 1) : ::unsetenv("TZ");
+    ::tzset();
+
+    const QDateTime read(QDate(now.year, now.month, now.day), QTime(now.hour, now.minute, now.second), Qt::UTC);
+    ASSERT_TRUE(read.isValid()) << now.year << "-" << now.month << "-" << now.day;
+    EXPECT_GE(read, before.addMSecs(-before.time().msec())) << read.toString(Qt::ISODate).toStdString();
+    EXPECT_LE(read, after) << read.toString(Qt::ISODate).toStdString();
 }
