@@ -74,10 +74,7 @@ std::string Folded(const std::string& name)
     std::string folded;
     for (std::size_t i = 0; i < name.size();) {
         const std::size_t length = CharacterLength(name, i);
-        char c = name[i];
-        if (length == 1 && c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-        folded += c;
+        folded += length == 1 ? LowerAscii(name[i]) : name[i];
         folded.append(name, i + 1, length - 1);
         i += length;
     }
