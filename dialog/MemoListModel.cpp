@@ -73,10 +73,12 @@ const QIcon& MemoListModel::LazyIcon::get() const
     return *made_;
 }
 
-void MemoListModel::setItemImages(std::function<QIcon()> itemImage, std::function<QIcon()> markImage)
+void MemoListModel::setItemImages(std::function<QIcon()> itemImage,
+                                  std::function<QIcon(const QIcon& itemImage)> markImage)
 {
     itemImage_ = LazyIcon(std::move(itemImage));
-    markImage_ = LazyIcon(std::move(markImage));
+    // The mark is drawn on the item image, made once for both.
+    markImage_ = LazyIcon([this, markImage = std::move(markImage)] { return markImage(itemImage_.get()); });
 }
 
 void MemoListModel::setVoiceFileCheck(VoiceFileCheck* check)

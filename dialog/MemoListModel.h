@@ -51,7 +51,7 @@ public:
     // The rows' pictures: a memo's, and the marked one of a memo whose
     // voice file is missing or empty. Each is made when a row first needs
     // it, so a start with no memos (or none marked) never decodes it.
-    void setItemImages(std::function<QIcon()> itemImage, std::function<QIcon()> markImage);
+    void setItemImages(std::function<QIcon()> itemImage, std::function<QIcon(const QIcon& itemImage)> markImage);
     // A marked memo shows the marked picture in the icon view and greyed
     // text in the detail view; without a check, none is marked.
     // refreshMarks asks the check anew for the rows drawn next.

@@ -12,9 +12,8 @@ QIcon ItemImage()
     return PictureIcon(QStringLiteral("program-icon"));
 }
 
-QIcon EmptyItemImage()
+QIcon EmptyItemImage(const QIcon& item)
 {
-    const QIcon item = ItemImage();
     QIcon marked;
     for (const qreal scale : {1.0, 1.5, 2.0}) {
         QPixmap picture = item.pixmap(QSize(32, 32), scale);
