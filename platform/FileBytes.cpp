@@ -20,7 +20,7 @@ namespace {
 void FaultInAtOnce(char* data, std::size_t size)
 {
 #ifdef MADV_POPULATE_WRITE
-    constexpr std::size_t kWorthItFrom = 1 << 20;
+    constexpr std::size_t kWorthItFrom = 256 << 10;
     if (size < kWorthItFrom)
         return;
     const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
