@@ -48,13 +48,16 @@ constexpr Size kCatalogueSizes[] = {{1000, "1,000"}, {10000, "10,000"}, {100000,
 
 void PrintTable(const std::vector<Figure>& figures)
 {
-    std::printf("\n%-62s %12s %12s %8s %6s  %s\n", "figure", "measured", "floor", "ratio", "goal", "met");
+    std::printf("\n%-84s %12s %12s %8s %6s  %s\n", "figure", "measured", "floor", "ratio", "goal", "met");
     for (const Figure& figure : figures) {
         const double ratio = figure.floor > 0 ? figure.measured / figure.floor : 0;
         const std::string what = figure.floorWhat.empty() ? figure.what : figure.what + " [floor: " + figure.floorWhat + "]";
-        std::printf("%-62s %9.2f %-2s %9.2f %-2s %7.2fx %5.1fx  %s\n", what.c_str(), figure.measured,
-                    figure.unit.c_str(), figure.floor, figure.unit.c_str(), ratio, figure.goal,
-                    ratio <= figure.goal ? "yes" : "NO");
+        std::printf("%-84s %9.2f %-2s %9.2f %-2s %7.2fx", what.c_str(), figure.measured, figure.unit.c_str(),
+                    figure.floor, figure.unit.c_str(), ratio);
+        if (figure.goal > 0)
+            std::printf(" %5.2fx  %s\n", figure.goal, ratio <= figure.goal ? "yes" : "NO");
+        else
+            std::printf(" %6s  %s\n", "-", "-");
     }
 }
 

@@ -5,12 +5,16 @@
 //   painted <ns>   the monotonic clock when the first paint was done
 //   elapsed <ns>   how long the timed work took
 //
-//   dialog_probe bare <folder>        a bare window, built the same way
+//   dialog_probe bare <folder>        a bare window that draws nothing, built the same way
+//   dialog_probe text <folder>        a bare window of the dialog's size that draws a
+//                                     Japanese label and a button in the dialog's face
 //   dialog_probe dialog <folder>      the dialog with the files of folder
 //   dialog_probe load <folder>        times showing the dialog up to its first paint
 //   dialog_probe add-unused <folder>  times Add unused, from the click to its message
 #include <QApplication>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
 #include <cstdio>
@@ -77,7 +81,7 @@ protected:
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: dialog_probe bare|dialog|load|add-unused <folder>\n");
+    std::fprintf(stderr, "usage: dialog_probe bare|text|dialog|load|add-unused <folder>\n");
     return 2;
 }
 
@@ -96,9 +100,16 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     voicememo::SetUpApplication(app);
 
-    if (mode == "bare") {
+    if (mode == "bare" || mode == "text") {
+        // The dialog's size; the face is the application's, as for the dialog.
         QWidget window;
         window.resize(340, 330);
+        if (mode == "text") {
+            auto* label = new QLabel(QStringLiteral("ボイスメモの一覧(&L)"), &window);
+            label->move(8, 8);
+            auto* button = new QPushButton(QStringLiteral("閉じる(&C)"), &window);
+            button->setGeometry(256, 296, 75, 25);
+        }
         FirstPaint painted(&window, [] {
             std::printf("painted %lld\n", Now());
             QApplication::exit(0);

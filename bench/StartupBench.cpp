@@ -290,6 +290,7 @@ std::vector<Figure> RunDialogBenchmarks(int runs)
 
     std::map<std::string, Kind> kinds{
         {"bare", {"bare", &bare, {}, {}}},
+        {"text", {"text", &bare, {}, {}}},
         {"0", {"dialog", &none, {}, {}}},
         {"10000", {"dialog", &tenThousand, {}, {}}},
         {"100000", {"dialog", &hundredThousand, {}, {}}},
@@ -309,13 +310,17 @@ std::vector<Figure> RunDialogBenchmarks(int runs)
 
     auto ms = [&](const char* name) { return Median(kinds[name].seconds) * 1e3; };
     auto mb = [&](const char* name) { return Median(kinds[name].peakBytes) / 1e6; };
-    const std::string bareWindow = "bare window";
+    // The floor of the dialog's start: a window of its size that draws a
+    // label and a button in its face, so the face's set-up is in the floor.
+    const std::string textWindow = "label + button window";
     return {
-        {"start to first paint, no memos", ms("0"), ms("bare"), "ms", 1.2, bareWindow},
-        {"start to first paint, 10,000 memos", ms("10000"), ms("bare"), "ms", 1.3, bareWindow},
-        {"start to first paint, 100,000 memos", ms("100000"), ms("bare"), "ms", 2.0, bareWindow},
-        {"peak memory over bare window (" + std::to_string(static_cast<int>(mb("bare"))) + " MB), 100,000 memos",
-         mb("100000") - mb("bare"), catalogueBytes / 1e6, "MB", 4.0, "catalogue size"},
+        {"start to first paint, label + button window", ms("text"), ms("bare"), "ms", 0, "bare window"},
+        {"start to first paint, no memos", ms("0"), ms("text"), "ms", 1.10, textWindow},
+        {"start to first paint, 10,000 memos", ms("10000"), ms("text"), "ms", 1.15, textWindow},
+        {"start to first paint, 100,000 memos", ms("100000"), ms("text"), "ms", 1.30, textWindow},
+        {"peak memory over label + button window (" + std::to_string(static_cast<int>(mb("text"))) +
+             " MB), 100,000 memos",
+         mb("100000") - mb("text"), catalogueBytes / 1e6, "MB", 2.0, "catalogue size"},
         {"add unused, 10,000 files", ms("add-unused"), ms("load"), "ms", 3.0, "dialog load, 10,000"},
     };
 }

@@ -18,11 +18,12 @@ MemoTable MemoTable::FromCatalogueText(std::string content)
     const char* const base = table.block_.data();
     // A line's fields are found when they are asked for, so a load costs
     // little more than finding the lines.
+    if (whole.size() > UINT32_MAX / 2)
+        throw std::length_error("memo table");
     ForEachLine(whole, [&](std::string_view line) {
         Row row{};
-        row.readAsLine = true;
-        row.at[0] = static_cast<std::uint32_t>(line.data() - base);
-        row.at[kFields] = static_cast<std::uint32_t>(line.data() + line.size() - base);
+        row.at = static_cast<std::uint32_t>(line.data() - base);
+        row.end = static_cast<std::uint32_t>(line.data() + line.size() - base);
         table.rows_.push_back(row);
     });
     return table;
@@ -35,17 +36,22 @@ MemoTable::MemoTable(const std::vector<VoiceMemo>& memos)
 
 std::string_view MemoTable::LineOf(const Row& row) const
 {
-    return std::string_view(block_).substr(row.at[0], row.at[kFields] - row.at[0]);
+    if (row.written) {
+        const WrittenRow& w = written_[row.at];
+        return std::string_view(block_).substr(w.at[0], w.at[kFields] - w.at[0]);
+    }
+    return std::string_view(block_).substr(row.at, row.end - row.at);
 }
 
 std::string_view MemoTable::field(std::size_t row, int column) const
 {
     const Row& r = rows_.at(row);
-    if (r.readAsLine)
+    if (!r.written)
         return text::SplitFields(LineOf(r))[static_cast<std::size_t>(column)];
-    const auto start = r.at[static_cast<std::size_t>(column)];
+    const WrittenRow& w = written_[r.at];
+    const auto start = w.at[static_cast<std::size_t>(column)];
     // Fields before the last end at the TAB after them.
-    auto end = r.at[static_cast<std::size_t>(column) + 1];
+    auto end = w.at[static_cast<std::size_t>(column) + 1];
     if (column < kFields - 1 && end > start)
         --end;
     return std::string_view(block_).substr(start, end - start);
@@ -60,12 +66,13 @@ VoiceMemo MemoTable::memo(std::size_t row) const
 
 std::array<std::string_view, MemoTable::kFields> MemoTable::FieldsOf(const Row& row) const
 {
-    if (row.readAsLine)
+    if (!row.written)
         return text::SplitFields(LineOf(row));
+    const WrittenRow& w = written_[row.at];
     text::Fields fields;
     for (int i = 0; i < kFields; ++i) {
-        const auto start = row.at[static_cast<std::size_t>(i)];
-        auto end = row.at[static_cast<std::size_t>(i) + 1];
+        const auto start = w.at[static_cast<std::size_t>(i)];
+        auto end = w.at[static_cast<std::size_t>(i) + 1];
         if (i < kFields - 1 && end > start)
             --end;
         fields[static_cast<std::size_t>(i)] = std::string_view(block_).substr(start, end - start);
@@ -84,9 +91,9 @@ std::vector<VoiceMemo> MemoTable::memos() const
 
 MemoTable::Row MemoTable::Write(const VoiceMemo& memo)
 {
-    if (block_.size() > UINT32_MAX / 2)
+    if (block_.size() > UINT32_MAX / 2 || written_.size() >= UINT32_MAX)
         throw std::length_error("memo table");
-    Row row{};
+    WrittenRow row{};
     row.writesAsItStands = true;
     const std::string* fields[kFields] = {&memo.Title,        &memo.FilePath, &memo.RecordedDate,
                                           &memo.RecordedTime, &memo.Kind,     &memo.ShownDate};
@@ -101,7 +108,10 @@ MemoTable::Row MemoTable::Write(const VoiceMemo& memo)
             block_ += text::kTab;  // the separator a field's end is read from
     }
     row.at[kFields] = static_cast<std::uint32_t>(block_.size());
-    return row;
+    // A row written over another leaves the old entry unused, as it leaves
+    // its old bytes in the block.
+    written_.push_back(row);
+    return {static_cast<std::uint32_t>(written_.size() - 1), 0, 1};
 }
 
 void MemoTable::append(const VoiceMemo& memo)
@@ -132,17 +142,18 @@ std::string MemoTable::ToCatalogueText() const
 {
     std::size_t bytes = 0;
     for (const Row& row : rows_)
-        bytes += row.at[kFields] - row.at[0] + 2 + kFields;
+        bytes += LineOf(row).size() + 2 + kFields;
     std::string content;
     content.reserve(bytes);
     for (std::size_t row = 0; row < size(); ++row) {
         const Row& r = rows_[row];
         // A line read with all its fields holds nothing a line may not
         // hold: it is written back as it is, as is a row written whole.
-        const bool whole = r.readAsLine ? std::count(block_.begin() + r.at[0], block_.begin() + r.at[kFields], text::kTab) >= kFields - 1
-                                  : r.writesAsItStands;
+        const std::string_view line = LineOf(r);
+        const bool whole = r.written ? written_[r.at].writesAsItStands
+                                     : std::count(line.begin(), line.end(), text::kTab) >= kFields - 1;
         if (whole) {
-            content.append(block_, r.at[0], r.at[kFields] - r.at[0]);
+            content.append(line);
             content += "\r\n";
             continue;
         }

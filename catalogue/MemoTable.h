@@ -39,14 +39,20 @@ public:
     std::string ToCatalogueText() const;
 
 private:
-    // A row read from the file is its line: where it begins (at[0]) and ends
-    // (at[kFields]) in the block; its fields are found when asked for. A row
-    // written since holds where each of its fields begins and where the last
-    // ends, and may be written out as its stretch of the block when no field
-    // holds a byte that its line could not.
+    // A row read from the file is its line: where it begins and ends in the
+    // block; its fields are found when asked for. Rows are the most of a
+    // big catalogue's memory beside the block, so they take 8 bytes each.
+    // A row written since (changed, added) is few among many: it names its
+    // entry in written_, which holds where each of its fields begins and
+    // where the last ends, and whether it may be written out as its
+    // stretch of the block (no field holds a byte that its line could not).
     struct Row {
+        std::uint32_t at;       // a line read: where it begins; a row written: its entry in written_
+        std::uint32_t end : 31;  // a line read: where it ends
+        std::uint32_t written : 1;
+    };
+    struct WrittenRow {
         std::array<std::uint32_t, kFields + 1> at;
-        bool readAsLine;
         bool writesAsItStands;
     };
     Row Write(const VoiceMemo& memo);
@@ -55,6 +61,7 @@ private:
 
     std::string block_;
     std::vector<Row> rows_;
+    std::vector<WrittenRow> written_;
 };
 
 }  // namespace voicememo

@@ -35,7 +35,7 @@ QVariant MemoListModel::data(const QModelIndex& index, int role) const
     case Qt::EditRole:
         return Decode(std::string(memos_.field(row, index.column())));
     case Qt::DecorationRole:
-        return index.column() == 0 ? QVariant(holdsSound() ? itemImage_ : markImage_) : QVariant();
+        return index.column() == 0 ? QVariant((holdsSound() ? itemImage_ : markImage_).get()) : QVariant();
     case Qt::ForegroundRole:
         return holdsSound() ? QVariant() : QVariant(QGuiApplication::palette().brush(QPalette::Disabled, QPalette::Text));
     default:
@@ -66,10 +66,24 @@ bool MemoListModel::setData(const QModelIndex& index, const QVariant& value, int
     return true;
 }
 
-void MemoListModel::setVoiceFileCheck(VoiceFileCheck* check, const QIcon& markImage)
+const QIcon& MemoListModel::LazyIcon::get() const
+{
+    if (!made_)
+        made_ = make_ ? make_() : QIcon();
+    return *made_;
+}
+
+void MemoListModel::setItemImages(std::function<QIcon()> itemImage,
+                                  std::function<QIcon(const QIcon& itemImage)> markImage)
+{
+    itemImage_ = LazyIcon(std::move(itemImage));
+    // The mark is drawn on the item image, made once for both.
+    markImage_ = LazyIcon([this, markImage = std::move(markImage)] { return markImage(itemImage_.get()); });
+}
+
+void MemoListModel::setVoiceFileCheck(VoiceFileCheck* check)
 {
     check_ = check;
-    markImage_ = markImage;
     refreshMarks();
 }
 

@@ -5,6 +5,8 @@
 // the title, columns 1 to 5 the other fields.
 #include <QAbstractTableModel>
 #include <QIcon>
+#include <functional>
+#include <optional>
 #include <vector>
 
 #include "MemoTable.h"
@@ -46,11 +48,14 @@ public:
     void setMemo(int row, const VoiceMemo& memo);
     void setTitle(int row, const std::string& title);
 
-    void setItemImage(const QIcon& image) { itemImage_ = image; }
-    // A memo whose voice file is missing or empty shows markImage in the
-    // icon view and greyed text in the detail view; without a check, none
-    // is marked. refreshMarks asks the check anew for the rows drawn next.
-    void setVoiceFileCheck(VoiceFileCheck* check, const QIcon& markImage);
+    // The rows' pictures: a memo's, and the marked one of a memo whose
+    // voice file is missing or empty. Each is made when a row first needs
+    // it, so a start with no memos (or none marked) never decodes it.
+    void setItemImages(std::function<QIcon()> itemImage, std::function<QIcon(const QIcon& itemImage)> markImage);
+    // A marked memo shows the marked picture in the icon view and greyed
+    // text in the detail view; without a check, none is marked.
+    // refreshMarks asks the check anew for the rows drawn next.
+    void setVoiceFileCheck(VoiceFileCheck* check);
     void refreshMarks();
 
 signals:
@@ -62,9 +67,19 @@ private:
     MemoTable memos_;
     std::size_t shown_ = 0;  // the rows the views know of
     bool holding_ = false;
-    QIcon itemImage_;
+    // A picture made on first use.
+    class LazyIcon {
+    public:
+        explicit LazyIcon(std::function<QIcon()> make = {}) : make_(std::move(make)) {}
+        const QIcon& get() const;
+
+    private:
+        std::function<QIcon()> make_;
+        mutable std::optional<QIcon> made_;
+    };
+    LazyIcon itemImage_;
+    LazyIcon markImage_;
     VoiceFileCheck* check_ = nullptr;
-    QIcon markImage_;
 };
 
 }  // namespace voicememo

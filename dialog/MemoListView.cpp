@@ -269,11 +269,22 @@ protected:
     }
 };
 
-// The model's first column, the title, alone.
+// The model's first column, the title, alone. The memos are a flat table
+// whose indexes carry nothing but row and column, so a row's index is made
+// here directly: the icon view's layout asks for every row's, and the trip
+// through the source model cost it a third of its time.
 class TitleColumn : public QIdentityProxyModel {
 public:
     using QIdentityProxyModel::QIdentityProxyModel;
     int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : 1; }
+    int rowCount(const QModelIndex& parent = {}) const override
+    {
+        return parent.isValid() || !sourceModel() ? 0 : sourceModel()->rowCount();
+    }
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override
+    {
+        return hasIndex(row, column, parent) ? createIndex(row, column) : QModelIndex();
+    }
 };
 
 // The selection is not shown while the list lacks the focus.
@@ -353,9 +364,24 @@ void MemoListView::setModel(MemoListModel* model)
     model_ = model;
     titles_->setSourceModel(model);
     iconView_->setModel(titles_);
-    detailView_->setModel(model);
+    delete rows_;
+    rows_ = new QItemSelectionModel(model, this);
     linkSelections();
-    for (int column = 0; column < model->columnCount(); ++column)
+    if (showsDetails())
+        giveTableItsRows();
+}
+
+// The table gets the memos when it is first shown: until then it is hidden,
+// and a long list would cost its header a section for every memo at start.
+void MemoListView::giveTableItsRows()
+{
+    if (detailView_->selectionModel() == rows_)
+        return;
+    detailView_->setModel(model_);
+    QItemSelectionModel* ownSelection = detailView_->selectionModel();
+    detailView_->setSelectionModel(rows_);
+    delete ownSelection;
+    for (int column = 0; column < model_->columnCount(); ++column)
         detailView_->setColumnWidth(column, kColumnWidth);
 }
 
@@ -369,7 +395,7 @@ QAbstractItemView* MemoListView::currentView() const
 // either is copied to the other, row for row, so both show one selection.
 void MemoListView::linkSelections()
 {
-    QItemSelectionModel* table = detailView_->selectionModel();
+    QItemSelectionModel* table = rows_;
     QItemSelectionModel* icons = iconView_->selectionModel();
     for (auto [from, to] : {std::pair{table, icons}, std::pair{icons, table}}) {
         auto copy = [this, from = from, to = to] { copySelection(from, to); };
@@ -407,22 +433,22 @@ void MemoListView::setListName(const QString& name)
 
 int MemoListView::selectedRow() const
 {
-    if (!detailView_->selectionModel())
+    if (!rows_)
         return -1;
-    const QModelIndexList selected = detailView_->selectionModel()->selectedIndexes();
+    const QModelIndexList selected = rows_->selectedIndexes();
     return selected.isEmpty() ? -1 : selected.first().row();
 }
 
 void MemoListView::selectRow(int row)
 {
     QModelIndex index = model_->index(row, 0);
-    detailView_->selectionModel()->setCurrentIndex(
+    rows_->setCurrentIndex(
         index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 void MemoListView::clearSelection()
 {
-    detailView_->selectionModel()->clearSelection();
+    rows_->clearSelection();
 }
 
 void MemoListView::editTitle(int row)
@@ -442,6 +468,8 @@ void MemoListView::showLargeIcons()
 
 void MemoListView::showDetails()
 {
+    if (model_)
+        giveTableItsRows();
     stack_->setCurrentWidget(detailView_);
     setFocusProxy(detailView_);
 }

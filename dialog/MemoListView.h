@@ -62,12 +62,16 @@ signals:
 
 private:
     void attach(QAbstractItemView* view);
+    void giveTableItsRows();
     void reportRelease(QAbstractItemView* view, const QPoint& pos);
     void reportMenuKey(QAbstractItemView* view);
     void linkSelections();
     void copySelection(QItemSelectionModel* from, QItemSelectionModel* to);
 
     MemoListModel* model_ = nullptr;
+    // The selection of the memos' rows, the table's: the icons' selection
+    // follows it, and the list's selected row is read from it.
+    QItemSelectionModel* rows_ = nullptr;
     QIdentityProxyModel* titles_;
     bool copyingSelection_ = false;
     QListView* iconView_;

@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QPixmap>
 
+#include <algorithm>
+
 namespace voicememo {
 
 QIcon ItemImage()
@@ -12,9 +14,8 @@ QIcon ItemImage()
     return PictureIcon(QStringLiteral("program-icon"));
 }
 
-QIcon EmptyItemImage()
+QIcon EmptyItemImage(const QIcon& item)
 {
-    const QIcon item = ItemImage();
     QIcon marked;
     for (const qreal scale : {1.0, 1.5, 2.0}) {
         QPixmap picture = item.pixmap(QSize(32, 32), scale);
@@ -40,10 +41,10 @@ static QImage Keyed(QImage image)
 {
     image = image.convertToFormat(QImage::Format_ARGB32);
     const QRgb transparent = image.pixel(0, image.height() - 1);
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (image.pixel(x, y) == transparent)
-                image.setPixel(x, y, qRgba(0, 0, 0, 0));
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        std::replace(line, line + image.width(), transparent, qRgba(0, 0, 0, 0));
+    }
     return image;
 }
 

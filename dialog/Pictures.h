@@ -12,7 +12,7 @@ namespace voicememo {
 QIcon ItemImage();
 // The item image with a mark, for a memo whose voice file is missing or
 // empty.
-QIcon EmptyItemImage();
+QIcon EmptyItemImage(const QIcon& itemImage = ItemImage());
 // A 32 × 16 glyph (64 × 32 at 2×): the left half drawn normally, the right
 // half for a disabled button; its lower-left pixel's colour is transparent.
 // The disabled half is drawn, not left to Qt: Qt tints the window's colour

@@ -55,8 +55,8 @@ TForm1::TForm1(const DialogServices& services, QWidget* parent)
     for (QLabel* label : {ui->Label1, ui->Label2, ui->Label3, ui->Label4})
         label->adjustSize();  // labels size themselves to their caption
 
-    model_.setItemImage(ItemImage());
-    model_.setVoiceFileCheck(&voiceFiles_, EmptyItemImage());
+    model_.setItemImages(&ItemImage, &EmptyItemImage);
+    model_.setVoiceFileCheck(&voiceFiles_);
     ui->ListView1->setModel(&model_);
     ui->UpDown3->setBuddy(ui->Edit2);
     ui->BitBtn1->setIcon(Glyph(QStringLiteral("record")));

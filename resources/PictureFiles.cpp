@@ -1,5 +1,7 @@
 #include "PictureFiles.h"
 
+#include <QImageReader>
+
 // The pictures are compiled into a library whose registration the linker
 // would drop: register them before the first use.
 static void RegisterPictures()
@@ -13,10 +15,20 @@ static void RegisterPictures()
 
 namespace voicememo {
 
+// Read in the format named: left to find it out, Qt would load every image
+// plugin to ask whether it reads the file, at each start.
+static QImage ReadPicture(const QString& path, const char* format)
+{
+    QImageReader reader(path, format);
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
+}
+
 std::pair<QImage, QImage> PictureImages(const QString& name)
 {
     RegisterPictures();
-    return {QImage(QStringLiteral(":/%1.xpm").arg(name)), QImage(QStringLiteral(":/%1@2x.png").arg(name))};
+    return {ReadPicture(QStringLiteral(":/%1.xpm").arg(name), "xpm"),
+            ReadPicture(QStringLiteral(":/%1@2x.png").arg(name), "png")};
 }
 
 QList<QPixmap> AtEachScale(const QImage& single, QImage twice)

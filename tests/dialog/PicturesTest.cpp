@@ -20,6 +20,7 @@ private slots:
     void eachPictureHasItsOwnPixelsAtHighResolution();
     void disabledGlyphsStandOutOnADarkWindow_data();
     void disabledGlyphsStandOutOnADarkWindow();
+    void glyphsShowTheButtonThroughTheirKeyColour();
 };
 
 namespace {
@@ -156,6 +157,29 @@ void PicturesTest::disabledGlyphsStandOutOnADarkWindow()
         }
     QVERIFY2(drawn * 10 >= glyph.width() * glyph.height(), qPrintable(QString::number(drawn)));
     QVERIFY2(standingOut * 5 >= drawn * 4, qPrintable(QStringLiteral("%1 of %2 pixels stand out").arg(standingOut).arg(drawn)));
+}
+
+// The glyph's lower-left colour is its background: the button shows
+// through it at every scale and in either half, and the glyph itself stays.
+void PicturesTest::glyphsShowTheButtonThroughTheirKeyColour()
+{
+    for (const char* name : {"record", "play", "delete", "close"})
+        for (const QIcon::Mode mode : {QIcon::Normal, QIcon::Disabled})
+            for (const qreal ratio : {1.0, 1.5, 2.0}) {
+                const QImage glyph = Pixels(Glyph(QLatin1String(name)).pixmap(QSize(16, 16), ratio, mode));
+                int clear = 0;
+                for (int y = 0; y < glyph.height(); ++y)
+                    for (int x = 0; x < glyph.width(); ++x)
+                        clear += qAlpha(glyph.pixel(x, y)) == 0;
+                const QString what = QStringLiteral("%1 %2 at %3x: %4 of %5 clear")
+                                         .arg(name, mode == QIcon::Disabled ? "disabled" : "normal")
+                                         .arg(ratio)
+                                         .arg(clear)
+                                         .arg(glyph.width() * glyph.height());
+                QVERIFY2(qAlpha(glyph.pixel(0, glyph.height() - 1)) == 0, qPrintable(what));
+                QVERIFY2(clear * 8 >= glyph.width() * glyph.height() && clear < glyph.width() * glyph.height(),
+                         qPrintable(what));
+            }
 }
 
 VOICEMEMO_DIALOG_TEST_MAIN(PicturesTest)

@@ -448,9 +448,14 @@ void StartupCloseTest::detailViewShowsSixColumns()
     h.folder.Write("Voice.dat", "a\tb\tc\td\te\tf\r\n");
     TForm1& form = h.Open();
     auto* list = h.Find<MemoListView>("ListView1");
+    // Picked among the icons, before the table was ever shown.
+    QTest::mouseClick(list->iconView()->viewport(), Qt::LeftButton, {},
+                      list->iconView()->visualRect(list->iconView()->model()->index(0, 0)).center());
     form.Detail1Click();
     QVERIFY(list->showsDetails());
     QTableView* table = list->detailView();
+    QVERIFY(table->selectionModel()->isRowSelected(0, {}));
+    list->clearSelection();
     QStringList headers;
     for (int column = 0; column < 6; ++column) {
         headers << form.Memos().headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
