@@ -23,7 +23,8 @@ SANITIZER_ENV = ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 \
 
 # The test trees are built by Ninja and linked by lld (both from the test
 # packages). The suite's tree keeps the program's optimisation but no debug
-# information, which costs more to compile than anything else. The sanitizer
+# information, which costs more to compile than anything else (the tests'
+# own code: tests/CMakeLists.txt). The sanitizer
 # tree is built by clang at -O1 with line tables, so that reports still name
 # file and line; it also holds the fuzz targets, so the catalogue and the
 # platform layer are compiled once for both.
