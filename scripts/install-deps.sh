@@ -3,7 +3,8 @@
 #   install-deps.sh run     building and running the program (make run)
 #   install-deps.sh test    the above, and what the tests need (make test)
 #   install-deps.sh bench   the above, and the benchmark library (make bench)
-#   install-deps.sh fuzz    the above, and clang's fuzzer (make fuzz)
+#   install-deps.sh fuzz    the above, and clang's fuzzer with the test trees'
+#                           builder and linker (make fuzz)
 #   install-deps.sh --list KIND   prints the packages of KIND, installs nothing
 # Quiet and quick when all are present; safe to run again.
 #
@@ -28,20 +29,21 @@ run_packages=(
 )
 # The tests: GoogleTest, the private sound server with its tools, the
 # voice and sound measurer, a headless Wayland compositor, the launcher's
-# checker, clang for the sanitizer and fuzz runs, and the accessibility bus,
-# its Python client and an X server for the screen reader's view.
+# checker, clang for the sanitizer and fuzz runs, Ninja and lld that build
+# and link the test trees quickly, and the accessibility bus, its Python
+# client and an X server for the screen reader's view.
 test_packages=(
   libgtest-dev
   pulseaudio pulseaudio-utils espeak-ng sox
   weston desktop-file-utils
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev ninja-build lld
   at-spi2-core python3-pyatspi xvfb
   # voicememo-today's tests: a notification server, notify-send to check it
   # by hand, and a feed reader that is not ours
   dunst libnotify-bin python3-icalendar
 )
 bench_packages=(libbenchmark-dev)
-fuzz_packages=(clang libclang-rt-14-dev)
+fuzz_packages=(clang libclang-rt-14-dev ninja-build lld)
 
 packages_of() {
   case "$1" in

@@ -155,8 +155,10 @@ Names UnusedByNestedLoop(FileSystem& files, const std::string& folder, const std
 
 std::string RandomCase(std::string text, std::mt19937& random)
 {
+    // One draw for every byte, a letter or not: the temporary folder's name
+    // in the text must not change what is drawn after it.
     for (char& c : text)
-        if (std::isalpha(static_cast<unsigned char>(c)) && random() % 2)
+        if (random() % 2 && std::isalpha(static_cast<unsigned char>(c)))
             c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return text;
 }
@@ -190,9 +192,12 @@ TEST_F(VoiceStoreTest, UnusedFilesFollowTheSubstringRuleOnRandomTexts)
         folder.MakeFolder("data");
         for (int n = 0; n < 10; ++n) {
             const std::string name = RandomCase("Voice" + std::to_string(random() % 15) + ".wav", random);
-            if (random() % 8 == 0)
+            const bool asFolder = random() % 8 == 0;
+            if (folder.Exists("data/" + name))
+                continue;  // the name drawn twice: its first kind stays
+            if (asFolder)
                 folder.MakeFolder("data/" + name);
-            else if (!folder.Exists("data/" + name))
+            else
                 folder.Write("data/" + name, "");
         }
         folder.Write("data/.Voice1.wav", "");
@@ -204,7 +209,9 @@ TEST_F(VoiceStoreTest, UnusedFilesFollowTheSubstringRuleOnRandomTexts)
                 text += pick(between);
                 for (int repeat = 1 + static_cast<int>(random() % 2); repeat > 0; --repeat)
                     text += pick(folders);
-                text += RandomCase("Voice" + std::to_string(random() % 15) + pick(ends), random);
+                // One draw after another: the operands of + have no order of their own.
+                const std::string number = std::to_string(random() % 15);
+                text += RandomCase("Voice" + number + pick(ends), random);
             }
             return RandomCase(text, random);
         };
