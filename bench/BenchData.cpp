@@ -5,6 +5,7 @@
 
 #include "CatalogueFile.h"
 #include "Codepage.h"
+#include "Settings.h"
 
 namespace voicememo::bench {
 
@@ -51,6 +52,19 @@ std::size_t WriteSampleCatalogue(const std::string& exeDir, int count)
     const std::string content = FormatCatalogue(SampleMemos(exeDir, count));
     std::ofstream(exeDir + kCatalogueFileName, std::ios::binary) << content;
     return content.size();
+}
+
+void WriteSampleSettings(const std::string& exeDir)
+{
+    std::string text = "[Option]\r\nShowHint=1\r\nStartOfWeek=0\r\nShowHoliday=1\r\nShowWeekNumber=0\r\n"
+                       "FontSize=12\r\nAlarmSound=1\r\nAlarmRepeat=3\r\nSnoozeMinutes=5\r\n"
+                       "[Window]\r\nLeft=612\r\nTop=24\r\nWidth=400\r\nHeight=320\r\nStayOnTop=0\r\n";
+    text += "[Alarm]\r\n";
+    for (int n = 1; n <= 60; ++n)
+        text += "Alarm" + std::to_string(n) + "=" + VoicePath(exeDir, n) + "\r\nAlarmDate" + std::to_string(n) + "=2026/" +
+                std::to_string(1 + n % 12) + "/" + std::to_string(1 + n % 28) + " 08:30\r\n";
+    text += "[Voice]\r\nLeft=120\r\nTop=80\r\nCalendarFeed=0\r\n";
+    std::ofstream(exeDir + kSettingsFileName, std::ios::binary) << text;
 }
 
 UsedTexts MakeHalfUsedDataFolder(const std::string& exeDir, int files)

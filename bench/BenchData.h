@@ -16,6 +16,11 @@ std::vector<VoiceMemo> SampleMemos(const std::string& exeDir, int count);
 // Writes count sample memos as exeDir's catalogue; returns the file's size.
 std::size_t WriteSampleCatalogue(const std::string& exeDir, int count);
 
+// Writes a settings file as the calendar leaves it beside its programs:
+// its options, its window's place, voice alarms and the dialog's [Voice]
+// keys, some 5 KB.
+void WriteSampleSettings(const std::string& exeDir);
+
 // Texts naming voice files as the catalogue and the settings file do.
 struct UsedTexts {
     std::vector<std::string> memoPaths;

@@ -283,6 +283,9 @@ std::vector<Figure> RunDialogBenchmarks(int runs)
     WriteSampleCatalogue(tenThousand.dir(), 10000);
     const double catalogueBytes = static_cast<double>(WriteSampleCatalogue(hundredThousand.dir(), 100000));
     MakeUnusedDataFolder(unused.dir(), 10000);
+    // The dialog reads the calendar's settings at each start; the floor reads none.
+    for (const TempFolder* folder : {&none, &tenThousand, &hundredThousand})
+        WriteSampleSettings(folder->dir());
 
     VirtualDisplay display;
     std::fprintf(stderr, "dialog probes on %s\n", display.display().empty() ? "the offscreen platform"

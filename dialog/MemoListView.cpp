@@ -10,6 +10,7 @@
 #include <QStackedLayout>
 #include <QStyledItemDelegate>
 #include <QPainter>
+#include <QPointer>
 #include <QScopedValueRollback>
 #include <QTableView>
 #include <QTextLayout>
@@ -272,19 +273,29 @@ protected:
 // The model's first column, the title, alone. The memos are a flat table
 // whose indexes carry nothing but row and column, so a row's index is made
 // here directly: the icon view's layout asks for every row's, and the trip
-// through the source model cost it a third of its time.
+// through the source model cost it a third of its time. The source is kept
+// in a plain pointer of its own too, since sourceModel() reads a bindable
+// property, dear at a hundred thousand rows.
 class TitleColumn : public QIdentityProxyModel {
 public:
     using QIdentityProxyModel::QIdentityProxyModel;
+    void setSourceModel(QAbstractItemModel* model) override
+    {
+        QIdentityProxyModel::setSourceModel(model);
+        source_ = model;
+    }
     int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : 1; }
     int rowCount(const QModelIndex& parent = {}) const override
     {
-        return parent.isValid() || !sourceModel() ? 0 : sourceModel()->rowCount();
+        return parent.isValid() || !source_ ? 0 : source_->rowCount();
     }
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override
     {
-        return hasIndex(row, column, parent) ? createIndex(row, column) : QModelIndex();
+        return row >= 0 && column == 0 && row < TitleColumn::rowCount(parent) ? createIndex(row, column) : QModelIndex();
     }
+
+private:
+    QPointer<QAbstractItemModel> source_;
 };
 
 // The selection is not shown while the list lacks the focus.

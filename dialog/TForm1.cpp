@@ -194,7 +194,7 @@ void TForm1::FormCreate()
 
 void TForm1::FormShow()
 {
-    ProfileFile profile(services_.files, SettingsPath());
+    ProfileReadOnce profile(services_.files, SettingsPath());
     DialogSettings settings = ReadDialogSettings(profile, x(), y());
     tooltips_->setEnabled(settings.showHint);
     placedAt_ = QPoint(settings.left, settings.top);

@@ -13,12 +13,22 @@ ProfileFile::ProfileFile(FileSystem& files, std::string path)
 {
 }
 
+namespace {
+
+// The file's content, or nothing when it is missing or cannot be read.
+std::optional<std::string> ReadProfileContent(FileSystem& files, const std::string& path)
+{
+    if (!files.FileExists(path))
+        return std::nullopt;
+    return files.ReadFile(path);
+}
+
+}  // namespace
+
 std::optional<std::string> ProfileFile::ReadString(const std::string& section,
                                                    const std::string& key)
 {
-    if (!files_.FileExists(path_))
-        return std::nullopt;
-    const auto content = files_.ReadFile(path_);
+    const auto content = ReadProfileContent(files_, path_);
     if (!content)
         return std::nullopt;
     return ReadProfileValue(*content, section, key);
@@ -43,6 +53,33 @@ void ProfileFile::WriteString(const std::string& section, const std::string& key
         return;
     if (files_.ReplaceFile(path_, newContent) != WriteResult::Done)
         throw Error(FormatMessage(messages::kCannotWrite, path_));
+}
+
+ProfileReadOnce::ProfileReadOnce(FileSystem& files, std::string path)
+    : files_(files), file_(files, path), path_(std::move(path))
+{
+}
+
+std::optional<std::string> ProfileReadOnce::ReadString(const std::string& section,
+                                                       const std::string& key)
+{
+    if (!read_) {
+        parsed_.reset();
+        content_ = ReadProfileContent(files_, path_);
+        if (content_)
+            parsed_.emplace(*content_);
+        read_ = true;
+    }
+    if (!parsed_)
+        return std::nullopt;
+    return parsed_->Value(section, key);
+}
+
+void ProfileReadOnce::WriteString(const std::string& section, const std::string& key,
+                                  const std::string& value)
+{
+    read_ = false;
+    file_.WriteString(section, key, value);
 }
 
 }  // namespace voicememo

@@ -6,6 +6,7 @@
 
 #include "FileSystem.h"
 #include "ProfileStore.h"
+#include "ProfileText.h"
 
 namespace voicememo {
 
@@ -26,6 +27,30 @@ public:
 private:
     FileSystem& files_;
     std::string path_;
+};
+
+// The profile file read and parsed once, at the first key asked for: every
+// later key comes from that reading, as when a window reads its settings at start-up.
+// A write goes to the file as with ProfileFile, and the next key read
+// reads the file anew.
+class ProfileReadOnce : public ProfileStore {
+public:
+    ProfileReadOnce(FileSystem& files, std::string path);
+    ProfileReadOnce(const ProfileReadOnce&) = delete;  // the parse refers to the content
+    ProfileReadOnce& operator=(const ProfileReadOnce&) = delete;
+
+    std::optional<std::string> ReadString(const std::string& section,
+                                          const std::string& key) override;
+    void WriteString(const std::string& section, const std::string& key,
+                     const std::string& value) override;
+
+private:
+    FileSystem& files_;
+    ProfileFile file_;
+    std::string path_;
+    bool read_ = false;
+    std::optional<std::string> content_;  // nothing when missing or unreadable
+    std::optional<ParsedProfile> parsed_;  // of content_
 };
 
 }  // namespace voicememo

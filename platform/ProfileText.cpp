@@ -47,18 +47,8 @@ bool NamesEqual(std::string_view a, std::string_view b)
     return true;
 }
 
-enum class LineKind { Other, Section, Key };
-
-struct Line {
-    std::size_t begin = 0;
-    std::size_t textEnd = 0;  // where the line end starts
-    std::size_t end = 0;      // after the line end
-    LineKind kind = LineKind::Other;
-    std::string_view name;        // section or key name, blanks cut
-    std::size_t valueBegin = 0;   // a key line's first byte after "="
-    std::string_view valueText;   // a key line's text after "=", up to any NUL
-    bool isBlank = true;          // nothing but blanks before any NUL
-};
+using LineKind = ProfileLineKind;
+using Line = ProfileLine;
 
 void Classify(std::string_view content, Line& line)
 {
@@ -174,18 +164,24 @@ bool EndsWithLineEnd(std::string_view content)
 
 }  // namespace
 
+ParsedProfile::ParsedProfile(std::string_view content) : lines_(SplitProfileLines(content)) {}
+
+std::optional<std::string> ParsedProfile::Value(std::string_view section, std::string_view key) const
+{
+    const auto range = FindSection(lines_, TrimBlanks(section));
+    if (!range)
+        return std::nullopt;
+    const auto keyLine = FindKey(lines_, *range, TrimBlanks(key));
+    if (!keyLine)
+        return std::nullopt;
+    const std::string_view value = StripQuotes(TrimBlanks(lines_[*keyLine].valueText));
+    return std::string(LimitLength(value, kMaxProfileValueBytes));
+}
+
 std::optional<std::string> ReadProfileValue(std::string_view content, std::string_view section,
                                             std::string_view key)
 {
-    const auto lines = SplitProfileLines(content);
-    const auto range = FindSection(lines, TrimBlanks(section));
-    if (!range)
-        return std::nullopt;
-    const auto keyLine = FindKey(lines, *range, TrimBlanks(key));
-    if (!keyLine)
-        return std::nullopt;
-    const std::string_view value = StripQuotes(TrimBlanks(lines[*keyLine].valueText));
-    return std::string(LimitLength(value, kMaxProfileValueBytes));
+    return ParsedProfile(content).Value(section, key);
 }
 
 std::string WriteProfileValue(std::string_view content, std::string_view section,

@@ -19,11 +19,13 @@ public:
     std::set<std::string> unreadable;
     WriteResult replaceResult = WriteResult::Done;
     int replaceCalls = 0;
+    int readCalls = 0;
 
     bool FileExists(const std::string& path) override { return files.contains(path); }
 
     std::optional<std::string> ReadFile(const std::string& path) override
     {
+        ++readCalls;
         if (!files.contains(path) || unreadable.contains(path))
             return std::nullopt;
         return files.at(path);
@@ -121,6 +123,23 @@ TEST(ProfileFileTest, FailedReplaceThrows)
         EXPECT_EQ(WriteErrorMessage(profile), kCannotWriteMessage);
         EXPECT_EQ(files.files[kPath], "[Memo]\nCount=1\n");
     }
+}
+
+TEST(ProfileReadOnceTest, ReadsTheFileOnceForEveryKeyAndAnewAfterAWrite)
+{
+    FakeFileSystem files;
+    files.files[kPath] = "[Memo]\nCount=7\nLeft=5\n";
+    ProfileReadOnce profile(files, kPath);
+    EXPECT_EQ(profile.ReadString("Memo", "Count"), "7");
+    files.files[kPath] = "[Memo]\nCount=8\n";  // the first reading stands
+    EXPECT_EQ(profile.ReadString("memo", "left"), "5");
+    EXPECT_EQ(profile.ReadString("Memo", "Top"), std::nullopt);
+    EXPECT_EQ(files.readCalls, 1);
+
+    profile.WriteString("Memo", "Top", "9");
+    EXPECT_EQ(files.files[kPath], "[Memo]\nCount=8\nTop=9\r\n");
+    EXPECT_EQ(profile.ReadString("Memo", "Count"), "8");
+    EXPECT_EQ(profile.ReadString("Memo", "Top"), "9");
 }
 
 }  // namespace
