@@ -61,8 +61,8 @@ void WriteSampleSettings(const std::string& exeDir)
                        "[Window]\r\nLeft=612\r\nTop=24\r\nWidth=400\r\nHeight=320\r\nStayOnTop=0\r\n";
     text += "[Alarm]\r\n";
     for (int n = 1; n <= 60; ++n)
-        text += "Alarm" + std::to_string(n) + "=" + VoicePath(exeDir, n) + "\r\nAlarmDate" + std::to_string(n) + "=2026/" +
-                std::to_string(1 + n % 12) + "/" + std::to_string(1 + n % 28) + " 08:30\r\n";
+        text += "Alarm" + std::to_string(n) + "=" + VoicePath(exeDir, n) + "\r\nAlarmDate" + std::to_string(n) +
+                "=2026/" + std::to_string(1 + n % 12) + "/" + std::to_string(1 + n % 28) + " 08:30\r\n";
     text += "[Voice]\r\nLeft=120\r\nTop=80\r\nCalendarFeed=0\r\n";
     std::ofstream(exeDir + kSettingsFileName, std::ios::binary) << text;
 }
@@ -92,9 +92,6 @@ UsedTexts MakeHalfUsedDataFolder(const std::string& exeDir, int files)
     return used;
 }
 
-void MakeUnusedDataFolder(const std::string& exeDir, int files)
-{
-    WriteEmptyVoiceFiles(exeDir, files);
-}
+void MakeUnusedDataFolder(const std::string& exeDir, int files) { WriteEmptyVoiceFiles(exeDir, files); }
 
 }  // namespace voicememo::bench

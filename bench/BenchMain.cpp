@@ -3,9 +3,9 @@
 // the same run, each with its goal.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <algorithm>
 #include <map>
 #include <string>
 
@@ -51,7 +51,8 @@ void PrintTable(const std::vector<Figure>& figures)
     std::printf("\n%-84s %12s %12s %8s %6s  %s\n", "figure", "measured", "floor", "ratio", "goal", "met");
     for (const Figure& figure : figures) {
         const double ratio = figure.floor > 0 ? figure.measured / figure.floor : 0;
-        const std::string what = figure.floorWhat.empty() ? figure.what : figure.what + " [floor: " + figure.floorWhat + "]";
+        const std::string what =
+            figure.floorWhat.empty() ? figure.what : figure.what + " [floor: " + figure.floorWhat + "]";
         std::printf("%-84s %9.2f %-2s %9.2f %-2s %7.2fx", what.c_str(), figure.measured, figure.unit.c_str(),
                     figure.floor, figure.unit.c_str(), ratio);
         if (figure.goal > 0)
@@ -78,7 +79,8 @@ int main(int argc, char** argv)
     benchmark::RunSpecifiedBenchmarks(&collector);
 
     std::vector<Figure> figures;
-    auto pair = [&](const std::string& what, const std::string& name, int arg, double goal, const std::string& floorWhat) {
+    auto pair = [&](const std::string& what, const std::string& name, int arg, double goal,
+                    const std::string& floorWhat) {
         const std::string suffix = "/" + std::to_string(arg);
         auto measured = collector.seconds.find(name + suffix);
         auto floor = collector.seconds.find(name + "Floor" + suffix);

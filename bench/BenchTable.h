@@ -11,7 +11,7 @@ struct Figure {
     double measured = 0;  // in unit
     double floor = 0;     // in unit
     std::string unit;
-    double goal = 0;  // the largest ratio measured / floor that meets it; 0: none, the ratio is told
+    double goal = 0;        // the largest ratio measured / floor that meets it; 0: none, the ratio is told
     std::string floorWhat;  // what the floor is, when it is not the obvious
 };
 

@@ -35,7 +35,7 @@ using voicememo::testing::TempFolder;
 
 long long Now()
 {
-    timespec now {};
+    timespec now{};
     ::clock_gettime(CLOCK_MONOTONIC, &now);
     return now.tv_sec * 1'000'000'000LL + now.tv_nsec;
 }
@@ -103,9 +103,8 @@ std::optional<ProbeResult> RunProbe(const std::string& mode, const std::string& 
     }
     ::close(output[0]);
     int status = 0;
-    rusage usage {};
-    while (::wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
-    }
+    rusage usage{};
+    while (::wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {}
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         std::fprintf(stderr, "dialog_probe %s failed: %s\n", mode.c_str(), said.c_str());
         return std::nullopt;
@@ -163,8 +162,7 @@ struct ProbeSpawner {
     ::_exit(0);
 }
 
-std::optional<ProbeResult> RequestProbe(const std::string& mode, const std::string& folder,
-                                        const std::string& display)
+std::optional<ProbeResult> RequestProbe(const std::string& mode, const std::string& folder, const std::string& display)
 {
     if (!spawner.requests)
         return std::nullopt;
@@ -288,8 +286,8 @@ std::vector<Figure> RunDialogBenchmarks(int runs)
         WriteSampleSettings(folder->dir());
 
     VirtualDisplay display;
-    std::fprintf(stderr, "dialog probes on %s\n", display.display().empty() ? "the offscreen platform"
-                                                                             : ("Xvfb " + display.display()).c_str());
+    std::fprintf(stderr, "dialog probes on %s\n",
+                 display.display().empty() ? "the offscreen platform" : ("Xvfb " + display.display()).c_str());
 
     std::map<std::string, Kind> kinds{
         {"bare", {"bare", &bare, {}, {}}},

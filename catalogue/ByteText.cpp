@@ -55,9 +55,6 @@ std::string ExtractFileExt(std::string_view path)
     return dot == std::string::npos ? std::string() : name.substr(dot);
 }
 
-std::string DecimalText(long long value)
-{
-    return std::to_string(value);
-}
+std::string DecimalText(long long value) { return std::to_string(value); }
 
 }  // namespace voicememo

@@ -9,10 +9,7 @@
 namespace voicememo {
 
 // Lowers the ASCII letters A to Z only; every other byte stays.
-constexpr char LowerAscii(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
+constexpr char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 std::string LowerAscii(std::string_view text);
 
 // Whether a byte begins a double-byte character of code page 932.
@@ -23,10 +20,7 @@ std::size_t CharacterLength(std::string_view text, std::size_t position);
 // Where the last character of a non-empty text begins.
 std::size_t LastCharacterStart(std::string_view text);
 
-constexpr bool EndsALine(char c)
-{
-    return c == '\r' || c == '\n' || c == '\0';
-}
+constexpr bool EndsALine(char c) { return c == '\r' || c == '\n' || c == '\0'; }
 
 // Calls each with every line of the text without copying it: a line runs
 // up to the next CR, LF or NUL; after it one CR and then one LF are skipped.

@@ -12,10 +12,7 @@ constexpr std::array<int, 12> kMonthLengths = {31, 28, 31, 30, 31, 30, 31, 31, 3
 constexpr int kLongestMonth = 31;
 }  // namespace
 
-bool IsLeap(std::int32_t year)
-{
-    return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
-}
+bool IsLeap(std::int32_t year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
 
 int MonthDays(std::int32_t year, int month)
 {
@@ -33,10 +30,7 @@ WorkDate WorkDate::FromLocal(const LocalDateTime& now)
             static_cast<std::uint16_t>(now.day)};
 }
 
-int WorkDate::Limit() const
-{
-    return MonthDays(WorkYear, WorkMonth);
-}
+int WorkDate::Limit() const { return MonthDays(WorkYear, WorkMonth); }
 
 void WorkDate::Clamp()
 {

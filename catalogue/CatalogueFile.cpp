@@ -69,7 +69,8 @@ void ReplaceOrThrow(FileSystem& files, const std::string& path, const std::strin
 }
 
 CatalogueFile::CatalogueFile(FileSystem& files, const std::string& exeDir)
-    : files_(files), path_(exeDir + kCatalogueFileName)
+    : files_(files),
+      path_(exeDir + kCatalogueFileName)
 {
 }
 

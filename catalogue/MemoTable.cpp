@@ -29,10 +29,7 @@ MemoTable MemoTable::FromCatalogueText(std::string content)
     return table;
 }
 
-MemoTable::MemoTable(const std::vector<VoiceMemo>& memos)
-{
-    insert(0, memos);
-}
+MemoTable::MemoTable(const std::vector<VoiceMemo>& memos) { insert(0, memos); }
 
 std::string_view MemoTable::LineOf(const Row& row) const
 {
@@ -114,10 +111,7 @@ MemoTable::Row MemoTable::Write(const VoiceMemo& memo)
     return {static_cast<std::uint32_t>(written_.size() - 1), 0, 1};
 }
 
-void MemoTable::append(const VoiceMemo& memo)
-{
-    rows_.push_back(Write(memo));
-}
+void MemoTable::append(const VoiceMemo& memo) { rows_.push_back(Write(memo)); }
 
 void MemoTable::insert(std::size_t row, const std::vector<VoiceMemo>& memos)
 {
@@ -128,15 +122,9 @@ void MemoTable::insert(std::size_t row, const std::vector<VoiceMemo>& memos)
     rows_.insert(rows_.begin() + static_cast<std::ptrdiff_t>(row), added.begin(), added.end());
 }
 
-void MemoTable::set(std::size_t row, const VoiceMemo& memo)
-{
-    rows_.at(row) = Write(memo);
-}
+void MemoTable::set(std::size_t row, const VoiceMemo& memo) { rows_.at(row) = Write(memo); }
 
-void MemoTable::erase(std::size_t row)
-{
-    rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(row));
-}
+void MemoTable::erase(std::size_t row) { rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(row)); }
 
 std::string MemoTable::ToCatalogueText() const
 {

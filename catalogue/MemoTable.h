@@ -47,7 +47,7 @@ private:
     // where the last ends, and whether it may be written out as its
     // stretch of the block (no field holds a byte that its line could not).
     struct Row {
-        std::uint32_t at;       // a line read: where it begins; a row written: its entry in written_
+        std::uint32_t at;        // a line read: where it begins; a row written: its entry in written_
         std::uint32_t end : 31;  // a line read: where it ends
         std::uint32_t written : 1;
     };

@@ -60,9 +60,6 @@ std::optional<std::int32_t> ParseNumber(std::string_view text)
     return static_cast<std::int32_t>(negative ? -value : value);
 }
 
-std::int32_t NumberOr(std::string_view text, std::int32_t fallback)
-{
-    return ParseNumber(text).value_or(fallback);
-}
+std::int32_t NumberOr(std::string_view text, std::int32_t fallback) { return ParseNumber(text).value_or(fallback); }
 
 }  // namespace voicememo

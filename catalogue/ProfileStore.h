@@ -12,13 +12,11 @@ public:
 
     // The value (blanks and one pair of quotes stripped, at most 1023 bytes),
     // or nothing when the file, section or key is missing.
-    virtual std::optional<std::string> ReadString(const std::string& section,
-                                                  const std::string& key) = 0;
+    virtual std::optional<std::string> ReadString(const std::string& section, const std::string& key) = 0;
 
     // Sets the value, creating the file, section or key as needed; every
     // other byte of the file stays. Throws Error "%s に書き込めません".
-    virtual void WriteString(const std::string& section, const std::string& key,
-                             const std::string& value) = 0;
+    virtual void WriteString(const std::string& section, const std::string& key, const std::string& value) = 0;
 };
 
 }  // namespace voicememo

@@ -16,8 +16,8 @@ const std::string kTopKey = "Top";
 const std::string kCalendarFeedKey = "CalendarFeed";
 }  // namespace
 
-std::int32_t ReadInteger(ProfileStore& profile, const std::string& section,
-                         const std::string& key, std::int32_t fallback)
+std::int32_t ReadInteger(ProfileStore& profile, const std::string& section, const std::string& key,
+                         std::int32_t fallback)
 {
     auto value = profile.ReadString(section, key);
     if (!value)
@@ -29,26 +29,22 @@ std::int32_t ReadInteger(ProfileStore& profile, const std::string& section,
     return NumberOr(text, fallback);
 }
 
-bool ReadBool(ProfileStore& profile, const std::string& section, const std::string& key,
-              bool fallback)
+bool ReadBool(ProfileStore& profile, const std::string& section, const std::string& key, bool fallback)
 {
     return ReadInteger(profile, section, key, fallback ? 1 : 0) != 0;
 }
 
-void WriteInteger(ProfileStore& profile, const std::string& section, const std::string& key,
-                  std::int32_t value)
+void WriteInteger(ProfileStore& profile, const std::string& section, const std::string& key, std::int32_t value)
 {
     profile.WriteString(section, key, DecimalText(value));
 }
 
-void WriteBool(ProfileStore& profile, const std::string& section, const std::string& key,
-               bool value)
+void WriteBool(ProfileStore& profile, const std::string& section, const std::string& key, bool value)
 {
     profile.WriteString(section, key, value ? "1" : "0");
 }
 
-DialogSettings ReadDialogSettings(ProfileStore& profile, std::int32_t currentLeft,
-                                  std::int32_t currentTop)
+DialogSettings ReadDialogSettings(ProfileStore& profile, std::int32_t currentLeft, std::int32_t currentTop)
 {
     DialogSettings settings;
     settings.showHint = ReadBool(profile, kOptionSection, kShowHintKey, true);

@@ -14,14 +14,11 @@ inline constexpr const char* kSettingsFileName = "sorvane.ini";
 
 // A missing key or a value that is not a number gives the default;
 // "0x10" reads as 16.
-std::int32_t ReadInteger(ProfileStore& profile, const std::string& section,
-                         const std::string& key, std::int32_t fallback);
-bool ReadBool(ProfileStore& profile, const std::string& section, const std::string& key,
-              bool fallback);
-void WriteInteger(ProfileStore& profile, const std::string& section, const std::string& key,
-                  std::int32_t value);
-void WriteBool(ProfileStore& profile, const std::string& section, const std::string& key,
-               bool value);
+std::int32_t ReadInteger(ProfileStore& profile, const std::string& section, const std::string& key,
+                         std::int32_t fallback);
+bool ReadBool(ProfileStore& profile, const std::string& section, const std::string& key, bool fallback);
+void WriteInteger(ProfileStore& profile, const std::string& section, const std::string& key, std::int32_t value);
+void WriteBool(ProfileStore& profile, const std::string& section, const std::string& key, bool value);
 
 struct DialogSettings {
     bool showHint = true;
@@ -30,8 +27,7 @@ struct DialogSettings {
 };
 
 // Reads ShowHint, Left and Top; the position defaults to the current one.
-DialogSettings ReadDialogSettings(ProfileStore& profile, std::int32_t currentLeft,
-                                  std::int32_t currentTop);
+DialogSettings ReadDialogSettings(ProfileStore& profile, std::int32_t currentLeft, std::int32_t currentTop);
 // Writes ShowHint, Left and Top, in that order.
 void WriteDialogSettings(ProfileStore& profile, const DialogSettings& settings);
 

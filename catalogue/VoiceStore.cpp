@@ -90,7 +90,8 @@ private:
 }  // namespace
 
 VoiceStore::VoiceStore(FileSystem& files, const std::string& exeDir)
-    : files_(files), folder_(exeDir + kDataFolder + kPathSeparator)
+    : files_(files),
+      folder_(exeDir + kDataFolder + kPathSeparator)
 {
 }
 
@@ -104,10 +105,7 @@ std::string VoiceStore::NextVoiceFileName()
     throw Error(std::string(messages::kNoFreeVoiceName));
 }
 
-void VoiceStore::Reserve(const std::string& path)
-{
-    files_.CreateEmptyFile(path);
-}
+void VoiceStore::Reserve(const std::string& path) { files_.CreateEmptyFile(path); }
 
 void VoiceStore::Remove(const std::string& path)
 {
@@ -116,8 +114,7 @@ void VoiceStore::Remove(const std::string& path)
 }
 
 void VoiceStore::FindUnusedVoiceFiles(const std::vector<std::string>& memoPaths,
-                                      const std::vector<std::string>& settingsLines,
-                                      const UnusedFileFound& found,
+                                      const std::vector<std::string>& settingsLines, const UnusedFileFound& found,
                                       const std::function<void()>& pumpEvents)
 {
     // A name the catalogue cannot hold exactly as the disk has it would

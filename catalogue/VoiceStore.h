@@ -33,10 +33,8 @@ public:
     // Calls found for each Voice*.wav file of the folder (folders left out) that no memo path
     // and no settings line names (a case-insensitive substring test), in
     // listing order. pumpEvents runs once per entry so the window stays alive.
-    void FindUnusedVoiceFiles(const std::vector<std::string>& memoPaths,
-                              const std::vector<std::string>& settingsLines,
-                              const UnusedFileFound& found,
-                              const std::function<void()>& pumpEvents = {});
+    void FindUnusedVoiceFiles(const std::vector<std::string>& memoPaths, const std::vector<std::string>& settingsLines,
+                              const UnusedFileFound& found, const std::function<void()>& pumpEvents = {});
 
 private:
     FileSystem& files_;

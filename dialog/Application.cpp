@@ -13,9 +13,9 @@
 
 #include "Accessibility.h"
 #include "DialogFace.h"
-#include "ProgramStyle.h"
 #include "EndSignals.h"
 #include "ErrorBox.h"
+#include "ProgramStyle.h"
 #include "TForm1.h"
 
 namespace voicememo {

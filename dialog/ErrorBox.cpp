@@ -38,10 +38,7 @@ std::string ErrorBoxText(const std::string& message)
     return message;
 }
 
-void ShowErrorBox(QWidget* owner, const std::string& message)
-{
-    ShowErrorText(owner, Decode(ErrorBoxText(message)));
-}
+void ShowErrorBox(QWidget* owner, const std::string& message) { ShowErrorText(owner, Decode(ErrorBoxText(message))); }
 
 void ShowErrorBox(QWidget* owner, const QString& message)
 {
@@ -53,8 +50,8 @@ void ShowErrorBox(QWidget* owner, const QString& message)
 
 bool AskYesNo(QWidget* owner, const QString& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kApplicationTitle), text,
-                    QMessageBox::Yes | QMessageBox::No, owner);
+    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kApplicationTitle), text, QMessageBox::Yes | QMessageBox::No,
+                    owner);
     box.setDefaultButton(QMessageBox::Yes);
     box.setWindowModality(Qt::ApplicationModal);
     // Anything but Yes (Esc, the box closed or taken down) is No.
@@ -71,7 +68,9 @@ void ShowNotice(QWidget* owner, const QString& text)
 QString UnusableFolderMessage(const UnusableFolder& error)
 {
     QString folder = QString::fromUtf8(error.folder());
-    folder.replace(u'\t', QStringLiteral("\\t")).replace(u'\r', QStringLiteral("\\r")).replace(u'\n', QStringLiteral("\\n"));
+    folder.replace(u'\t', QStringLiteral("\\t"))
+        .replace(u'\r', QStringLiteral("\\r"))
+        .replace(u'\n', QStringLiteral("\\n"));
     if (error.reason() == UnusableFolder::Reason::NotInCodePage)
         return QStringLiteral("フォルダ %1 のパスには Shift_JIS で書けない文字があるため、"
                               "ボイスファイルの場所を Voice.dat に書けません。\n"

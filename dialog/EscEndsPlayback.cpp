@@ -10,10 +10,7 @@ EscEndsPlayback::EscEndsPlayback(std::function<void()> stop) : stop_(std::move(s
     qApp->installEventFilter(this);
 }
 
-EscEndsPlayback::~EscEndsPlayback()
-{
-    qApp->removeEventFilter(this);
-}
+EscEndsPlayback::~EscEndsPlayback() { qApp->removeEventFilter(this); }
 
 bool EscEndsPlayback::eventFilter(QObject*, QEvent* event)
 {

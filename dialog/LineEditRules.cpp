@@ -7,10 +7,7 @@ namespace voicememo {
 
 namespace {
 
-bool BreaksALine(QChar c)
-{
-    return c == u'\t' || c == u'\r' || c == u'\n' || c == QChar(0);
-}
+bool BreaksALine(QChar c) { return c == u'\t' || c == u'\r' || c == u'\n' || c == QChar(0); }
 
 // Rewrites what is typed or pasted at once, keeping the cursor in place.
 void CleanAsTyped(QLineEdit* edit, bool drop)
@@ -36,19 +33,10 @@ void CleanAsTyped(QLineEdit* edit, bool drop)
 
 }  // namespace
 
-void KeepTitleOnOneLine(QLineEdit* edit)
-{
-    CleanAsTyped(edit, false);
-}
+void KeepTitleOnOneLine(QLineEdit* edit) { CleanAsTyped(edit, false); }
 
-void KeepDatePartOnOneLine(QLineEdit* edit)
-{
-    CleanAsTyped(edit, true);
-}
+void KeepDatePartOnOneLine(QLineEdit* edit) { CleanAsTyped(edit, true); }
 
-void RemoveLengthLimit(QLineEdit* edit)
-{
-    edit->setMaxLength(std::numeric_limits<int>::max());
-}
+void RemoveLengthLimit(QLineEdit* edit) { edit->setMaxLength(std::numeric_limits<int>::max()); }
 
 }  // namespace voicememo

@@ -14,22 +14,18 @@ constexpr int kColumns = 6;
 
 MemoListModel::MemoListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
-int MemoListModel::rowCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : static_cast<int>(shown_);
-}
+int MemoListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : static_cast<int>(shown_); }
 
-int MemoListModel::columnCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : kColumns;
-}
+int MemoListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kColumns; }
 
 QVariant MemoListModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= rowCount())
         return {};
     const auto row = static_cast<std::size_t>(index.row());
-    auto holdsSound = [&] { return !check_ || check_->holdsSound(std::string(memos_.field(row, MemoTable::kFilePath))); };
+    auto holdsSound = [&] {
+        return !check_ || check_->holdsSound(std::string(memos_.field(row, MemoTable::kFilePath)));
+    };
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
@@ -37,7 +33,8 @@ QVariant MemoListModel::data(const QModelIndex& index, int role) const
     case Qt::DecorationRole:
         return index.column() == 0 ? QVariant((holdsSound() ? itemImage_ : markImage_).get()) : QVariant();
     case Qt::ForegroundRole:
-        return holdsSound() ? QVariant() : QVariant(QGuiApplication::palette().brush(QPalette::Disabled, QPalette::Text));
+        return holdsSound() ? QVariant()
+                            : QVariant(QGuiApplication::palette().brush(QPalette::Disabled, QPalette::Text));
     default:
         return {};
     }
@@ -96,10 +93,7 @@ void MemoListModel::refreshMarks()
                          {Qt::DecorationRole, Qt::ForegroundRole});
 }
 
-void MemoListModel::appendMemos(const std::vector<VoiceMemo>& memos)
-{
-    insertMemos(count(), memos);
-}
+void MemoListModel::appendMemos(const std::vector<VoiceMemo>& memos) { insertMemos(count(), memos); }
 
 void MemoListModel::appendMemos(MemoTable&& memos)
 {
@@ -136,10 +130,7 @@ void MemoListModel::appendMemo(const VoiceMemo& memo)
     insertMemos(count(), {memo});
 }
 
-void MemoListModel::holdNewRows()
-{
-    holding_ = true;
-}
+void MemoListModel::holdNewRows() { holding_ = true; }
 
 void MemoListModel::showNewRows()
 {

@@ -7,19 +7,19 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMouseEvent>
-#include <QStackedLayout>
-#include <QStyledItemDelegate>
 #include <QPainter>
 #include <QPointer>
 #include <QScopedValueRollback>
+#include <QStackedLayout>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTextLayout>
 #include <algorithm>
 #include <limits>
 #include <utility>
 
-#include "MemoListModel.h"
 #include "LineEditRules.h"
+#include "MemoListModel.h"
 
 namespace voicememo {
 
@@ -153,7 +153,8 @@ public:
     // Every icon cell has one size: the icon over a label of two lines.
     static QSize IconCell(const QFontMetrics& metrics)
     {
-        return {kIconCellWidth, kIconTop + kIconSide + kIconLabelGap + kLabelLines * metrics.lineSpacing() + kCellBottom};
+        return {kIconCellWidth,
+                kIconTop + kIconSide + kIconLabelGap + kLabelLines * metrics.lineSpacing() + kCellBottom};
     }
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
@@ -189,8 +190,8 @@ public:
         const QRect label(cell.rect.center().x() - widest / 2 - kLabelMargin, iconRect.bottom() + 1 + kIconLabelGap,
                           widest + 2 * kLabelMargin, static_cast<int>(lines.size()) * metrics.lineSpacing());
         const QPalette::ColorGroup group = !(cell.state & QStyle::State_Enabled) ? QPalette::Disabled
-                                           : (cell.state & QStyle::State_Active)  ? QPalette::Active
-                                                                                   : QPalette::Inactive;
+                                           : (cell.state & QStyle::State_Active) ? QPalette::Active
+                                                                                 : QPalette::Inactive;
         painter->save();
         if (selected)
             painter->fillRect(label, cell.palette.brush(group, QPalette::Highlight));
@@ -211,8 +212,7 @@ public:
         paintIconCell(painter, option, index, kAllLines);
     }
 
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
-                          const QModelIndex& index) const override
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
         QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
         if (auto* edit = qobject_cast<QLineEdit*>(editor)) {
@@ -291,7 +291,8 @@ public:
     }
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override
     {
-        return row >= 0 && column == 0 && row < TitleColumn::rowCount(parent) ? createIndex(row, column) : QModelIndex();
+        return row >= 0 && column == 0 && row < TitleColumn::rowCount(parent) ? createIndex(row, column)
+                                                                              : QModelIndex();
     }
 
 private:
@@ -348,8 +349,8 @@ MemoListView::MemoListView(QWidget* parent)
     detailView_->setSortingEnabled(false);
     detailView_->setTabKeyNavigation(false);  // Tab leaves the table, as it leaves the icons
 
-    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(iconView_),
-                                    static_cast<QAbstractItemView*>(detailView_)})
+    for (QAbstractItemView* view :
+         {static_cast<QAbstractItemView*>(iconView_), static_cast<QAbstractItemView*>(detailView_)})
         attach(view);
 
     stack_->addWidget(iconView_);
@@ -365,9 +366,8 @@ void MemoListView::attach(QAbstractItemView* view)
     view->setDragEnabled(false);
     view->setContextMenuPolicy(Qt::CustomContextMenu);
     HideSelectionWithoutFocus(view);
-    connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint& pos) {
-        emit contextMenuRequested(view->viewport()->mapToGlobal(pos));
-    });
+    connect(view, &QWidget::customContextMenuRequested, this,
+            [this, view](const QPoint& pos) { emit contextMenuRequested(view->viewport()->mapToGlobal(pos)); });
 }
 
 void MemoListView::setModel(MemoListModel* model)
@@ -398,8 +398,7 @@ void MemoListView::giveTableItsRows()
 
 QAbstractItemView* MemoListView::currentView() const
 {
-    return showsDetails() ? static_cast<QAbstractItemView*>(detailView_)
-                          : static_cast<QAbstractItemView*>(iconView_);
+    return showsDetails() ? static_cast<QAbstractItemView*>(detailView_) : static_cast<QAbstractItemView*>(iconView_);
 }
 
 // Each view has a selection of its own, over its own model; a change to
@@ -431,10 +430,7 @@ void MemoListView::copySelection(QItemSelectionModel* from, QItemSelectionModel*
         to->select(sameRow(selected.first()), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
-QString MemoListView::listName() const
-{
-    return iconView_->accessibleName();
-}
+QString MemoListView::listName() const { return iconView_->accessibleName(); }
 
 void MemoListView::setListName(const QString& name)
 {
@@ -453,14 +449,10 @@ int MemoListView::selectedRow() const
 void MemoListView::selectRow(int row)
 {
     QModelIndex index = model_->index(row, 0);
-    rows_->setCurrentIndex(
-        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    rows_->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
-void MemoListView::clearSelection()
-{
-    rows_->clearSelection();
-}
+void MemoListView::clearSelection() { rows_->clearSelection(); }
 
 void MemoListView::editTitle(int row)
 {
@@ -485,10 +477,7 @@ void MemoListView::showDetails()
     setFocusProxy(detailView_);
 }
 
-bool MemoListView::showsDetails() const
-{
-    return stack_->currentWidget() == detailView_;
-}
+bool MemoListView::showsDetails() const { return stack_->currentWidget() == detailView_; }
 
 void MemoListView::reportMenuKey(QAbstractItemView* view)
 {

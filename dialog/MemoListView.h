@@ -78,7 +78,8 @@ private:
     QTableView* detailView_;
     QStackedLayout* stack_;
 
-    template <typename> friend class ClickReporting;
+    template <typename>
+    friend class ClickReporting;
 };
 
 }  // namespace voicememo

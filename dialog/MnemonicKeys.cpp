@@ -39,10 +39,7 @@ bool TakesText(QWidget* widget)
 
 }  // namespace
 
-MnemonicKeys::MnemonicKeys(QWidget* window) : QObject(window), window_(window)
-{
-    qApp->installEventFilter(this);
-}
+MnemonicKeys::MnemonicKeys(QWidget* window) : QObject(window), window_(window) { qApp->installEventFilter(this); }
 
 bool MnemonicKeys::trigger(QChar letter)
 {

@@ -9,10 +9,7 @@
 
 namespace voicememo {
 
-QIcon ItemImage()
-{
-    return PictureIcon(QStringLiteral("program-icon"));
-}
+QIcon ItemImage() { return PictureIcon(QStringLiteral("program-icon")); }
 
 QIcon EmptyItemImage(const QIcon& item)
 {

@@ -9,9 +9,9 @@ bool StartRecorder(FileSystem& files, ProgramLauncher& launcher, const std::stri
 {
     const auto diskExeDir = files.DiskPath(exeDir);
     const auto diskVoicePath = files.DiskPath(voicePath);
-    const bool started = diskExeDir && diskVoicePath &&
-                         launcher.Start(*diskExeDir, QString::fromLatin1(kRecorderProgram),
-                                        {QString::fromStdString(*diskVoicePath)});
+    const bool started =
+        diskExeDir && diskVoicePath &&
+        launcher.Start(*diskExeDir, QString::fromLatin1(kRecorderProgram), {QString::fromStdString(*diskVoicePath)});
     if (!started)
         qCInfo(lcRecorder, "%s を起動できません (プログラムのフォルダにも PATH にもないか、実行できません)",
                kRecorderProgram);

@@ -1,9 +1,9 @@
 #include "TForm1.h"
 
 #include <QAction>
-#include <QCoreApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -24,9 +24,9 @@
 #include "RecorderLaunch.h"
 #include "Settings.h"
 #include "StepFromShownEntry.h"
+#include "TextCodec.h"
 #include "TooltipTimer.h"
 #include "VoiceStore.h"
-#include "TextCodec.h"
 #include "ui_TForm1.h"
 
 namespace voicememo {
@@ -36,9 +36,8 @@ constexpr int kYearChoices = 10;
 }
 
 TForm1::TForm1(const DialogServices& services, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                          Qt::MSWindowsFixedSizeDialogHint),
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       services_(services),
       voiceFiles_(services.files),
       ui(std::make_unique<Ui::TForm1>()),
@@ -84,10 +83,7 @@ TForm1::TForm1(const DialogServices& services, QWidget* parent)
 
 TForm1::~TForm1() = default;
 
-bool TForm1::ShowHint() const
-{
-    return tooltips_->enabled();
-}
+bool TForm1::ShowHint() const { return tooltips_->enabled(); }
 
 void TForm1::CreatePopupMenu()
 {
@@ -132,9 +128,8 @@ void TForm1::WireHandlers()
     connect(ui->ListView1, &MemoListView::doubleClicked, this, command(&TForm1::BitBtn2Click));
     connect(ui->ListView1, &MemoListView::contextMenuRequested, this,
             [this](const QPoint& at) { PopupMenu1->popup(at); });
-    connect(&model_, &MemoListModel::titleEdited, this, [this](int row, const QString& text) {
-        Guarded(this, [&] { ListView1Edited(row, text); });
-    });
+    connect(&model_, &MemoListModel::titleEdited, this,
+            [this](int row, const QString& text) { Guarded(this, [&] { ListView1Edited(row, text); }); });
     connect(ui->Edit1, &QLineEdit::textChanged, this, guarded(&TForm1::Edit1Change));
     for (QRadioButton* kind : {ui->RadioButton1, ui->RadioButton2})
         connect(kind, &QRadioButton::toggled, this, [this](bool checked) {
@@ -163,8 +158,7 @@ void TForm1::WireHandlers()
     connect(LargeIcon1, &QAction::triggered, this, guarded(&TForm1::LargeIcon1Click));
     connect(Detail1, &QAction::triggered, this, guarded(&TForm1::Detail1Click));
     connect(AddUnused1, &QAction::triggered, this, guarded(&TForm1::SpeedButton1Click));
-    connect(PopupMenu1, &QMenu::aboutToShow, this,
-            [this] { AddUnused1->setEnabled(ui->SpeedButton1->isEnabled()); });
+    connect(PopupMenu1, &QMenu::aboutToShow, this, [this] { AddUnused1->setEnabled(ui->SpeedButton1->isEnabled()); });
 }
 
 // Of the two kind buttons only the checked one is a tab stop; the arrow
@@ -202,10 +196,7 @@ void TForm1::FormShow()
     LoadCatalogue();
 }
 
-void TForm1::LoadCatalogue()
-{
-    model_.appendMemos(catalogue_.LoadTable());
-}
+void TForm1::LoadCatalogue() { model_.appendMemos(catalogue_.LoadTable()); }
 
 bool TForm1::FormCloseQuery()
 {
@@ -271,10 +262,7 @@ void TForm1::changeEvent(QEvent* event)
     QWidget::changeEvent(event);
 }
 
-std::string TForm1::SettingsPath() const
-{
-    return services_.exeDir + kSettingsFileName;
-}
+std::string TForm1::SettingsPath() const { return services_.exeDir + kSettingsFileName; }
 
 // ---- control states ---------------------------------------------------
 
@@ -345,8 +333,8 @@ void TForm1::CommitEditingControls()
         memo.ShownDate.clear();
     } else {
         memo.Kind = kKindDaily;
-        memo.ShownDate = JoinShownDate(FieldBytes(ui->ComboBox1->lineEdit()),
-                                       FieldBytes(ui->ComboBox2->lineEdit()), FieldBytes(ui->Edit2));
+        memo.ShownDate = JoinShownDate(FieldBytes(ui->ComboBox1->lineEdit()), FieldBytes(ui->ComboBox2->lineEdit()),
+                                       FieldBytes(ui->Edit2));
     }
     model_.setMemo(editIndex_, memo);
 }
@@ -393,20 +381,11 @@ void TForm1::T1Click()
         ui->ListView1->editTitle(selected);
 }
 
-void TForm1::RadioButton1Click()
-{
-    SetEditControlsEnabled(true);
-}
+void TForm1::RadioButton1Click() { SetEditControlsEnabled(true); }
 
-void TForm1::ComboBox1Change()
-{
-    ApplyYearRule();
-}
+void TForm1::ComboBox1Change() { ApplyYearRule(); }
 
-void TForm1::ComboBox2Change()
-{
-    ApplyMonthRule();
-}
+void TForm1::ComboBox2Change() { ApplyMonthRule(); }
 
 void TForm1::ApplyYearRule()
 {
@@ -440,20 +419,11 @@ void TForm1::Edit2Change()
     SetFieldBytes(ui->Edit2, DecimalText(work_.WorkDay));
 }
 
-void TForm1::UpDown3Click()
-{
-    ClampDayFromSpinner();
-}
+void TForm1::UpDown3Click() { ClampDayFromSpinner(); }
 
-void TForm1::LargeIcon1Click()
-{
-    ui->ListView1->showLargeIcons();
-}
+void TForm1::LargeIcon1Click() { ui->ListView1->showLargeIcons(); }
 
-void TForm1::Detail1Click()
-{
-    ui->ListView1->showDetails();
-}
+void TForm1::Detail1Click() { ui->ListView1->showDetails(); }
 
 // ---- commands -----------------------------------------------------------
 
@@ -509,7 +479,8 @@ void TForm1::BitBtn1Click()
     VoiceStore store(services_.files, services_.exeDir);
     const std::string path = store.NextVoiceFileName();
     store.Reserve(path);
-    StartRecorder(services_.files, services_.launcher, services_.exeDir, path);  // not checked: the row is added all the same
+    StartRecorder(services_.files, services_.launcher, services_.exeDir,
+                  path);  // not checked: the row is added all the same
     AddMemoRow(ExtractFileName(path), path);
 }
 
@@ -581,13 +552,11 @@ void TForm1::SpeedButton1Click()
         close();
         return;
     }
-    ShowNotice(this, found > 0 ? QString::number(found) + QStringLiteral("個の未使用のファイルが見つかり、追加しました。")
-                               : QStringLiteral("未使用のファイルは見つかりませんでした"));
+    ShowNotice(this, found > 0
+                         ? QString::number(found) + QStringLiteral("個の未使用のファイルが見つかり、追加しました。")
+                         : QStringLiteral("未使用のファイルは見つかりませんでした"));
 }
 
-void TForm1::BitBtn4Click()
-{
-    close();
-}
+void TForm1::BitBtn4Click() { close(); }
 
 }  // namespace voicememo

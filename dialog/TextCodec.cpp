@@ -4,15 +4,9 @@
 
 namespace voicememo {
 
-QString Decode(const std::string& bytes)
-{
-    return QString::fromStdString(Cp932ToUtf8(bytes));
-}
+QString Decode(const std::string& bytes) { return QString::fromStdString(Cp932ToUtf8(bytes)); }
 
-std::string Encode(const QString& text)
-{
-    return Utf8ToCp932(text.toStdString());
-}
+std::string Encode(const QString& text) { return Utf8ToCp932(text.toStdString()); }
 
 std::string EncodeKeeping(const QString& text, const std::string& original)
 {

@@ -18,10 +18,7 @@ constexpr int kTooltipMoveExtraMs = 30;
 
 }  // namespace
 
-TooltipTimer::TooltipTimer(QWidget* window) : QObject(window), window_(window)
-{
-    qApp->installEventFilter(this);
-}
+TooltipTimer::TooltipTimer(QWidget* window) : QObject(window), window_(window) { qApp->installEventFilter(this); }
 
 bool TooltipTimer::eventFilter(QObject* watched, QEvent* event)
 {

@@ -23,9 +23,8 @@ public:
     // before each time the window handles its events and at the end, so that
     // what found gathered meanwhile can be shown in one go; returns how many
     // were found.
-    int Run(VoiceStore& store, const std::vector<std::string>& memoPaths,
-            const std::vector<std::string>& settingsLines, const VoiceStore::UnusedFileFound& found,
-            const std::function<void()>& flush = {});
+    int Run(VoiceStore& store, const std::vector<std::string>& memoPaths, const std::vector<std::string>& settingsLines,
+            const VoiceStore::UnusedFileFound& found, const std::function<void()>& flush = {});
 
 private:
     bool running_ = false;

@@ -11,8 +11,7 @@
 
 namespace voicememo {
 
-UpDown::UpDown(QWidget* parent)
-    : QWidget(parent), up_(new QToolButton(this)), down_(new QToolButton(this))
+UpDown::UpDown(QWidget* parent) : QWidget(parent), up_(new QToolButton(this)), down_(new QToolButton(this))
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -34,25 +33,13 @@ void UpDown::setBuddy(QLineEdit* buddy)
     buddy_->installEventFilter(this);
 }
 
-QString UpDown::upName() const
-{
-    return up_->accessibleName();
-}
+QString UpDown::upName() const { return up_->accessibleName(); }
 
-void UpDown::setUpName(const QString& name)
-{
-    up_->setAccessibleName(name);
-}
+void UpDown::setUpName(const QString& name) { up_->setAccessibleName(name); }
 
-QString UpDown::downName() const
-{
-    return down_->accessibleName();
-}
+QString UpDown::downName() const { return down_->accessibleName(); }
 
-void UpDown::setDownName(const QString& name)
-{
-    down_->setAccessibleName(name);
-}
+void UpDown::setDownName(const QString& name) { down_->setAccessibleName(name); }
 
 int UpDown::position()
 {

@@ -37,8 +37,10 @@ int main(int argc, char* argv[])
     // and ends, so only one list of the catalogue is ever kept.
     voicememo::TForm1* window = nullptr;
     voicememo::FolderInstance instance(exeDir);
-    if (instance.claim([&window] { if (window) voicememo::BringToFront(*window); }) ==
-        voicememo::FolderInstance::Claim::AnotherRuns)
+    if (instance.claim([&window] {
+            if (window)
+                voicememo::BringToFront(*window);
+        }) == voicememo::FolderInstance::Claim::AnotherRuns)
         return 0;
 
     voicememo::PosixFileSystem files;

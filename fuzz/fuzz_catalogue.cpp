@@ -50,8 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const auto memos = ParseCatalogue(content);
     for (const auto& memo : memos) {
-        for (const std::string* field : {&memo.Title, &memo.FilePath, &memo.RecordedDate, &memo.RecordedTime,
-                                         &memo.Kind})
+        for (const std::string* field :
+             {&memo.Title, &memo.FilePath, &memo.RecordedDate, &memo.RecordedTime, &memo.Kind})
             FUZZ_CHECK(FieldHoldsNoLineBreak(*field) && field->find('\t') == std::string::npos);
         FUZZ_CHECK(FieldHoldsNoLineBreak(memo.ShownDate));
     }

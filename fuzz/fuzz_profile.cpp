@@ -21,7 +21,7 @@ using namespace voicememo;
 namespace {
 
 const char* const kNamePieces[] = {
-    "a", "B", "z", "Z", "0", "9", "_", ".", "-", " ",
+    "a",        "B", "z", "Z", "0", "9", "_", ".", "-", " ",
     "\x83\x5b",  // katakana, second byte "["
     "\x83\x5d",  // katakana, second byte "]"
     "\x83\x41",  // katakana, second byte "A"
@@ -41,10 +41,7 @@ std::string Name(FuzzedDataProvider& input)
     return name;
 }
 
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\x1A';
-}
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\x1A'; }
 
 std::string Value(FuzzedDataProvider& input)
 {
@@ -81,10 +78,7 @@ std::string Folded(const std::string& name)
     return folded;
 }
 
-bool HasLineBreak(std::string_view text)
-{
-    return text.find_first_of("\r\n") != std::string_view::npos;
-}
+bool HasLineBreak(std::string_view text) { return text.find_first_of("\r\n") != std::string_view::npos; }
 
 }  // namespace
 

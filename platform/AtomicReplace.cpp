@@ -37,17 +37,11 @@ std::string TemporaryPrefix(const std::string& diskPath, std::string_view infix 
     return "." + NamePart(diskPath) + std::string(infix);
 }
 
-bool SameFile(const struct stat& a, const struct stat& b)
-{
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
+bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 
 // A lock that the file system cannot give at all, as opposed to one that
 // another holder has.
-bool LocksDoNotWork(int error)
-{
-    return error != EWOULDBLOCK && error != EINTR;
-}
+bool LocksDoNotWork(int error) { return error != EWOULDBLOCK && error != EINTR; }
 
 // Creates the temporary file and locks it where locks work; -1 with errno
 // set when it cannot be created. A cleanup in another process may remove
@@ -60,11 +54,11 @@ int CreateTemporary(const std::string& diskPath, std::string& temporary)
         if (fd < 0)
             return -1;
         int locked;
-        while ((locked = ::flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
-        }
-        struct stat opened {}, named {};
-        const bool stillNamed = ::fstat(fd, &opened) == 0 && ::lstat(temporary.c_str(), &named) == 0 &&
-                                SameFile(opened, named);
+        while ((locked = ::flock(fd, LOCK_EX)) != 0 && errno == EINTR) {}
+        struct stat opened {
+        }, named{};
+        const bool stillNamed =
+            ::fstat(fd, &opened) == 0 && ::lstat(temporary.c_str(), &named) == 0 && SameFile(opened, named);
         if (stillNamed && (locked == 0 || LocksDoNotWork(errno)))
             return fd;
         if (stillNamed)
@@ -127,7 +121,8 @@ void RemoveAbandonedTemporaries(const std::string& diskPath, std::string_view in
             fd = ::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0)
             continue;
-        struct stat opened {}, named {};
+        struct stat opened {
+        }, named{};
         bool abandoned = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
         const bool locksDoNotWork = !abandoned && LocksDoNotWork(errno);
         if (::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && ::lstat(path.c_str(), &named) == 0 &&

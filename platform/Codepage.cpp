@@ -109,9 +109,7 @@ std::optional<std::string> Cp932ToUtf8Exact(std::string_view bytes)
 {
     if (IsAscii(bytes))
         return std::string(bytes);
-    return ToUtf8().Run(bytes, [](std::string_view) {
-        return std::pair<std::size_t, std::string_view>(0, {});
-    });
+    return ToUtf8().Run(bytes, [](std::string_view) { return std::pair<std::size_t, std::string_view>(0, {}); });
 }
 
 std::string Utf8ToCp932(std::string_view utf8)
@@ -127,9 +125,8 @@ std::optional<std::string> Utf8ToCp932Exact(std::string_view utf8)
 {
     if (IsAscii(utf8))
         return std::string(utf8);
-    auto bytes = ToCodePage().Run(utf8, [](std::string_view) {
-        return std::pair<std::size_t, std::string_view>(0, {});
-    });
+    auto bytes =
+        ToCodePage().Run(utf8, [](std::string_view) { return std::pair<std::size_t, std::string_view>(0, {}); });
     // iconv takes some characters the code page lacks without complaint and
     // writes a look-alike's bytes instead (U+00A5 as those of U+005C, U+301C
     // as those of U+FF5E) or nothing at all (the tag characters U+E0000 on):

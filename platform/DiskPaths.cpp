@@ -22,7 +22,6 @@ bool IsExistingFile(const std::string& diskPath)
     return ::stat(diskPath.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
 }
 
-
 namespace {
 
 // The names of a folder's entries that keep passes, "." and ".." left out.

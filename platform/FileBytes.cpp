@@ -63,8 +63,7 @@ bool ReadAll(int fd, std::string& bytes, std::size_t sizeHint, off_t offset)
     for (;;) {
         if (filled == bytes.size())
             bytes.resize(bytes.size() * 2 + 65536);
-        ssize_t got = ::pread(fd, bytes.data() + filled, bytes.size() - filled,
-                              offset + static_cast<off_t>(filled));
+        ssize_t got = ::pread(fd, bytes.data() + filled, bytes.size() - filled, offset + static_cast<off_t>(filled));
         if (got < 0) {
             if (errno == EINTR)
                 continue;

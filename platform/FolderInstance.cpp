@@ -45,7 +45,9 @@ bool AskToRaise(const QString& serverPath)
 }  // namespace
 
 FolderInstance::FolderInstance(const std::string& folder)
-    : lockPath_(PathFor(folder, ".lock")), serverPath_(PathFor(folder, ".socket")), lock_(lockPath_)
+    : lockPath_(PathFor(folder, ".lock")),
+      serverPath_(PathFor(folder, ".socket")),
+      lock_(lockPath_)
 {
     // Held for as long as the program runs: stale only when its process is
     // gone, never by age.

@@ -147,7 +147,8 @@ WriteResult PosixFileSystem::ReplaceFile(const std::string& path, const std::str
     // itself may be written: rewrite it where it is, as the calendar's own
     // system would.
     const int error = outcome.temporaryError;
-    if (outcome.result == WriteResult::CannotCreate && exists && (error == EACCES || error == EPERM || error == EROFS)) {
+    if (outcome.result == WriteResult::CannotCreate && exists &&
+        (error == EACCES || error == EPERM || error == EROFS)) {
         qCInfo(lcFiles, "フォルダに書き込めないため、その場で書き直します: %s", disk->c_str());
         return RewriteInPlace(*disk, bytes);
     }
@@ -187,9 +188,8 @@ bool PosixFileSystem::DeleteFile(const std::string& path)
     return ::unlink(disk->c_str()) == 0;
 }
 
-std::vector<std::string> PosixFileSystem::ListFiles(const std::string& folder,
-                                                     const std::string& prefix,
-                                                     const std::string& suffix)
+std::vector<std::string> PosixFileSystem::ListFiles(const std::string& folder, const std::string& prefix,
+                                                    const std::string& suffix)
 {
     std::vector<std::string> names;
     auto disk = ResolveDiskPath(folder);
@@ -204,8 +204,7 @@ std::vector<std::string> PosixFileSystem::ListFiles(const std::string& folder,
         if (!name)
             continue;  // a name code page 932 cannot hold cannot be named in the catalogue
         std::string low = LowerAscii(*name);
-        if (low.size() >= lowPrefix.size() + lowSuffix.size() && low.starts_with(lowPrefix) &&
-            low.ends_with(lowSuffix))
+        if (low.size() >= lowPrefix.size() + lowSuffix.size() && low.starts_with(lowPrefix) && low.ends_with(lowSuffix))
             matching.emplace_back(std::move(low), std::move(*name));
     }
     std::sort(matching.begin(), matching.end());
@@ -215,14 +214,8 @@ std::vector<std::string> PosixFileSystem::ListFiles(const std::string& folder,
     return names;
 }
 
-std::optional<std::string> PosixFileSystem::DiskPath(const std::string& path)
-{
-    return ResolveDiskPath(path);
-}
+std::optional<std::string> PosixFileSystem::DiskPath(const std::string& path) { return ResolveDiskPath(path); }
 
-std::string PosixFileSystem::ComparisonKey(std::string_view text)
-{
-    return LowerAscii(Cp932ToUtf8(text));
-}
+std::string PosixFileSystem::ComparisonKey(std::string_view text) { return LowerAscii(Cp932ToUtf8(text)); }
 
 }  // namespace voicememo

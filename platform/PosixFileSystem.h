@@ -30,7 +30,7 @@ public:
     void CreateEmptyFile(const std::string& path) override;
     bool DeleteFile(const std::string& path) override;
     std::vector<std::string> ListFiles(const std::string& folder, const std::string& prefix,
-                                        const std::string& suffix) override;
+                                       const std::string& suffix) override;
     // ResolveDiskPath: UTF-8, each missing component found without regard
     // to ASCII case.
     std::optional<std::string> DiskPath(const std::string& path) override;

@@ -8,10 +8,7 @@
 
 namespace voicememo {
 
-ProfileFile::ProfileFile(FileSystem& files, std::string path)
-    : files_(files), path_(std::move(path))
-{
-}
+ProfileFile::ProfileFile(FileSystem& files, std::string path) : files_(files), path_(std::move(path)) {}
 
 namespace {
 
@@ -25,8 +22,7 @@ std::optional<std::string> ReadProfileContent(FileSystem& files, const std::stri
 
 }  // namespace
 
-std::optional<std::string> ProfileFile::ReadString(const std::string& section,
-                                                   const std::string& key)
+std::optional<std::string> ProfileFile::ReadString(const std::string& section, const std::string& key)
 {
     const auto content = ReadProfileContent(files_, path_);
     if (!content)
@@ -34,8 +30,7 @@ std::optional<std::string> ProfileFile::ReadString(const std::string& section,
     return ReadProfileValue(*content, section, key);
 }
 
-void ProfileFile::WriteString(const std::string& section, const std::string& key,
-                              const std::string& value)
+void ProfileFile::WriteString(const std::string& section, const std::string& key, const std::string& value)
 {
     const bool exists = files_.FileExists(path_);
     std::string oldContent;
@@ -56,12 +51,13 @@ void ProfileFile::WriteString(const std::string& section, const std::string& key
 }
 
 ProfileReadOnce::ProfileReadOnce(FileSystem& files, std::string path)
-    : files_(files), file_(files, path), path_(std::move(path))
+    : files_(files),
+      file_(files, path),
+      path_(std::move(path))
 {
 }
 
-std::optional<std::string> ProfileReadOnce::ReadString(const std::string& section,
-                                                       const std::string& key)
+std::optional<std::string> ProfileReadOnce::ReadString(const std::string& section, const std::string& key)
 {
     if (!read_) {
         parsed_.reset();
@@ -75,8 +71,7 @@ std::optional<std::string> ProfileReadOnce::ReadString(const std::string& sectio
     return parsed_->Value(section, key);
 }
 
-void ProfileReadOnce::WriteString(const std::string& section, const std::string& key,
-                                  const std::string& value)
+void ProfileReadOnce::WriteString(const std::string& section, const std::string& key, const std::string& value)
 {
     read_ = false;
     file_.WriteString(section, key, value);

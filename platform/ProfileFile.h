@@ -16,13 +16,11 @@ public:
 
     // Nothing when the file is missing or cannot be read, so the defaults
     // apply.
-    std::optional<std::string> ReadString(const std::string& section,
-                                          const std::string& key) override;
+    std::optional<std::string> ReadString(const std::string& section, const std::string& key) override;
 
     // Throws Error "%s に書き込めません" when the file exists but cannot be
     // read (it is then left alone) or cannot be replaced.
-    void WriteString(const std::string& section, const std::string& key,
-                     const std::string& value) override;
+    void WriteString(const std::string& section, const std::string& key, const std::string& value) override;
 
 private:
     FileSystem& files_;
@@ -39,17 +37,15 @@ public:
     ProfileReadOnce(const ProfileReadOnce&) = delete;  // the parse refers to the content
     ProfileReadOnce& operator=(const ProfileReadOnce&) = delete;
 
-    std::optional<std::string> ReadString(const std::string& section,
-                                          const std::string& key) override;
-    void WriteString(const std::string& section, const std::string& key,
-                     const std::string& value) override;
+    std::optional<std::string> ReadString(const std::string& section, const std::string& key) override;
+    void WriteString(const std::string& section, const std::string& key, const std::string& value) override;
 
 private:
     FileSystem& files_;
     ProfileFile file_;
     std::string path_;
     bool read_ = false;
-    std::optional<std::string> content_;  // nothing when missing or unreadable
+    std::optional<std::string> content_;   // nothing when missing or unreadable
     std::optional<ParsedProfile> parsed_;  // of content_
 };
 

@@ -11,10 +11,7 @@ namespace {
 
 constexpr std::string_view kNewLine = "\r\n";
 
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\x1A';
-}
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\x1A'; }
 
 std::string_view TrimBlanks(std::string_view text)
 {
@@ -96,8 +93,7 @@ std::vector<Line> SplitProfileLines(std::string_view content)
             line.textEnd = line.end = content.size();
         } else {
             line.textEnd = lineEnd;
-            const bool crLf = content[lineEnd] == '\r' && lineEnd + 1 < content.size() &&
-                              content[lineEnd + 1] == '\n';
+            const bool crLf = content[lineEnd] == '\r' && lineEnd + 1 < content.size() && content[lineEnd + 1] == '\n';
             line.end = lineEnd + (crLf ? 2 : 1);
         }
         Classify(content, line);
@@ -127,8 +123,7 @@ std::optional<SectionRange> FindSection(const std::vector<Line>& lines, std::str
     return std::nullopt;
 }
 
-std::optional<std::size_t> FindKey(const std::vector<Line>& lines, SectionRange range,
-                                   std::string_view key)
+std::optional<std::size_t> FindKey(const std::vector<Line>& lines, SectionRange range, std::string_view key)
 {
     for (std::size_t i = range.header + 1; i < range.end; ++i) {
         if (lines[i].kind == LineKind::Key && NamesEqual(lines[i].name, key))
@@ -139,8 +134,7 @@ std::optional<std::size_t> FindKey(const std::vector<Line>& lines, SectionRange 
 
 std::string_view StripQuotes(std::string_view value)
 {
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-        value.back() == value.front())
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
         return value.substr(1, value.size() - 2);
     return value;
 }
@@ -178,14 +172,13 @@ std::optional<std::string> ParsedProfile::Value(std::string_view section, std::s
     return std::string(LimitLength(value, kMaxProfileValueBytes));
 }
 
-std::optional<std::string> ReadProfileValue(std::string_view content, std::string_view section,
-                                            std::string_view key)
+std::optional<std::string> ReadProfileValue(std::string_view content, std::string_view section, std::string_view key)
 {
     return ParsedProfile(content).Value(section, key);
 }
 
-std::string WriteProfileValue(std::string_view content, std::string_view section,
-                              std::string_view key, std::string_view value)
+std::string WriteProfileValue(std::string_view content, std::string_view section, std::string_view key,
+                              std::string_view value)
 {
     section = TrimBlanks(section);
     key = TrimBlanks(key);

@@ -21,10 +21,10 @@ struct ProfileLine {
     std::size_t textEnd = 0;  // where the line end starts
     std::size_t end = 0;      // after the line end
     ProfileLineKind kind = ProfileLineKind::Other;
-    std::string_view name;        // section or key name, blanks cut
-    std::size_t valueBegin = 0;   // a key line's first byte after "="
-    std::string_view valueText;   // a key line's text after "=", up to any NUL
-    bool isBlank = true;          // nothing but blanks before any NUL
+    std::string_view name;       // section or key name, blanks cut
+    std::size_t valueBegin = 0;  // a key line's first byte after "="
+    std::string_view valueText;  // a key line's text after "=", up to any NUL
+    bool isBlank = true;         // nothing but blanks before any NUL
 };
 
 // A profile file's text split into its lines once, so that many keys are
@@ -43,13 +43,11 @@ private:
 // first "=", blanks cut at both ends, then one pair of matching quotes around
 // the whole of it removed, at most kMaxProfileValueBytes long. Nothing when
 // the section or the key is missing; an empty value is the empty text.
-std::optional<std::string> ReadProfileValue(std::string_view content,
-                                            std::string_view section,
-                                            std::string_view key);
+std::optional<std::string> ReadProfileValue(std::string_view content, std::string_view section, std::string_view key);
 
 // The content with the key set to the value. Only the key's own line changes
 // (or a new key or section is added); every other byte stays as it was.
-std::string WriteProfileValue(std::string_view content, std::string_view section,
-                              std::string_view key, std::string_view value);
+std::string WriteProfileValue(std::string_view content, std::string_view section, std::string_view key,
+                              std::string_view value);
 
 }  // namespace voicememo

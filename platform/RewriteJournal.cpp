@@ -2,10 +2,10 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <optional>
-#include <string_view>
 #include <fcntl.h>
+#include <optional>
 #include <pwd.h>
+#include <string_view>
 #include <unistd.h>
 
 #include "AtomicReplace.h"
@@ -20,8 +20,7 @@ constexpr std::string_view kMagic = "voicememo rewrite journal 1\n";
 
 std::string JournalPath(const struct stat& info)
 {
-    return RewriteJournal::Folder() + "/rewrite-" + std::to_string(info.st_dev) + "-" +
-           std::to_string(info.st_ino);
+    return RewriteJournal::Folder() + "/rewrite-" + std::to_string(info.st_dev) + "-" + std::to_string(info.st_ino);
 }
 
 bool MakeFolders(const std::string& folder)
@@ -162,8 +161,7 @@ bool RewriteJournal::RollBackCutRewrite(const std::string& diskPath)
         if (fd < 0)
             return false;
         const bool restored = PWriteAll(fd, journal->content, 0) &&
-                              ::ftruncate(fd, static_cast<off_t>(journal->content.size())) == 0 &&
-                              ::fsync(fd) == 0;
+                              ::ftruncate(fd, static_cast<off_t>(journal->content.size())) == 0 && ::fsync(fd) == 0;
         if (::close(fd) != 0 || !restored)
             return false;
     }

@@ -14,9 +14,9 @@
 #include <fcntl.h>
 #include <pulse/error.h>
 #include <pulse/simple.h>
+#include <sndfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <sndfile.h>
 
 #include "Diagnostics.h"
 #include "FileBytes.h"
@@ -86,7 +86,8 @@ public:
     {
         if (decoder_)
             return decoder_->NextChunk();
-        const std::size_t count = std::min<std::size_t>(VoiceDecoder::kChunkFrames * channels_, samples_.size() - next_);
+        const std::size_t count =
+            std::min<std::size_t>(VoiceDecoder::kChunkFrames * channels_, samples_.size() - next_);
         const std::span<const float> chunk(samples_.data() + next_, count);
         next_ += count;
         return chunk;
@@ -130,8 +131,8 @@ void PlayThroughServer(Sound& sound, const std::atomic<bool>& stopped)
         return;
     }
     int error = 0;
-    PulseStream stream(pa_simple_new(nullptr, "voicememo", PA_STREAM_PLAYBACK, nullptr, "voice memo", &format,
-                                     nullptr, nullptr, &error));
+    PulseStream stream(pa_simple_new(nullptr, "voicememo", PA_STREAM_PLAYBACK, nullptr, "voice memo", &format, nullptr,
+                                     nullptr, &error));
     if (!stream) {
         qCInfo(lcSound, "サウンドサーバーに接続できません: %s", pa_strerror(error));
         return;
@@ -158,7 +159,8 @@ void PlayThroughServer(Sound& sound, const std::atomic<bool>& stopped)
 }  // namespace
 
 PulseSoundPlayer::PulseSoundPlayer(std::chrono::milliseconds grace, std::string alertSoundPath)
-    : grace_(grace), alertSoundPath_(std::move(alertSoundPath))
+    : grace_(grace),
+      alertSoundPath_(std::move(alertSoundPath))
 {
 }
 

@@ -34,14 +34,16 @@ std::string ExeDir()
 }
 
 UnusableFolder::UnusableFolder(std::string folder, Reason reason)
-    : std::runtime_error("unusable program folder"), folder_(std::move(folder)), reason_(reason)
+    : std::runtime_error("unusable program folder"),
+      folder_(std::move(folder)),
+      reason_(reason)
 {
 }
 
 LocalDateTime SystemClock::Now()
 {
     std::time_t now = std::time(nullptr);
-    std::tm local {};
+    std::tm local{};
     ::localtime_r(&now, &local);
     return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
             local.tm_hour,        local.tm_min,     std::min(local.tm_sec, 59)};

@@ -9,10 +9,7 @@ namespace voicememo {
 
 namespace {
 
-std::string TextOf(const char* text)
-{
-    return text ? text : "";
-}
+std::string TextOf(const char* text) { return text ? text : ""; }
 
 }  // namespace
 
@@ -92,7 +89,8 @@ void InputSources::OnSourceInfo(pa_context*, const pa_source_info* info, int las
     auto* sources = static_cast<InputSources*>(self);
     if (!last) {
         if (info && info->name)
-            sources->readingSources_.push_back({info->name, TextOf(info->description ? info->description : info->name)});
+            sources->readingSources_.push_back(
+                {info->name, TextOf(info->description ? info->description : info->name)});
         return;
     }
     sources->reading_ = false;

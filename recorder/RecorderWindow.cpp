@@ -43,10 +43,7 @@ bool HasSound(const std::string& path)
 QString FormatTakeLength(double seconds)
 {
     const long tenths = std::lround(std::max(seconds, 0.0) * 10);
-    return QStringLiteral("%1:%2.%3")
-        .arg(tenths / 600)
-        .arg(tenths / 10 % 60, 2, 10, QLatin1Char('0'))
-        .arg(tenths % 10);
+    return QStringLiteral("%1:%2.%3").arg(tenths / 600).arg(tenths / 10 % 60, 2, 10, QLatin1Char('0')).arg(tenths % 10);
 }
 
 void StatusLine::Tell(const QString& text)

@@ -28,10 +28,7 @@ fs::path FolderOf(const std::string& target)
 
 // The system's error behind a libsndfile call that failed, errno having been
 // cleared before it; a failure of libsndfile's own counts as one of the disk.
-int SoundFileError()
-{
-    return errno != 0 ? errno : EIO;
-}
+int SoundFileError() { return errno != 0 ? errno : EIO; }
 
 // ".Voice3.wav.take-XXXXXX": hidden, and tied to the one target it belongs
 // to; what a killed recorder left is swept as the file layer sweeps its own.
@@ -52,8 +49,7 @@ public:
     explicit FolderLock(const fs::path& folder) : fd_(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
     {
         if (fd_ >= 0)
-            while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
-            }
+            while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {}
     }
     ~FolderLock()
     {
@@ -160,14 +156,15 @@ std::unique_ptr<TakeFile> TakeFile::Create(const std::string& target, int& error
 }
 
 TakeFile::TakeFile(std::string target, std::string landing, std::string path, int fd, SNDFILE* sound)
-    : target_(std::move(target)), landing_(std::move(landing)), path_(std::move(path)), fd_(fd), sound_(sound)
+    : target_(std::move(target)),
+      landing_(std::move(landing)),
+      path_(std::move(path)),
+      fd_(fd),
+      sound_(sound)
 {
 }
 
-TakeFile::~TakeFile()
-{
-    Discard();
-}
+TakeFile::~TakeFile() { Discard(); }
 
 bool TakeFile::Append(const std::int16_t* samples, std::size_t count, int& error)
 {

@@ -59,14 +59,13 @@ struct TakeRecorder::Take {
 };
 
 TakeRecorder::TakeRecorder(std::string target, TakeTimeouts timeouts)
-    : target_(std::move(target)), timeouts_(timeouts), replaceable_(std::make_shared<HeldFile>(HeldFile::Open(target_)))
+    : target_(std::move(target)),
+      timeouts_(timeouts),
+      replaceable_(std::make_shared<HeldFile>(HeldFile::Open(target_)))
 {
 }
 
-TakeRecorder::~TakeRecorder()
-{
-    Stop();
-}
+TakeRecorder::~TakeRecorder() { Stop(); }
 
 TakeOutcome TakeRecorder::Start()
 {
@@ -126,10 +125,7 @@ void TakeRecorder::Resume()
         take_->paused = false;
 }
 
-bool TakeRecorder::IsPaused() const
-{
-    return take_ && take_->paused;
-}
+bool TakeRecorder::IsPaused() const { return take_ && take_->paused; }
 
 bool TakeRecorder::HasEndedByItself() const
 {
@@ -144,10 +140,7 @@ double TakeRecorder::Seconds() const
     return take_ ? static_cast<double>(take_->samples) / kTakeSampleRate : lastSeconds_;
 }
 
-int TakeRecorder::Level() const
-{
-    return take_ ? take_->level.load() : 0;
-}
+int TakeRecorder::Level() const { return take_ ? take_->level.load() : 0; }
 
 void TakeRecorder::Record(std::shared_ptr<Take> take, std::unique_ptr<TakeFile> file)
 {

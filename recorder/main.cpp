@@ -8,10 +8,10 @@
 
 #include "CommandLine.h"
 #include "EndSignals.h"
-#include "RecorderApplication.h"
-#include "RecorderWindow.h"
 #include "ProgramStyle.h"
 #include "PulseSoundPlayer.h"
+#include "RecorderApplication.h"
+#include "RecorderWindow.h"
 #include "TakeFile.h"
 
 namespace {
@@ -46,8 +46,7 @@ int main(int argc, char* argv[])
         return Refuse(QStringLiteral("録音するファイルを一つ指定してください。\n\n"
                                      "使い方: voicememo-recorder [--start] ファイル"));
     if (!FolderExists(command->target))
-        return Refuse(QStringLiteral("保存先のフォルダーがありません。\n%1")
-                          .arg(QString::fromUtf8(command->target)));
+        return Refuse(QStringLiteral("保存先のフォルダーがありません。\n%1").arg(QString::fromUtf8(command->target)));
 
     voicememo::TakeFile::RemoveStale(command->target);
     voicememo::PulseSoundPlayer player;

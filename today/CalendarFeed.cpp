@@ -11,10 +11,10 @@
 
 #include "CatalogueFile.h"
 #include "Codepage.h"
+#include "DaySelection.h"
 #include "Error.h"
 #include "ProfileFile.h"
 #include "Settings.h"
-#include "DaySelection.h"
 #include "VoiceFiles.h"
 
 namespace voicememo {
@@ -54,9 +54,8 @@ icalproperty* VoiceFileAttachment(const std::string& diskPath)
 std::string UidOf(const std::string& diskPath, std::map<std::string, int>& seen)
 {
     const int count = ++seen[diskPath];
-    std::string uid = QCryptographicHash::hash(QByteArray::fromStdString(diskPath), QCryptographicHash::Sha1)
-                          .toHex()
-                          .toStdString();
+    std::string uid =
+        QCryptographicHash::hash(QByteArray::fromStdString(diskPath), QCryptographicHash::Sha1).toHex().toStdString();
     if (count > 1)
         uid += "-" + std::to_string(count);
     return uid + "@voicememo";

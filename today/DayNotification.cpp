@@ -28,7 +28,8 @@ QDBusMessage NotificationCall(const QString& method)
 
 QString ServerError(const QDBusError& error)
 {
-    if (error.type() == QDBusError::ServiceUnknown || error.name() == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner"))
+    if (error.type() == QDBusError::ServiceUnknown ||
+        error.name() == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner"))
         return QStringLiteral("通知サーバーがありません。通知を送れませんでした");
     if (error.type() == QDBusError::NoReply || error.type() == QDBusError::Timeout)
         return QStringLiteral("通知サーバーが応答しません。通知を送れませんでした");
@@ -45,8 +46,8 @@ NotificationResult DayNotification::Send(const QStringList& titles)
     if (!bus.isConnected())
         return {false, QStringLiteral("セッションバスに接続できません。通知を送れませんでした"), ChosenAction::None};
 
-    const QDBusMessage capabilities = bus.call(NotificationCall(QStringLiteral("GetCapabilities")), QDBus::Block,
-                                               callTimeoutMs_);
+    const QDBusMessage capabilities =
+        bus.call(NotificationCall(QStringLiteral("GetCapabilities")), QDBus::Block, callTimeoutMs_);
     if (capabilities.type() == QDBusMessage::ErrorMessage)
         return {false, ServerError(QDBusError(capabilities)), ChosenAction::None};
     const QStringList offered = capabilities.arguments().value(0).toStringList();
@@ -104,9 +105,6 @@ void DayNotification::notificationClosed(uint id, uint)
         waiting_ = false;
 }
 
-void DayNotification::serverLeft()
-{
-    waiting_ = false;
-}
+void DayNotification::serverLeft() { waiting_ = false; }
 
 }  // namespace voicememo

@@ -7,8 +7,8 @@ namespace voicememo {
 
 bool IsRealDay(const CalendarDay& day)
 {
-    return day.year >= kFirstYear && day.year <= kLastYear && day.month >= 1 && day.month <= 12 &&
-           day.day >= 1 && day.day <= MonthDays(day.year, day.month);
+    return day.year >= kFirstYear && day.year <= kLastYear && day.month >= 1 && day.month <= 12 && day.day >= 1 &&
+           day.day <= MonthDays(day.year, day.month);
 }
 
 std::optional<CalendarDay> ShownDay(const VoiceMemo& memo)

@@ -16,8 +16,8 @@
 #include "Codepage.h"
 #include "DayNotification.h"
 #include "DaySelection.h"
-#include "Error.h"
 #include "DiskPaths.h"
+#include "Error.h"
 #include "PosixFileSystem.h"
 #include "ProgramLauncher.h"
 #include "PulseSoundPlayer.h"
@@ -49,10 +49,7 @@ struct Options {
     bool notify = false;
 };
 
-void PrintError(const std::string& utf8)
-{
-    std::fprintf(stderr, "voicememo-today: %s\n", utf8.c_str());
-}
+void PrintError(const std::string& utf8) { std::fprintf(stderr, "voicememo-today: %s\n", utf8.c_str()); }
 
 // The options, or nothing after the reason has been printed.
 std::optional<Options> ParseOptions(const QStringList& arguments)
@@ -110,10 +107,7 @@ std::string Cp932PathOf(const QString& path, const char* suffix = "")
 }
 
 // The catalogue's folder with a trailing "/".
-std::string CatalogueFolder(const QString& folder)
-{
-    return folder.isEmpty() ? ExeDir() : Cp932PathOf(folder, "/");
-}
+std::string CatalogueFolder(const QString& folder) { return folder.isEmpty() ? ExeDir() : Cp932PathOf(folder, "/"); }
 
 // Sends the notification and does what the user picked in it.
 bool Notify(const std::vector<VoiceMemo>& memos, const std::string& folder)

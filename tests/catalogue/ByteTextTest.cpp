@@ -13,25 +13,17 @@ struct LineCase {
 
 class SplitLinesTest : public ::testing::TestWithParam<LineCase> {};
 
-TEST_P(SplitLinesTest, SplitsAtCrLfAndNul)
-{
-    EXPECT_EQ(SplitLines(GetParam().text), GetParam().lines);
-}
+TEST_P(SplitLinesTest, SplitsAtCrLfAndNul) { EXPECT_EQ(SplitLines(GetParam().text), GetParam().lines); }
 
 using namespace std::string_literals;
 INSTANTIATE_TEST_SUITE_P(
     LineEnds, SplitLinesTest,
     ::testing::Values(
-        LineCase{"Empty", "", {}},
-        LineCase{"CrLf", "a\r\nb\r\n", {"a", "b"}},
-        LineCase{"LoneLf", "a\nb\n", {"a", "b"}},
-        LineCase{"LoneCr", "a\rb\r", {"a", "b"}},
-        LineCase{"LfCrIsTwoEnds", "a\n\rb", {"a", "", "b"}},
+        LineCase{"Empty", "", {}}, LineCase{"CrLf", "a\r\nb\r\n", {"a", "b"}}, LineCase{"LoneLf", "a\nb\n", {"a", "b"}},
+        LineCase{"LoneCr", "a\rb\r", {"a", "b"}}, LineCase{"LfCrIsTwoEnds", "a\n\rb", {"a", "", "b"}},
         LineCase{"LastLineWithoutEnd", "a\r\nb", {"a", "b"}},
-        LineCase{"EmptyLinesBetween", "a\r\n\r\n\nb\r\n", {"a", "", "", "b"}},
-        LineCase{"OnlyLineEnd", "\r\n", {""}},
-        LineCase{"NulEndsEverything", "a\r\nb\0c\r\nd"s, {"a", "b"}},
-        LineCase{"NulAtLineStart", "a\r\n\0b"s, {"a"}},
+        LineCase{"EmptyLinesBetween", "a\r\n\r\n\nb\r\n", {"a", "", "", "b"}}, LineCase{"OnlyLineEnd", "\r\n", {""}},
+        LineCase{"NulEndsEverything", "a\r\nb\0c\r\nd"s, {"a", "b"}}, LineCase{"NulAtLineStart", "a\r\n\0b"s, {"a"}},
         LineCase{"ShiftJisBytesKept", "\x94\x83\x82\xa2\x95\xa8\r\n", {"\x94\x83\x82\xa2\x95\xa8"}}),
     [](const auto& info) { return std::string(info.param.name); });
 

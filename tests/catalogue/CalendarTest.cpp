@@ -7,11 +7,24 @@ using namespace voicememo;
 
 TEST(CalendarTest, LeapYearsAndMonthLengths)
 {
-    struct Case { std::int32_t year; int month; int days; };
-    for (auto [year, month, days] : std::initializer_list<Case>{
-             {2000, 2, 29}, {1900, 2, 28}, {2100, 2, 28}, {2004, 2, 29}, {2001, 2, 28},
-             {0, 2, 29}, {-4, 2, 29}, {-100, 2, 28}, {-400, 2, 29}, {2001, 1, 31},
-             {2001, 4, 30}, {2001, 12, 31}, {2001, 11, 30}}) {
+    struct Case {
+        std::int32_t year;
+        int month;
+        int days;
+    };
+    for (auto [year, month, days] : std::initializer_list<Case>{{2000, 2, 29},
+                                                                {1900, 2, 28},
+                                                                {2100, 2, 28},
+                                                                {2004, 2, 29},
+                                                                {2001, 2, 28},
+                                                                {0, 2, 29},
+                                                                {-4, 2, 29},
+                                                                {-100, 2, 28},
+                                                                {-400, 2, 29},
+                                                                {2001, 1, 31},
+                                                                {2001, 4, 30},
+                                                                {2001, 12, 31},
+                                                                {2001, 11, 30}}) {
         EXPECT_EQ(MonthDays(year, month), days) << year << "/" << month;
     }
     // A month without a length never cuts the day short.
@@ -51,21 +64,18 @@ TEST_P(NumberTextTest, ParsesTheBoxSyntax)
 
 INSTANTIATE_TEST_SUITE_P(
     Syntax, NumberTextTest,
-    ::testing::Values(
-        NumberCase{"2004", 2004}, NumberCase{"  2004", 2004}, NumberCase{"2004 ", std::nullopt},
-        NumberCase{"\t2004", std::nullopt}, NumberCase{"+7", 7}, NumberCase{"-1", -1},
-        NumberCase{"007", 7}, NumberCase{"", std::nullopt}, NumberCase{" ", std::nullopt},
-        NumberCase{"+", std::nullopt}, NumberCase{"- 1", std::nullopt},
-        NumberCase{"12abc", std::nullopt}, NumberCase{"1e3", std::nullopt},
-        NumberCase{"2147483647", 2147483647}, NumberCase{"-2147483647", -2147483647},
-        NumberCase{"2147483648", std::nullopt}, NumberCase{"-2147483648", std::nullopt},
-        NumberCase{"99999999999999999999", std::nullopt},
-        NumberCase{"$10", 16}, NumberCase{"$ff", 255}, NumberCase{"  $Ab", 171},
-        NumberCase{"$FFFFFFFF", -1}, NumberCase{"$80000000", INT32_MIN},
-        NumberCase{"$000000000010", 16}, NumberCase{"$100000000", std::nullopt},
-        NumberCase{"$", std::nullopt}, NumberCase{"$g", std::nullopt},
-        NumberCase{"-$1", std::nullopt}, NumberCase{"0x10", std::nullopt},
-        NumberCase{"\xef\xbc\x91", std::nullopt}));
+    ::testing::Values(NumberCase{"2004", 2004}, NumberCase{"  2004", 2004}, NumberCase{"2004 ", std::nullopt},
+                      NumberCase{"\t2004", std::nullopt}, NumberCase{"+7", 7}, NumberCase{"-1", -1},
+                      NumberCase{"007", 7}, NumberCase{"", std::nullopt}, NumberCase{" ", std::nullopt},
+                      NumberCase{"+", std::nullopt}, NumberCase{"- 1", std::nullopt}, NumberCase{"12abc", std::nullopt},
+                      NumberCase{"1e3", std::nullopt}, NumberCase{"2147483647", 2147483647},
+                      NumberCase{"-2147483647", -2147483647}, NumberCase{"2147483648", std::nullopt},
+                      NumberCase{"-2147483648", std::nullopt}, NumberCase{"99999999999999999999", std::nullopt},
+                      NumberCase{"$10", 16}, NumberCase{"$ff", 255}, NumberCase{"  $Ab", 171},
+                      NumberCase{"$FFFFFFFF", -1}, NumberCase{"$80000000", INT32_MIN}, NumberCase{"$000000000010", 16},
+                      NumberCase{"$100000000", std::nullopt}, NumberCase{"$", std::nullopt},
+                      NumberCase{"$g", std::nullopt}, NumberCase{"-$1", std::nullopt}, NumberCase{"0x10", std::nullopt},
+                      NumberCase{"\xef\xbc\x91", std::nullopt}));
 
 TEST(CalendarTest, WorkValuesKeepTheLow16Bits)
 {
@@ -83,7 +93,12 @@ TEST(CalendarTest, ShownDateJoinsAndSplitsAtSlashes)
     EXPECT_EQ(JoinShownDate("2002", "11", "3"), "2002/11/3");
     EXPECT_EQ(JoinShownDate("", " 5", "x"), "/ 5/x");
 
-    struct Case { const char* text; const char* year; const char* month; const char* day; };
+    struct Case {
+        const char* text;
+        const char* year;
+        const char* month;
+        const char* day;
+    };
     for (auto c : std::initializer_list<Case>{{"2001/4/7", "2001", "4", "7"},
                                               {"7", "", "", "7"},
                                               {"2001/7", "2001", "", "7"},

@@ -3,9 +3,9 @@
 #include <filesystem>
 #include <functional>
 #include <new>
+#include <random>
 #include <stdexcept>
 #include <utility>
-#include <random>
 
 #include "CatalogueFile.h"
 #include "Error.h"
@@ -19,11 +19,10 @@ using voicememo::testing::TempFolder;
 
 namespace {
 
-VoiceMemo Memo(std::string title, std::string path, std::string date, std::string time,
-               std::string kind, std::string shown)
+VoiceMemo Memo(std::string title, std::string path, std::string date, std::string time, std::string kind,
+               std::string shown)
 {
-    return {std::move(title), std::move(path), std::move(date), std::move(time), std::move(kind),
-            std::move(shown)};
+    return {std::move(title), std::move(path), std::move(date), std::move(time), std::move(kind), std::move(shown)};
 }
 
 class CatalogueFileTest : public ::testing::Test {
@@ -37,19 +36,22 @@ protected:
 
 TEST(CatalogueLineTest, FieldsByTabCount)
 {
-    struct Case { std::string line; VoiceMemo memo; };
-    for (const auto& [line, memo] : std::initializer_list<Case>{
-             {"", Memo("", "", "", "", "", "")},
-             {"whole line", Memo("", "", "", "", "", "whole line")},
-             {"a\tb", Memo("a", "", "", "", "", "b")},
-             {"a\tb\tc", Memo("a", "b", "", "", "", "c")},
-             {"a\tb\tc\td", Memo("a", "b", "c", "", "", "d")},
-             {"a\tb\tc\td\te", Memo("a", "b", "c", "d", "", "e")},
-             {"a\tb\tc\td\te\tf", Memo("a", "b", "c", "d", "e", "f")},
-             {"a\tb\tc\td\te\tf\tg\th", Memo("a", "b", "c", "d", "e", "f\tg\th")},
-             {"\t\t\t\t\t", Memo("", "", "", "", "", "")},
-             {"t\t/x/data/Voice1.wav\t2001/04/05\t09:12:30\tTODO\t",
-              Memo("t", "/x/data/Voice1.wav", "2001/04/05", "09:12:30", "TODO", "")}}) {
+    struct Case {
+        std::string line;
+        VoiceMemo memo;
+    };
+    for (const auto& [line, memo] :
+         std::initializer_list<Case>{{"", Memo("", "", "", "", "", "")},
+                                     {"whole line", Memo("", "", "", "", "", "whole line")},
+                                     {"a\tb", Memo("a", "", "", "", "", "b")},
+                                     {"a\tb\tc", Memo("a", "b", "", "", "", "c")},
+                                     {"a\tb\tc\td", Memo("a", "b", "c", "", "", "d")},
+                                     {"a\tb\tc\td\te", Memo("a", "b", "c", "d", "", "e")},
+                                     {"a\tb\tc\td\te\tf", Memo("a", "b", "c", "d", "e", "f")},
+                                     {"a\tb\tc\td\te\tf\tg\th", Memo("a", "b", "c", "d", "e", "f\tg\th")},
+                                     {"\t\t\t\t\t", Memo("", "", "", "", "", "")},
+                                     {"t\t/x/data/Voice1.wav\t2001/04/05\t09:12:30\tTODO\t",
+                                      Memo("t", "/x/data/Voice1.wav", "2001/04/05", "09:12:30", "TODO", "")}}) {
         EXPECT_EQ(ParseCatalogueLine(line), memo) << line;
     }
 }
@@ -86,16 +88,15 @@ TEST_F(CatalogueFileTest, MissingFileLoadsNothingAndEmptyCatalogueLeavesNoFile)
 
 TEST_F(CatalogueFileTest, OddLinesLoadAndAreWrittenBackAsRows)
 {
-    folder.Write("Voice.dat",
-                 "\x94\x83\x82\xa2\x95\xa8\t/t/data/Voice2.wav\t2001/04/05\t09:12:30\tDAILY\t2001/4/7\n"
-                 "no tabs\r"
-                 "\r\n"
-                 "a\tb\tc\td\r\n"
-                 "last\tline\0ignored\r\nmore"s);
+    folder.Write("Voice.dat", "\x94\x83\x82\xa2\x95\xa8\t/t/data/Voice2.wav\t2001/04/05\t09:12:30\tDAILY\t2001/4/7\n"
+                              "no tabs\r"
+                              "\r\n"
+                              "a\tb\tc\td\r\n"
+                              "last\tline\0ignored\r\nmore"s);
     auto memos = catalogue.LoadTable().memos();
     ASSERT_EQ(memos.size(), 5u);
-    EXPECT_EQ(memos[0], Memo("\x94\x83\x82\xa2\x95\xa8", "/t/data/Voice2.wav", "2001/04/05",
-                             "09:12:30", "DAILY", "2001/4/7"));
+    EXPECT_EQ(memos[0],
+              Memo("\x94\x83\x82\xa2\x95\xa8", "/t/data/Voice2.wav", "2001/04/05", "09:12:30", "DAILY", "2001/4/7"));
     EXPECT_EQ(memos[1], Memo("", "", "", "", "", "no tabs"));
     EXPECT_EQ(memos[2], VoiceMemo{});
     EXPECT_EQ(memos[3], Memo("a", "b", "c", "", "", "d"));
@@ -111,9 +112,8 @@ TEST_F(CatalogueFileTest, OddLinesLoadAndAreWrittenBackAsRows)
 
 TEST_F(CatalogueFileTest, WellFormedFileIsWrittenBackByteForByte)
 {
-    const std::string content =
-        "\x8e\x64\x8e\x96\t/t/data/Voice1.wav\t2001/04/05\t09:12:30\tTODO\t\r\n"
-        "x\t/t/data/Voice3.wav\t2001-04-06\t10.00.00\tDAILY\t2002/11/3\r\n";
+    const std::string content = "\x8e\x64\x8e\x96\t/t/data/Voice1.wav\t2001/04/05\t09:12:30\tTODO\t\r\n"
+                                "x\t/t/data/Voice3.wav\t2001-04-06\t10.00.00\tDAILY\t2002/11/3\r\n";
     folder.Write("Voice.dat", content);
     catalogue.SaveTable(catalogue.LoadTable());
     EXPECT_EQ(folder.Read("Voice.dat"), content);
@@ -202,7 +202,10 @@ TEST_F(CatalogueFileTest, FileReadableAgainAtSaveIsMergedBeforeTheNewMemos)
     EXPECT_EQ(folder.Read("Voice.dat"), "old\tp1\td\tt\tTODO\t\r\nnew\tp2\td\tt\tTODO\t\r\n");
     EXPECT_FALSE(catalogue.loadFailed());
     // Once merged, a second save does not merge again.
-    EXPECT_TRUE(catalogue.SaveTable(MemoTable({Memo("old", "p1", "d", "t", "TODO", ""), Memo("new", "p2", "d", "t", "TODO", "")})).empty());
+    EXPECT_TRUE(
+        catalogue
+            .SaveTable(MemoTable({Memo("old", "p1", "d", "t", "TODO", ""), Memo("new", "p2", "d", "t", "TODO", "")}))
+            .empty());
     EXPECT_EQ(folder.Read("Voice.dat"), "old\tp1\td\tt\tTODO\t\r\nnew\tp2\td\tt\tTODO\t\r\n");
 }
 
@@ -229,10 +232,7 @@ TEST_F(CatalogueFileTest, WriteThatStopsShortIsAStreamError)
     // The disk filling up mid-write cannot be staged here: a file system
     // that reports it stands in.
     struct FullDisk : PosixFileSystem {
-        WriteResult ReplaceFile(const std::string&, const std::string&) override
-        {
-            return WriteResult::WriteFailed;
-        }
+        WriteResult ReplaceFile(const std::string&, const std::string&) override { return WriteResult::WriteFailed; }
     } fullDisk;
     CatalogueFile onFullDisk(fullDisk, folder.dir());
     try {

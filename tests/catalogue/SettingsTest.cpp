@@ -35,32 +35,49 @@ TEST_F(SettingsTest, MissingFileGivesTheDefaults)
 
 TEST_F(SettingsTest, IntegerValues)
 {
-    struct Case { const char* value; std::int32_t left; };
-    for (auto [value, left] : std::initializer_list<Case>{
-             {"200", 200}, {"-4", -4}, {"0x10", 16}, {"0X1f", 31}, {"0x", 7}, {"0x ", 7},
-             {"$10", 16}, {"  12", 12}, {"12abc", 7}, {"", 7}, {"\"300\"", 300},
-             {"0xFFFFFFFF", -1}, {"0x100000000", 7}, {"2147483648", 7}}) {
-        EXPECT_EQ(ReadWith(std::string("[Voice]\r\nLeft=") + value + "\r\n").left, left)
-            << "Left=" << value;
+    struct Case {
+        const char* value;
+        std::int32_t left;
+    };
+    for (auto [value, left] : std::initializer_list<Case>{{"200", 200},
+                                                          {"-4", -4},
+                                                          {"0x10", 16},
+                                                          {"0X1f", 31},
+                                                          {"0x", 7},
+                                                          {"0x ", 7},
+                                                          {"$10", 16},
+                                                          {"  12", 12},
+                                                          {"12abc", 7},
+                                                          {"", 7},
+                                                          {"\"300\"", 300},
+                                                          {"0xFFFFFFFF", -1},
+                                                          {"0x100000000", 7},
+                                                          {"2147483648", 7}}) {
+        EXPECT_EQ(ReadWith(std::string("[Voice]\r\nLeft=") + value + "\r\n").left, left) << "Left=" << value;
     }
 }
 
 TEST_F(SettingsTest, ShowHintIsOffOnlyForZero)
 {
-    struct Case { const char* line; bool showHint; };
-    for (auto [line, showHint] : std::initializer_list<Case>{
-             {"ShowHint=0", false}, {"showhint=0x0", false}, {"ShowHint=1", true},
-             {"ShowHint=2", true}, {"ShowHint=yes", true}, {"ShowHint=", true},
-             {"Other=0", true}}) {
+    struct Case {
+        const char* line;
+        bool showHint;
+    };
+    for (auto [line, showHint] : std::initializer_list<Case>{{"ShowHint=0", false},
+                                                             {"showhint=0x0", false},
+                                                             {"ShowHint=1", true},
+                                                             {"ShowHint=2", true},
+                                                             {"ShowHint=yes", true},
+                                                             {"ShowHint=", true},
+                                                             {"Other=0", true}}) {
         EXPECT_EQ(ReadWith(std::string("[OPTION]\r\n") + line + "\r\n").showHint, showHint) << line;
     }
 }
 
 TEST_F(SettingsTest, WritingKeepsTheCalendarsOwnSettings)
 {
-    const std::string calendar =
-        "; calendar settings\r\n[Option]\r\nShowHint=yes\r\nColor=$FF\r\n\r\n[Alarm]\r\n"
-        "Alarm1=/x/data/Voice4.wav\n";
+    const std::string calendar = "; calendar settings\r\n[Option]\r\nShowHint=yes\r\nColor=$FF\r\n\r\n[Alarm]\r\n"
+                                 "Alarm1=/x/data/Voice4.wav\n";
     folder.Write("sorvane.ini", calendar);
     auto settings = ReadDialogSettings(profile, 0, 0);
     WriteDialogSettings(profile, settings);

@@ -27,11 +27,10 @@ protected:
                                     const std::vector<std::string>& settingsLines = {})
     {
         std::vector<std::string> names;
-        store.FindUnusedVoiceFiles(memoPaths, settingsLines,
-                                   [&](const std::string& name, const std::string& path) {
-                                       EXPECT_EQ(path, Data(name));
-                                       names.push_back(name);
-                                   });
+        store.FindUnusedVoiceFiles(memoPaths, settingsLines, [&](const std::string& name, const std::string& path) {
+            EXPECT_EQ(path, Data(name));
+            names.push_back(name);
+        });
         return names;
     }
 
@@ -102,8 +101,8 @@ TEST_F(VoiceStoreTest, AllNamesTakenIsRefusedWithoutTouchingAFile)
 
 TEST_F(VoiceStoreTest, UnusedFilesAreThoseNoMemoAndNoSettingNames)
 {
-    for (const char* name : {"Voice1.wav", "voice5.WAV", "Voice7.wav", "Voice12.wav", "Memo1.wav",
-                             "Voice8.wave", "Voice.wav", ".Voice9.wav", "Voicex.wav"})
+    for (const char* name : {"Voice1.wav", "voice5.WAV", "Voice7.wav", "Voice12.wav", "Memo1.wav", "Voice8.wave",
+                             "Voice.wav", ".Voice9.wav", "Voicex.wav"})
         folder.Write(std::string("data/") + name, "");
     folder.MakeFolder("data/Voice20.wav");
 
@@ -126,8 +125,8 @@ TEST_F(VoiceStoreTest, EventsArePumpedOncePerEntry)
     for (const char* name : {"Voice1.wav", "Voice2.wav", "Memo3.wav"})
         folder.Write(std::string("data/") + name, "");
     int pumped = 0;
-    store.FindUnusedVoiceFiles({}, {}, [](const std::string&, const std::string&) {},
-                               [&pumped] { ++pumped; });
+    store.FindUnusedVoiceFiles(
+        {}, {}, [](const std::string&, const std::string&) {}, [&pumped] { ++pumped; });
     EXPECT_EQ(pumped, 2);
 }
 
@@ -173,8 +172,9 @@ TEST_F(VoiceStoreTest, ANameInsideAnotherTextCountsOnlyWhole)
     // The folder occurs twice, the second time sharing its first "/" with
     // the end of the first: only there does Voice2.wav follow it.
     const std::string overlapping = data + data.substr(1) + "Voice2.wav";
-    Names unused = Unused({data + "Voice12.wav", data + "Voice3.wav.bak", overlapping},
-                          {"A=x" + LowerAscii(data) + "VOICE4.WAVY;" + data + "Voice5.wa", "B=" + data + data + "Voice6.wav"});
+    Names unused =
+        Unused({data + "Voice12.wav", data + "Voice3.wav.bak", overlapping},
+               {"A=x" + LowerAscii(data) + "VOICE4.WAVY;" + data + "Voice5.wa", "B=" + data + data + "Voice6.wav"});
     EXPECT_EQ(unused, (Names{"Voice1.wav", "Voice5.wav"}));
 }
 
@@ -184,7 +184,8 @@ TEST_F(VoiceStoreTest, UnusedFilesFollowTheSubstringRuleOnRandomTexts)
     auto pick = [&random](const std::vector<std::string>& choices) { return choices[random() % choices.size()]; };
     const std::string data = Data("");
     // The folder whole, again right after itself sharing its "/", or cut.
-    const std::vector<std::string> folders = {data, data, data.substr(1), data.substr(0, data.size() - 1), "", "/x/data/"};
+    const std::vector<std::string> folders = {data, data,      data.substr(1), data.substr(0, data.size() - 1),
+                                              "",   "/x/data/"};
     const std::vector<std::string> ends = {".wav", ".wav", ".wa", ".wav.bak", ".wavy", "", ".WAV;"};
     const std::vector<std::string> between = {"", "", "=", ";", "Alarm1=", "x", " "};
     for (int round = 0; round < 200; ++round) {
@@ -230,8 +231,10 @@ TEST_F(VoiceStoreTest, FilesTheCatalogueCannotNameExactlyAreNeverAdoptedAndLookA
 {
     // 髙 on the disk; the catalogue may hold it as 0xEEE0 or as 0xFBFC.
     const std::string taka = "\xe9\xab\x99";
-    for (const std::string& name : {"Voice\t5.wav"s, "Voice 5.wav"s, "Voice\x01" "6.wav"s, "Voice" + taka + ".wav",
-                                    "voice7.wav"s, "Voice7.wav"s})
+    for (const std::string& name : {"Voice\t5.wav"s, "Voice 5.wav"s,
+                                    "Voice\x01"
+                                    "6.wav"s,
+                                    "Voice" + taka + ".wav", "voice7.wav"s, "Voice7.wav"s})
         folder.Write("data/" + name, "RIFF");
     const std::string named = Data("Voice\xee\xe0.wav");
     const Names found = Unused({named});

@@ -24,10 +24,7 @@ private slots:
 
 namespace {
 
-QAccessibleInterface* Accessible(QObject* object)
-{
-    return QAccessible::queryAccessibleInterface(object);
-}
+QAccessibleInterface* Accessible(QObject* object) { return QAccessible::queryAccessibleInterface(object); }
 
 // What a screen reader names a control by: the label that names it, or
 // else its own name.
@@ -59,7 +56,8 @@ TForm1& OpenMemos(Harness& h, const QStringList& titles)
 {
     std::string catalogue;
     for (const QString& title : titles)
-        catalogue += title.toStdString() + "\t/x/data/" + title.toStdString() + ".wav\t2001/04/05\t09:12:30\tTODO\t\r\n";
+        catalogue +=
+            title.toStdString() + "\t/x/data/" + title.toStdString() + ".wav\t2001/04/05\t09:12:30\tTODO\t\r\n";
     h.folder.Write("Voice.dat", catalogue);
     return h.Open();
 }
@@ -71,16 +69,26 @@ void AccessibilityTest::controlsHaveNamesAndRoles_data()
     QTest::addColumn<QString>("control");
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("role");
-    QTest::newRow("window") << "TForm1" << "ボイスメモ" << int(QAccessible::Window);
-    QTest::newRow("icons") << "ListView1.icons" << "ボイスメモの一覧" << int(QAccessible::List);
-    QTest::newRow("table") << "ListView1.table" << "ボイスメモの一覧" << int(QAccessible::Table);
-    QTest::newRow("year") << "ComboBox1" << "年" << int(QAccessible::ComboBox);
-    QTest::newRow("month") << "ComboBox2" << "月" << int(QAccessible::ComboBox);
-    QTest::newRow("day") << "Edit2" << "日" << int(QAccessible::EditableText);
-    QTest::newRow("day up") << "UpDown3.up" << "1日後" << int(QAccessible::Button);
-    QTest::newRow("day down") << "UpDown3.down" << "1日前" << int(QAccessible::Button);
-    QTest::newRow("kind group, TODO") << "RadioButton1.group" << "ボイスメモの種類" << int(QAccessible::Grouping);
-    QTest::newRow("kind group, dated") << "RadioButton2.group" << "ボイスメモの種類" << int(QAccessible::Grouping);
+    QTest::newRow("window") << "TForm1"
+                            << "ボイスメモ" << int(QAccessible::Window);
+    QTest::newRow("icons") << "ListView1.icons"
+                           << "ボイスメモの一覧" << int(QAccessible::List);
+    QTest::newRow("table") << "ListView1.table"
+                           << "ボイスメモの一覧" << int(QAccessible::Table);
+    QTest::newRow("year") << "ComboBox1"
+                          << "年" << int(QAccessible::ComboBox);
+    QTest::newRow("month") << "ComboBox2"
+                           << "月" << int(QAccessible::ComboBox);
+    QTest::newRow("day") << "Edit2"
+                         << "日" << int(QAccessible::EditableText);
+    QTest::newRow("day up") << "UpDown3.up"
+                            << "1日後" << int(QAccessible::Button);
+    QTest::newRow("day down") << "UpDown3.down"
+                              << "1日前" << int(QAccessible::Button);
+    QTest::newRow("kind group, TODO") << "RadioButton1.group"
+                                      << "ボイスメモの種類" << int(QAccessible::Grouping);
+    QTest::newRow("kind group, dated") << "RadioButton2.group"
+                                       << "ボイスメモの種類" << int(QAccessible::Grouping);
 }
 
 void AccessibilityTest::controlsHaveNamesAndRoles()
@@ -106,8 +114,8 @@ void AccessibilityTest::everyInputControlIsNamed()
     h.ClickRow(0);
     h.Find<QAbstractButton>("RadioButton2")->click();  // the date boxes enabled
     for (QWidget* widget : form.findChildren<QWidget*>()) {
-        const bool takesInput = (widget->focusPolicy() != Qt::NoFocus && !widget->focusProxy()) ||
-                                qobject_cast<QAbstractButton*>(widget);
+        const bool takesInput =
+            (widget->focusPolicy() != Qt::NoFocus && !widget->focusProxy()) || qobject_cast<QAbstractButton*>(widget);
         if (!takesInput || !widget->isVisibleTo(&form) || widget->inherits("QScrollBar"))
             continue;
         QVERIFY2(!Label(Accessible(widget)).isEmpty(),

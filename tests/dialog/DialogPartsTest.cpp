@@ -13,14 +13,14 @@
 #include "DialogTestMain.h"
 #include "Error.h"
 #include "ErrorBox.h"
+#include "LineEditRules.h"
 #include "MemoListModel.h"
 #include "MemoListView.h"
-#include "RecorderLaunch.h"
 #include "PulseSoundPlayer.h"
+#include "RecorderLaunch.h"
 #include "StateFolder.h"
-#include "TestSoundServer.h"
 #include "SystemServices.h"
-#include "LineEditRules.h"
+#include "TestSoundServer.h"
 #include "TextCodec.h"
 #include "UpDown.h"
 
@@ -93,11 +93,11 @@ void DialogPartsTest::failedHandlerIsReportedInJapanese_data()
                                    << QStringLiteral("メモリが不足しています.");
     QTest::newRow("library failure") << std::function<void()>([] { (void)std::string("ab").at(5); })
                                      << QStringLiteral("内部エラーが発生しました.");
-    QTest::newRow("not a std::exception") << std::function<void()>([] { throw 42; })
-                                          << QStringLiteral("内部エラーが発生しました.");
-    QTest::newRow("the program's own error")
-        << std::function<void()>([] { throw Error("\x95\x73\x90\xb3\x82\xc8\xcc\xa7\xb2\xd9\x96\xbc\x82\xc5\x82\xb7"); })
-        << QStringLiteral("不正なﾌｧｲﾙ名です.");
+    QTest::newRow("not a std::exception")
+        << std::function<void()>([] { throw 42; }) << QStringLiteral("内部エラーが発生しました.");
+    QTest::newRow("the program's own error") << std::function<void()>([] {
+        throw Error("\x95\x73\x90\xb3\x82\xc8\xcc\xa7\xb2\xd9\x96\xbc\x82\xc5\x82\xb7");
+    }) << QStringLiteral("不正なﾌｧｲﾙ名です.");
 }
 
 void DialogPartsTest::failedHandlerIsReportedInJapanese()
@@ -125,9 +125,9 @@ void DialogPartsTest::unusableFolderIsNamedAsTheUserSeesIt_data()
         "タブも改行もないパスのフォルダにプログラムを移してください");
     QTest::newRow("accented letter") << QByteArray("/home/u/caf\xc3\xa9") << int(Reason::NotInCodePage)
                                      << notInCodePage.arg(QStringLiteral("/home/u/café"));
-    QTest::newRow("Japanese and an emoji") << QByteArray("/home/u/\xe3\x83\xa1\xe3\x83\xa2\xf0\x9f\x8e\xa4")
-                                           << int(Reason::NotInCodePage)
-                                           << notInCodePage.arg(QStringLiteral("/home/u/メモ\U0001F3A4"));
+    QTest::newRow("Japanese and an emoji")
+        << QByteArray("/home/u/\xe3\x83\xa1\xe3\x83\xa2\xf0\x9f\x8e\xa4") << int(Reason::NotInCodePage)
+        << notInCodePage.arg(QStringLiteral("/home/u/メモ\U0001F3A4"));
     QTest::newRow("TAB, CR and LF") << QByteArray("/home/u/a\tb\rc\nd") << int(Reason::BreaksCatalogueLine)
                                     << breaksLine.arg(QStringLiteral("/home/u/a\\tb\\rc\\nd"));
 }
@@ -277,8 +277,7 @@ void DialogPartsTest::iconCellsHaveOneSizeWhateverTheLastRow()
     QCOMPARE(view->gridSize(), first.size());
     const QFontMetrics metrics(view->font());
     QVERIFY(first.height() >= 32 + 2 * metrics.lineSpacing());
-    QCOMPARE(LabelLines(QStringLiteral("Voice3.wav"), view->font(), first.width() - 4, 2),
-             QStringList{"Voice3.wav"});
+    QCOMPARE(LabelLines(QStringLiteral("Voice3.wav"), view->font(), first.width() - 4, 2), QStringList{"Voice3.wav"});
 }
 
 void DialogPartsTest::userStyleIsKeptAndFusionIsTheDefault_data()
@@ -290,8 +289,8 @@ void DialogPartsTest::userStyleIsKeptAndFusionIsTheDefault_data()
     QTest::newRow("-style windows") << QByteArrayList{"-style", "windows"} << QByteArray() << QStringLiteral("windows");
     QTest::newRow("--style=windows") << QByteArrayList{"--style=windows"} << QByteArray() << QStringLiteral("windows");
     QTest::newRow("QT_STYLE_OVERRIDE") << QByteArrayList{} << QByteArray("windows") << QStringLiteral("windows");
-    QTest::newRow("a style sheet is no style") << QByteArrayList{"-stylesheet", "a.qss"} << QByteArray()
-                                               << QStringLiteral("fusion");
+    QTest::newRow("a style sheet is no style")
+        << QByteArrayList{"-stylesheet", "a.qss"} << QByteArray() << QStringLiteral("fusion");
     QTest::newRow("-styles is no style") << QByteArrayList{"-styles"} << QByteArray() << QStringLiteral("fusion");
 }
 
@@ -333,11 +332,11 @@ std::string LoggedBy(const std::function<void()>& run, const QString& rules)
     std::vector<std::string> seen;
     loggedCategories = &seen;
     QLoggingCategory::setFilterRules(rules);
-    const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext& context,
-                                                                const QString&) {
-        if (context.category && QByteArray(context.category).startsWith("voicememo."))
-            loggedCategories->emplace_back(context.category);
-    });
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext& context, const QString&) {
+            if (context.category && QByteArray(context.category).startsWith("voicememo."))
+                loggedCategories->emplace_back(context.category);
+        });
     run();
     qInstallMessageHandler(previous);
     QLoggingCategory::setFilterRules({});

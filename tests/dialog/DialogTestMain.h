@@ -6,13 +6,13 @@
 
 #include "Application.h"
 
-#define VOICEMEMO_DIALOG_TEST_MAIN(TestClass)                          \
-    int main(int argc, char** argv)                                    \
-    {                                                                  \
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))            \
-            qputenv("QT_QPA_PLATFORM", "offscreen");                   \
-        QApplication app(argc, argv);                                  \
-        voicememo::SetUpApplication(app);                              \
-        TestClass test;                                                \
-        return QTest::qExec(&test, argc, argv);                        \
+#define VOICEMEMO_DIALOG_TEST_MAIN(TestClass)                                                                          \
+    int main(int argc, char** argv)                                                                                    \
+    {                                                                                                                  \
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))                                                            \
+            qputenv("QT_QPA_PLATFORM", "offscreen");                                                                   \
+        QApplication app(argc, argv);                                                                                  \
+        voicememo::SetUpApplication(app);                                                                              \
+        TestClass test;                                                                                                \
+        return QTest::qExec(&test, argc, argv);                                                                        \
     }

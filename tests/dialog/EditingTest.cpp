@@ -34,10 +34,7 @@ namespace {
 const std::string kDated = "d\t/x/data/Voice1.wav\t2001/04/05\t09:12:30\tDAILY\t2001/3/31\r\n";
 const std::string kOther = "t\t/x/data/Voice2.wav\t2001/04/05\t09:12:30\tTODO\t\r\n";
 
-QLineEdit* BoxEdit(Harness& h, const char* name)
-{
-    return h.Find<QComboBox>(name)->lineEdit();
-}
+QLineEdit* BoxEdit(Harness& h, const char* name) { return h.Find<QComboBox>(name)->lineEdit(); }
 
 void Paste(QLineEdit* edit, const QString& text)
 {
@@ -57,14 +54,15 @@ void EditingTest::pastedLineBreaksNeverSplitTheCatalogue()
     QVERIFY(h.Activate());
     h.ClickRow(0);
     Paste(BoxEdit(h, "ComboBox1"), QStringLiteral("4\r\n"));
-    Paste(BoxEdit(h, "ComboBox2"), QString::fromUtf16(u"1\0" "2", 3));
+    Paste(BoxEdit(h, "ComboBox2"), QString::fromUtf16(u"1\0"
+                                                      "2",
+                                                      3));
     Paste(h.Find<QLineEdit>("Edit2"), QStringLiteral("\t5"));
     QCOMPARE(BoxEdit(h, "ComboBox1")->text(), QStringLiteral("4"));
     QCOMPARE(BoxEdit(h, "ComboBox2")->text(), QStringLiteral("12"));
     QCOMPARE(h.Find<QLineEdit>("Edit2")->text(), QStringLiteral("5"));
     QVERIFY(form.close());
-    QCOMPARE(h.folder.Read("Voice.dat"),
-             "d\t/x/data/Voice1.wav\t2001/04/05\t09:12:30\tDAILY\t4/12/5\r\n" + kOther);
+    QCOMPARE(h.folder.Read("Voice.dat"), "d\t/x/data/Voice1.wav\t2001/04/05\t09:12:30\tDAILY\t4/12/5\r\n" + kOther);
 }
 
 void EditingTest::titlesOfAnyLengthSurvive()
@@ -113,11 +111,15 @@ void EditingTest::arrowsStepFromTheEntryShown_data()
     QTest::addColumn<int>("key");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<QString>("day");
-    QTest::newRow("month down from 3") << "ComboBox2" << int(Qt::Key_Down) << "4" << "30";
-    QTest::newRow("month up from 3") << "ComboBox2" << int(Qt::Key_Up) << "2" << "28";
+    QTest::newRow("month down from 3") << "ComboBox2" << int(Qt::Key_Down) << "4"
+                                       << "30";
+    QTest::newRow("month up from 3") << "ComboBox2" << int(Qt::Key_Up) << "2"
+                                     << "28";
     // 2001 is not in the list: the first entry comes first.
-    QTest::newRow("year down from 2001") << "ComboBox1" << int(Qt::Key_Down) << "2026" << "31";
-    QTest::newRow("year up from 2001") << "ComboBox1" << int(Qt::Key_Up) << "2026" << "31";
+    QTest::newRow("year down from 2001") << "ComboBox1" << int(Qt::Key_Down) << "2026"
+                                         << "31";
+    QTest::newRow("year up from 2001") << "ComboBox1" << int(Qt::Key_Up) << "2026"
+                                       << "31";
 }
 
 void EditingTest::arrowsStepFromTheEntryShown()

@@ -1,7 +1,6 @@
 // The memo commands as a person uses them: record through a stand-in
 // recorder, play, delete after the question, and adopt unused voice files,
 // on real files in the program's own folder.
-#include <algorithm>
 #include <QAction>
 #include <QCursor>
 #include <QLineEdit>
@@ -9,6 +8,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QToolButton>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -43,15 +43,9 @@ private slots:
 
 namespace {
 
-QString Text(Harness& h, const char* name)
-{
-    return h.Find<QLineEdit>(name)->text();
-}
+QString Text(Harness& h, const char* name) { return h.Find<QLineEdit>(name)->text(); }
 
-void Click(Harness& h, const char* name)
-{
-    QTest::mouseClick(h.Find<QAbstractButton>(name), Qt::LeftButton);
-}
+void Click(Harness& h, const char* name) { QTest::mouseClick(h.Find<QAbstractButton>(name), Qt::LeftButton); }
 
 // A recorder beside the program that logs how it was called: one line per
 // start, written at once (two starts may run side by side), with the number
@@ -85,8 +79,8 @@ void WriteCatalogue(Harness& h, const std::vector<VoiceMemo>& memos)
 {
     std::string text;
     for (const VoiceMemo& m : memos)
-        text += m.Title + "\t" + m.FilePath + "\t" + m.RecordedDate + "\t" + m.RecordedTime + "\t" + m.Kind +
-                "\t" + m.ShownDate + "\r\n";
+        text += m.Title + "\t" + m.FilePath + "\t" + m.RecordedDate + "\t" + m.RecordedTime + "\t" + m.Kind + "\t" +
+                m.ShownDate + "\r\n";
     h.folder.Write("Voice.dat", text);
 }
 
@@ -300,11 +294,21 @@ void MemoCommandsTest::deleteQuestionEndedWithoutYesDeletesNothing()
         poll.stop();
         asked = true;
         switch (end) {
-        case QuestionEnd::Escape: QTest::keyClick(box, Qt::Key_Escape); break;
-        case QuestionEnd::CloseBox: box->close(); break;
-        case QuestionEnd::Hidden: box->hide(); break;
-        case QuestionEnd::Rejected: box->reject(); break;
-        case QuestionEnd::EndedWithCode: box->done(QMessageBox::Cancel); break;
+        case QuestionEnd::Escape:
+            QTest::keyClick(box, Qt::Key_Escape);
+            break;
+        case QuestionEnd::CloseBox:
+            box->close();
+            break;
+        case QuestionEnd::Hidden:
+            box->hide();
+            break;
+        case QuestionEnd::Rejected:
+            box->reject();
+            break;
+        case QuestionEnd::EndedWithCode:
+            box->done(QMessageBox::Cancel);
+            break;
         }
     });
     poll.start(10);
@@ -338,8 +342,8 @@ void MemoCommandsTest::addUnusedAdoptsOnlyFilesNothingNames()
     // The memo loaded before keeps its title; the rows come in listing order.
     QCOMPARE(form.Memos().count(), 4);
     QCOMPARE(form.Memos().memo(0).Title, "changed"s);
-    QCOMPARE(form.Memos().memo(1), (VoiceMemo{"Voice10.wav", h.exeDir + "data/Voice10.wav", "2026/12/07",
-                                              "09:05:30", "TODO", ""}));
+    QCOMPARE(form.Memos().memo(1),
+             (VoiceMemo{"Voice10.wav", h.exeDir + "data/Voice10.wav", "2026/12/07", "09:05:30", "TODO", ""}));
     QCOMPARE(form.Memos().memo(2).Title, "Voice2.wav"s);
     QCOMPARE(form.Memos().memo(3).Title, "Voice71.wav"s);
     QCOMPARE(form.EditIndex(), 3);
@@ -441,10 +445,9 @@ void MemoCommandsTest::playKeepsTheFocusForTheNextReturn_data()
     QTest::addColumn<int>("modifiers");
     QTest::addColumn<QString>("focusAfter");
     QTest::newRow("mouse click") << QString() << 0 << 0 << QStringLiteral("BitBtn2");
-    QTest::newRow("Return on the button") << QStringLiteral("BitBtn2") << int(Qt::Key_Return) << 0
-                                          << QStringLiteral("BitBtn2");
-    QTest::newRow("P alone on Record") << QStringLiteral("BitBtn1") << int(Qt::Key_P) << 0
-                                       << QStringLiteral("BitBtn2");
+    QTest::newRow("Return on the button")
+        << QStringLiteral("BitBtn2") << int(Qt::Key_Return) << 0 << QStringLiteral("BitBtn2");
+    QTest::newRow("P alone on Record") << QStringLiteral("BitBtn1") << int(Qt::Key_P) << 0 << QStringLiteral("BitBtn2");
     QTest::newRow("Alt+P in the title") << QStringLiteral("Edit1") << int(Qt::Key_P) << int(Qt::AltModifier)
                                         << QStringLiteral("Edit1");
 }

@@ -26,10 +26,7 @@ private slots:
 namespace {
 
 // Premultiplied, so that the colour of a transparent pixel does not count.
-QImage Pixels(const QPixmap& pixmap)
-{
-    return pixmap.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
-}
+QImage Pixels(const QPixmap& pixmap) { return pixmap.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied); }
 
 bool Differ(QRgb a, QRgb b)
 {
@@ -110,7 +107,8 @@ void PicturesTest::eachPictureHasItsOwnPixelsAtHighResolution()
     // pixels of its own for a sixteenth of the 1× picture's edges at least.
     const int own = PixelsOfItsOwn(twice, single);
     const int edges = EdgePixels(single);
-    QVERIFY2(own > 0 && own * 16 >= edges, qPrintable(QStringLiteral("%1 pixels of its own, %2 edges at 1×").arg(own).arg(edges)));
+    QVERIFY2(own > 0 && own * 16 >= edges,
+             qPrintable(QStringLiteral("%1 pixels of its own, %2 edges at 1×").arg(own).arg(edges)));
 }
 
 void PicturesTest::disabledGlyphsStandOutOnADarkWindow_data()
@@ -133,7 +131,8 @@ void PicturesTest::disabledGlyphsStandOutOnADarkWindow()
         dark.setColor(group, QPalette::ButtonText, QColor(0xe0, 0xe0, 0xe0));
     }
     QApplication::setPalette(dark);
-    const QImage glyph = Glyph(name).pixmap(QSize(16, 16), 2.0, QIcon::Disabled).toImage().convertToFormat(QImage::Format_ARGB32);
+    const QImage glyph =
+        Glyph(name).pixmap(QSize(16, 16), 2.0, QIcon::Disabled).toImage().convertToFormat(QImage::Format_ARGB32);
     QApplication::setPalette(light);
 
     // The glyph's pixels laid on the window: most of those drawn differ
@@ -149,14 +148,16 @@ void PicturesTest::disabledGlyphsStandOutOnADarkWindow()
             if (qAlpha(p) < 128)
                 continue;
             const auto over = [&](int c, int w) { return (c * qAlpha(p) + w * (255 - qAlpha(p))) / 255; };
-            const double luminance =
-                Luminance(qRgb(over(qRed(p), window.red()), over(qGreen(p), window.green()), over(qBlue(p), window.blue())));
-            const double contrast = (std::max(luminance, windowLuminance) + 0.05) / (std::min(luminance, windowLuminance) + 0.05);
+            const double luminance = Luminance(
+                qRgb(over(qRed(p), window.red()), over(qGreen(p), window.green()), over(qBlue(p), window.blue())));
+            const double contrast =
+                (std::max(luminance, windowLuminance) + 0.05) / (std::min(luminance, windowLuminance) + 0.05);
             ++drawn;
             standingOut += contrast >= 3.0;
         }
     QVERIFY2(drawn * 10 >= glyph.width() * glyph.height(), qPrintable(QString::number(drawn)));
-    QVERIFY2(standingOut * 5 >= drawn * 4, qPrintable(QStringLiteral("%1 of %2 pixels stand out").arg(standingOut).arg(drawn)));
+    QVERIFY2(standingOut * 5 >= drawn * 4,
+             qPrintable(QStringLiteral("%1 of %2 pixels stand out").arg(standingOut).arg(drawn)));
 }
 
 // The glyph's lower-left colour is its background: the button shows

@@ -15,8 +15,8 @@
 #include <csignal>
 #include <filesystem>
 
-#include "DialogTestMain.h"
 #include "DialogHarness.h"
+#include "DialogTestMain.h"
 #include "MemoListView.h"
 #include "UpDown.h"
 
@@ -49,10 +49,7 @@ private slots:
 
 namespace {
 
-bool Enabled(Harness& h, const char* name)
-{
-    return h.Find<QWidget>(name)->isEnabled();
-}
+bool Enabled(Harness& h, const char* name) { return h.Find<QWidget>(name)->isEnabled(); }
 
 }  // namespace
 
@@ -67,8 +64,8 @@ void StartupCloseTest::firstStartWithoutFiles()
     QVERIFY(list->iconView()->isWrapping());
     QCOMPARE(list->iconView()->flow(), QListView::LeftToRight);
     QCOMPARE(list->iconView()->gridSize().width(), 75);
-    for (const char* name : {"BitBtn2", "BitBtn3", "Edit1", "RadioButton1", "RadioButton2", "ComboBox1",
-                             "ComboBox2", "Edit2", "UpDown3"})
+    for (const char* name :
+         {"BitBtn2", "BitBtn3", "Edit1", "RadioButton1", "RadioButton2", "ComboBox1", "ComboBox2", "Edit2", "UpDown3"})
         QVERIFY2(!Enabled(h, name), name);
     for (const char* name : {"ListView1", "BitBtn1", "SpeedButton1", "BitBtn4"})
         QVERIFY2(Enabled(h, name), name);
@@ -120,8 +117,8 @@ void StartupCloseTest::controlsOfTheForm()
     QStringList captions;
     for (QAction* entry : form.PopupMenu()->actions())
         captions << (entry->isSeparator() ? QStringLiteral("-") : entry->text());
-    QCOMPARE(captions, QStringList({"再生(&P)", "削除(&D)", "タイトルを変える(&T)", "-",
-                                    "大きいアイコン(&G)", "詳細(&S)", "-", "未使用追加(&A)"}));
+    QCOMPARE(captions, QStringList({"再生(&P)", "削除(&D)", "タイトルを変える(&T)", "-", "大きいアイコン(&G)",
+                                    "詳細(&S)", "-", "未使用追加(&A)"}));
     QVERIFY(form.PopupMenu()->actions().first()->font().bold());
     QCOMPARE(form.PopupMenu()->defaultAction(), form.PopupMenu()->actions().first());
 }
@@ -142,8 +139,8 @@ void StartupCloseTest::tabOrder()
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
     // Only the checked kind button is a tab stop; the spinner is none.
-    QCOMPARE(order, QStringList({"ListView1", "Edit1", "RadioButton2", "ComboBox1", "ComboBox2", "Edit2",
-                                 "BitBtn1", "BitBtn2", "BitBtn3", "BitBtn4", "ListView1"}));
+    QCOMPARE(order, QStringList({"ListView1", "Edit1", "RadioButton2", "ComboBox1", "ComboBox2", "Edit2", "BitBtn1",
+                                 "BitBtn2", "BitBtn3", "BitBtn4", "ListView1"}));
 
     // An arrow key moves to the other kind and checks it.
     auto* dated = h.Find<QRadioButton>("RadioButton2");
@@ -159,17 +156,16 @@ void StartupCloseTest::oddCatalogueIsWrittenBackByteForByte()
     Harness h;
     const std::string japanese = "\x94\x83\x82\xa2\x95\xa8";  // 買い物
     const std::string broken = "a\x81";                       // a lead byte without its trail byte
-    h.folder.Write("Voice.dat", japanese + "\t/x/data/Voice2.wav\t2001/04/05\t09:12:30\tDAILY\t2001/4/7\r\n" +
-                                    "\r\n" + broken + "\tb\tc\n" + "no tabs" + "\r\n" +
-                                    "x\t1\t2\t3\t4\t5\t6\t7\r\n");
+    h.folder.Write("Voice.dat", japanese + "\t/x/data/Voice2.wav\t2001/04/05\t09:12:30\tDAILY\t2001/4/7\r\n" + "\r\n" +
+                                    broken + "\tb\tc\n" + "no tabs" + "\r\n" + "x\t1\t2\t3\t4\t5\t6\t7\r\n");
     TForm1& form = h.Open();
     QCOMPARE(form.Memos().count(), 5);
     QCOMPARE(form.Memos().data(form.Memos().index(0, 0), Qt::DisplayRole).toString(), QStringLiteral("買い物"));
     QCOMPARE(form.Memos().data(form.Memos().index(2, 0), Qt::DisplayRole).toString(), QStringLiteral("a\uFFFD"));
     QVERIFY(form.close());
-    QCOMPARE(h.folder.Read("Voice.dat"),
-             japanese + "\t/x/data/Voice2.wav\t2001/04/05\t09:12:30\tDAILY\t2001/4/7\r\n" + "\t\t\t\t\t\r\n" +
-                 broken + "\tb\t\t\t\tc\r\n" + "\t\t\t\t\tno tabs\r\n" + "x\t1\t2\t3\t4\t5\t6\t7\r\n");
+    QCOMPARE(h.folder.Read("Voice.dat"), japanese + "\t/x/data/Voice2.wav\t2001/04/05\t09:12:30\tDAILY\t2001/4/7\r\n" +
+                                             "\t\t\t\t\t\r\n" + broken + "\tb\t\t\t\tc\r\n" + "\t\t\t\t\tno tabs\r\n" +
+                                             "x\t1\t2\t3\t4\t5\t6\t7\r\n");
 }
 
 void StartupCloseTest::storedSettingsAreApplied_data()
@@ -230,7 +226,8 @@ void StartupCloseTest::failedSaveKeepsTheDialogOpen()
         QCOMPARE(box.caption, QStringLiteral("ボイスメモ"));
         QCOMPARE(box.icon, QMessageBox::Critical);
         QCOMPARE(box.buttons, QStringList({"OK"}));
-        QCOMPARE(box.text, QStringLiteral("ﾌｧｲﾙ %1Voice.dat を作成できません.").arg(QString::fromStdString(h.folder.dir())));
+        QCOMPARE(box.text,
+                 QStringLiteral("ﾌｧｲﾙ %1Voice.dat を作成できません.").arg(QString::fromStdString(h.folder.dir())));
     }
     QVERIFY(form.isVisible());
     QCOMPARE(h.folder.Read("Voice.dat"), catalogue);

@@ -59,9 +59,9 @@ int main(int argc, char** argv)
     qputenv("WAYLAND_DISPLAY", "voicememo-test");
     qputenv("QT_QPA_PLATFORM", "wayland");
     qunsetenv("DISPLAY");
-    const pid_t weston = SpawnProgram({"weston", "--backend=headless-backend.so", "--socket=voicememo-test",
-                                       "--idle-time=0"},
-                                      runtime.path("weston.log").string());
+    const pid_t weston =
+        SpawnProgram({"weston", "--backend=headless-backend.so", "--socket=voicememo-test", "--idle-time=0"},
+                     runtime.path("weston.log").string());
     int status = 0;
     for (int waited = 0; !runtime.Exists("voicememo-test"); waited += 20) {
         if (::waitpid(weston, &status, WNOHANG) == weston || waited > 20000) {

@@ -16,12 +16,12 @@
 #include "VoiceStore.h"
 
 using namespace voicememo;
+using voicememo::testing::RunInChild;
 using voicememo::testing::RunUnprivileged;
+using voicememo::testing::TempFolder;
 using voicememo::testing::UnprivilegedGid;
 using voicememo::testing::UnprivilegedUid;
-using voicememo::testing::TempFolder;
 using voicememo::testing::UsePrivateStateFolder;
-using voicememo::testing::RunInChild;
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
 
@@ -116,8 +116,7 @@ TEST_F(PosixFileSystemTest, ReplaceIsAtomicAndLeavesNoTemporaryFile)
     std::filesystem::permissions(folder.path("Voice.dat"), std::filesystem::perms(0640));
     ASSERT_EQ(files.ReplaceFile(At("voice.DAT"), "new"), WriteResult::Done);
     EXPECT_EQ(folder.Read("Voice.dat"), "new");
-    EXPECT_EQ(std::filesystem::status(folder.path("Voice.dat")).permissions(),
-              std::filesystem::perms(0640));
+    EXPECT_EQ(std::filesystem::status(folder.path("Voice.dat")).permissions(), std::filesystem::perms(0640));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path("")),
                             std::filesystem::directory_iterator()),
               1);
@@ -160,8 +159,8 @@ TEST_F(PosixFileSystemTest, UnreadableFileReadsAsNothing)
 TEST_F(PosixFileSystemTest, ListingMatchesFilesIgnoringCaseSortedByLowerCaseName)
 {
     EXPECT_TRUE(files.ListFiles(At("data/"), "Voice", ".wav").empty());
-    for (const char* name : {"voice2.WAV", "Voice10.wav", "VOICE1.wav", "Memo.wav", "Voice3.mp3",
-                             "Voicewav", "Voice.wav", "Voiceメモ.wav"})
+    for (const char* name : {"voice2.WAV", "Voice10.wav", "VOICE1.wav", "Memo.wav", "Voice3.mp3", "Voicewav",
+                             "Voice.wav", "Voiceメモ.wav"})
         folder.Write(std::string("data/") + name, "");
     folder.MakeFolder("data/Voice4.wav");  // a folder: left out
     std::filesystem::create_directory_symlink(folder.path("data/Voice4.wav"), folder.path("data/Voice5.wav"));
@@ -234,15 +233,24 @@ TEST_F(PosixFileSystemTest, NamesCodePage932HoldsOnlyAsALookAlikeAreNotListed)
 {
     // Each of these converts without complaint, to a name of another file:
     // the tag character vanishes, the others become \ ~ and ～.
-    for (const char* name : {"Voice\U000E0001" "1.wav", "Voice\u00A5" "2.wav",
-                             "Voice\u203E" "3.wav", "Voice\u301C" "4.wav"})
+    for (const char* name : {"Voice\U000E0001"
+                             "1.wav",
+                             "Voice\u00A5"
+                             "2.wav",
+                             "Voice\u203E"
+                             "3.wav",
+                             "Voice\u301C"
+                             "4.wav"})
         folder.Write(std::string("data/") + name, "look-alike");
-    for (const char* name : {"Voice\uFF5E" "5.wav", "Voice\\6.wav", "Voice~7.wav",
-                             "Voice１.wav", "Voiceあ.wav"})
+    for (const char* name : {"Voice\uFF5E"
+                             "5.wav",
+                             "Voice\\6.wav", "Voice~7.wav", "Voice１.wav", "Voiceあ.wav"})
         folder.Write(std::string("data/") + name, name);
 
     const Names listed = files.ListFiles(At("data/"), "Voice", ".wav");
-    EXPECT_EQ(listed, (Names{"Voice\\6.wav", "Voice~7.wav", "Voice\x81\x60" "5.wav",
+    EXPECT_EQ(listed, (Names{"Voice\\6.wav", "Voice~7.wav",
+                             "Voice\x81\x60"
+                             "5.wav",
                              "Voice\x82\x50.wav", "Voice\x82\xa0.wav"}));
     // Every name listed leads back to its own file.
     for (const auto& name : listed)
@@ -366,26 +374,31 @@ TEST_F(PosixFileSystemTest, OnlyRegularFilesAreOpenedAndNothingElseIsTouched)
     ASSERT_EQ(::mkfifo(folder.path("Voice.dat").c_str(), 0644), 0);
     ASSERT_EQ(::mkfifo(folder.path("sorvane.ini").c_str(), 0644), 0);
     ASSERT_EQ(::mkfifo(folder.path("Voice1.wav").c_str(), 0644), 0);
-    auto result = RunInChild([] { ::alarm(20); return true; }, [&] {
-        PosixFileSystem files;
-        std::string report = files.ReadFile(At("Voice.dat")) ? "read" : "unread";
-        report += std::string(" ") + NameOf(files.ReplaceFile(At("Voice.dat"), "new"));
-        report += files.DeleteFile(At("Voice.dat")) ? " deleted" : " kept";
-        CatalogueFile catalogue(files, folder.dir());
-        try {
-            catalogue.LoadTable();
-        } catch (const Error&) {
-            report += " cannot-open";
-        }
-        catalogue.SaveTable({});
-        report += " " + ProfileFile(files, At("sorvane.ini")).ReadString("Voice", "Left").value_or("default");
-        try {
-            files.CreateEmptyFile(At("Voice1.wav"));
-        } catch (const Error& error) {
-            report += error.message() == messages::kAccessDenied ? " denied" : " ?";
-        }
-        return report;
-    });
+    auto result = RunInChild(
+        [] {
+            ::alarm(20);
+            return true;
+        },
+        [&] {
+            PosixFileSystem files;
+            std::string report = files.ReadFile(At("Voice.dat")) ? "read" : "unread";
+            report += std::string(" ") + NameOf(files.ReplaceFile(At("Voice.dat"), "new"));
+            report += files.DeleteFile(At("Voice.dat")) ? " deleted" : " kept";
+            CatalogueFile catalogue(files, folder.dir());
+            try {
+                catalogue.LoadTable();
+            } catch (const Error&) {
+                report += " cannot-open";
+            }
+            catalogue.SaveTable({});
+            report += " " + ProfileFile(files, At("sorvane.ini")).ReadString("Voice", "Left").value_or("default");
+            try {
+                files.CreateEmptyFile(At("Voice1.wav"));
+            } catch (const Error& error) {
+                report += error.message() == messages::kAccessDenied ? " denied" : " ?";
+            }
+            return report;
+        });
     ASSERT_TRUE(result);
     EXPECT_EQ(*result, "unread CannotCreate kept cannot-open default denied");
     for (const char* name : {"Voice.dat", "sorvane.ini", "Voice1.wav"})

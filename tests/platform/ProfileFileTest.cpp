@@ -41,8 +41,7 @@ public:
 
     void CreateEmptyFile(const std::string& path) override { files[path] = ""; }
     bool DeleteFile(const std::string& path) override { return files.erase(path) > 0; }
-    std::vector<std::string> ListFiles(const std::string&, const std::string&,
-                                        const std::string&) override
+    std::vector<std::string> ListFiles(const std::string&, const std::string&, const std::string&) override
     {
         return {};
     }

@@ -31,7 +31,13 @@ const ReadCase kReadCases[] = {
     {"double-byte section", "[\x83\x41]\nk=1", "\x83\x41", "k", "1"},
     {"trail byte not folded in section", "[\x83\x41]\nk=1", "\x83\x61", "k", std::nullopt},
     {"trail byte not folded in key", "[a]\n\x83\x41=1", "a", "\x83\x61", std::nullopt},
-    {"letter after double-byte folded", "[a]\n\x83\x41" "b=1", "a", "\x83\x41" "B", "1"},
+    {"letter after double-byte folded",
+     "[a]\n\x83\x41"
+     "b=1",
+     "a",
+     "\x83\x41"
+     "B",
+     "1"},
     {"trail byte ] inside section name", "[\x83\x5D]\nk=1", "\x83\x5D", "k", "1"},
     {"first section wins", "[a]\nx=1\n[b]\n[A]\nx=2\ny=3", "a", "x", "1"},
     {"later same-named section never read", "[a]\nx=1\n[A]\ny=3", "a", "y", std::nullopt},
@@ -78,11 +84,9 @@ TEST(ProfileTextTest, LongValuesAreCutWithoutSplittingACharacter)
     } cases[] = {
         {"exactly 1023", std::string(1023, 'x'), std::string(1023, 'x')},
         {"ASCII cut", std::string(1100, 'x'), std::string(1023, 'x')},
-        {"double-byte ends at 1023", std::string(1021, 'x') + dbcs + "y",
-         std::string(1021, 'x') + dbcs},
+        {"double-byte ends at 1023", std::string(1021, 'x') + dbcs + "y", std::string(1021, 'x') + dbcs},
         {"double-byte across 1023", std::string(1022, 'x') + dbcs, std::string(1022, 'x')},
-        {"quotes removed before cut", "\"" + std::string(1023, 'x') + "\"",
-         std::string(1023, 'x')},
+        {"quotes removed before cut", "\"" + std::string(1023, 'x') + "\"", std::string(1023, 'x')},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -100,35 +104,29 @@ struct WriteCase {
 };
 
 const WriteCase kWriteCases[] = {
-    {"replace keeps every other byte",
-     "; top\r\n[a]\nk = old ; c\r\nother=1\n\n[b]\rk=2", "a", "K", "new",
+    {"replace keeps every other byte", "; top\r\n[a]\nk = old ; c\r\nother=1\n\n[b]\rk=2", "a", "K", "new",
      "; top\r\n[a]\nk =new\r\nother=1\n\n[b]\rk=2"},
     {"replace keeps file spelling", "[Abc]\nKey=1\n", "aBC", "KEY", "2", "[Abc]\nKey=2\n"},
-    {"replace in first section only", "[a]\nk=1\n[A]\nk=1\n", "a", "k", "2",
-     "[a]\nk=2\n[A]\nk=1\n"},
+    {"replace in first section only", "[a]\nk=1\n[A]\nk=1\n", "a", "k", "2", "[a]\nk=2\n[A]\nk=1\n"},
     {"replace first key only", "[a]\nk=1\nk=1\n", "a", "k", "2", "[a]\nk=2\nk=1\n"},
     {"replace last line without line end", "[a]\nk=1", "a", "k", "22", "[a]\nk=22"},
-    {"replace drops bytes after NUL of own line only", "[a]\nk=1\0junk\r\nm=2\0keep\n"sv,
-     "a", "k", "9", "[a]\nk=9\r\nm=2\0keep\n"sv},
+    {"replace drops bytes after NUL of own line only", "[a]\nk=1\0junk\r\nm=2\0keep\n"sv, "a", "k", "9",
+     "[a]\nk=9\r\nm=2\0keep\n"sv},
     {"new key after last non-blank line", "[a]\nx=1\n\n  \n[b]\ny=2\n", "a", "k", "v",
      "[a]\nx=1\nk=v\r\n\n  \n[b]\ny=2\n"},
     {"new key after comment", "[a]\nx=1\n;c\n\n", "a", "k", "v", "[a]\nx=1\n;c\nk=v\r\n\n"},
     {"new key after bare header", "[a]\r\n\r\n[b]", "a", "k", "v", "[a]\r\nk=v\r\n\r\n[b]"},
-    {"new key after last line without line end", "[a]\nx=1", "a", "k", "v",
-     "[a]\nx=1\r\nk=v\r\n"},
-    {"new key in first of same-named sections", "[a]\nx=1\n[a]\ny=2\n", "A", "y", "v",
-     "[a]\nx=1\ny=v\r\n[a]\ny=2\n"},
+    {"new key after last line without line end", "[a]\nx=1", "a", "k", "v", "[a]\nx=1\r\nk=v\r\n"},
+    {"new key in first of same-named sections", "[a]\nx=1\n[a]\ny=2\n", "A", "y", "v", "[a]\nx=1\ny=v\r\n[a]\ny=2\n"},
     {"new section after line end", "[a]\nx=1\n", "s", "k", "v", "[a]\nx=1\n[s]\r\nk=v\r\n"},
     {"new section keeps blank lines", "[a]\n\n", "s", "k", "v", "[a]\n\n[s]\r\nk=v\r\n"},
     {"new section after lone CR", "x\r", "s", "k", "v", "x\r[s]\r\nk=v\r\n"},
-    {"new section without line end", "[a]\nx=1", "s", "k", "v",
-     "[a]\nx=1\r\n[s]\r\nk=v\r\n"},
+    {"new section without line end", "[a]\nx=1", "s", "k", "v", "[a]\nx=1\r\n[s]\r\nk=v\r\n"},
     {"new section when BOM hides header", "\xEF\xBB\xBF[a]\r\nk=1\r\n", "a", "k", "2",
      "\xEF\xBB\xBF[a]\r\nk=1\r\n[a]\r\nk=2\r\n"},
     {"empty content", "", "s", "k", "v", "[s]\r\nk=v\r\n"},
     {"requested names trimmed", "", " s\t", " k ", "v", "[s]\r\nk=v\r\n"},
-    {"double-byte names", "[\x83\x41]\n", "\x83\x61", "\x83\x41", "v",
-     "[\x83\x41]\n[\x83\x61]\r\n\x83\x41=v\r\n"},
+    {"double-byte names", "[\x83\x41]\n", "\x83\x61", "\x83\x41", "v", "[\x83\x41]\n[\x83\x61]\r\n\x83\x41=v\r\n"},
 };
 
 TEST(ProfileTextTest, WritesValues)

@@ -21,10 +21,7 @@ constexpr double kVoicedTolerance = 0.05;
 // far shorter than any sound, grace or connection time-out it must not wait.
 constexpr double kPromptly = 1.0;
 
-double SecondsSince(Clock::time_point start)
-{
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
+double SecondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 class SoundPlayerTest : public ::testing::Test {
 protected:
@@ -80,29 +77,31 @@ TEST_P(SoundPlayerEncodingTest, PlaysAtFullLength)
     EXPECT_NEAR(VoicedSeconds(PlayCaptured(converted, player_)), VoicedSeconds(converted), kVoicedTolerance);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Encodings, SoundPlayerEncodingTest,
-    ::testing::Values(std::vector<std::string>{"-e", "floating-point", "-b", "32"},
-                      std::vector<std::string>{"-e", "unsigned-integer", "-b", "8"},
-                      std::vector<std::string>{"-e", "u-law"}, std::vector<std::string>{"-e", "a-law"},
-                      std::vector<std::string>{"-e", "ima-adpcm"}, std::vector<std::string>{"-e", "ms-adpcm"},
-                      std::vector<std::string>{"-b", "24", "-c", "2", "-r", "44100"},
-                      std::vector<std::string>{"-r", "8000"}));
+INSTANTIATE_TEST_SUITE_P(Encodings, SoundPlayerEncodingTest,
+                         ::testing::Values(std::vector<std::string>{"-e", "floating-point", "-b", "32"},
+                                           std::vector<std::string>{"-e", "unsigned-integer", "-b", "8"},
+                                           std::vector<std::string>{"-e", "u-law"},
+                                           std::vector<std::string>{"-e", "a-law"},
+                                           std::vector<std::string>{"-e", "ima-adpcm"},
+                                           std::vector<std::string>{"-e", "ms-adpcm"},
+                                           std::vector<std::string>{"-b", "24", "-c", "2", "-r", "44100"},
+                                           std::vector<std::string>{"-r", "8000"}));
 
 TEST_F(SoundPlayerTest, UndecodableFilesPlayTheAlertSound)
 {
     const std::string spoken = SpokenWav();
     const std::string header = ReadText(spoken).substr(0, 20);
-    const std::pair<const char*, std::string> files[] = {
-        {"empty.wav", ""}, {"text.wav", "not a sound\n"}, {"cut.wav", header}, {"fifo.wav", ""}};
+    const std::pair<const char*, std::string> files[] = {{"empty.wav", ""},
+                                                         {"text.wav", "not a sound\n"},
+                                                         {"cut.wav", header},
+                                                         {"fifo.wav", ""}};
     for (const auto& [name, content] : files) {
         // A FIFO is never opened: that would block for good.
         if (name == std::string("fifo.wav"))
             ASSERT_EQ(::mkfifo(Path(name).c_str(), 0644), 0);
         else
             std::ofstream(Path(name), std::ios::binary) << content;
-        EXPECT_NEAR(VoicedSeconds(PlayCaptured(Path(name), player_)), VoicedSeconds(kDesktopAlertSound), 0.1)
-            << name;
+        EXPECT_NEAR(VoicedSeconds(PlayCaptured(Path(name), player_)), VoicedSeconds(kDesktopAlertSound), 0.1) << name;
     }
 }
 

@@ -14,12 +14,23 @@ using namespace voicememo;
 
 TEST(SystemServicesTest, SeparatorIsTheFirstCharacterThatIsNeitherLetterNorDigit)
 {
-    struct Case { const char* format; char fallback; char separator; };
-    for (auto [format, fallback, separator] : std::initializer_list<Case>{
-             {"yyyy/MM/dd", '/', '/'}, {"dd.MM.yy", '/', '.'}, {"yyyy-MM-dd", '/', '-'},
-             {"M/d/yy", '/', '/'}, {"HH:mm:ss", ':', ':'}, {"h.mm AP", ':', '.'},
-             {"yyyyMMdd", '/', '/'}, {"", ':', ':'}, {"yyyy'/'MM", '/', '/'},
-             {"d MMM yyyy", '/', ' '}, {"yyyy年M月d日", '/', '/'}, {"yyyy／MM／dd", '/', '/'}}) {
+    struct Case {
+        const char* format;
+        char fallback;
+        char separator;
+    };
+    for (auto [format, fallback, separator] : std::initializer_list<Case>{{"yyyy/MM/dd", '/', '/'},
+                                                                          {"dd.MM.yy", '/', '.'},
+                                                                          {"yyyy-MM-dd", '/', '-'},
+                                                                          {"M/d/yy", '/', '/'},
+                                                                          {"HH:mm:ss", ':', ':'},
+                                                                          {"h.mm AP", ':', '.'},
+                                                                          {"yyyyMMdd", '/', '/'},
+                                                                          {"", ':', ':'},
+                                                                          {"yyyy'/'MM", '/', '/'},
+                                                                          {"d MMM yyyy", '/', ' '},
+                                                                          {"yyyy年M月d日", '/', '/'},
+                                                                          {"yyyy／MM／dd", '/', '/'}}) {
         EXPECT_EQ(SeparatorOfFormat(QString::fromUtf8(format), fallback), separator) << format;
     }
 }
@@ -28,14 +39,25 @@ TEST(SystemServicesTest, SeparatorIsTheFirstCharacterThatIsNeitherLetterNorDigit
 // each memo takes the separators in force when it is added.
 TEST(SystemServicesTest, SeparatorsFollowTheRegionalSettingsAndArePlainUnderTheCLocale)
 {
-    struct Case { const char* lcAll; const char* lcTime; const char* lang; char date; char time; };
+    struct Case {
+        const char* lcAll;
+        const char* lcTime;
+        const char* lang;
+        char date;
+        char time;
+    };
     SystemRegionalSettings regional;
     const std::string saved[] = {qgetenv("LC_ALL").toStdString(), qgetenv("LC_TIME").toStdString(),
                                  qgetenv("LANG").toStdString()};
-    for (auto [lcAll, lcTime, lang, date, time] : std::initializer_list<Case>{
-             {"", "", "de_DE.UTF-8", '.', ':'}, {"", "", "C.UTF-8", '/', ':'}, {"", "", "C", '/', ':'},
-             {"", "", "POSIX", '/', ':'}, {"", "", "", '/', ':'}, {"", "fi_FI.UTF-8", "C.UTF-8", '.', '.'},
-             {"C", "de_DE.UTF-8", "de_DE.UTF-8", '/', ':'}, {"ja_JP.UTF-8", "", "C", '/', ':'}}) {
+    for (auto [lcAll, lcTime, lang, date, time] :
+         std::initializer_list<Case>{{"", "", "de_DE.UTF-8", '.', ':'},
+                                     {"", "", "C.UTF-8", '/', ':'},
+                                     {"", "", "C", '/', ':'},
+                                     {"", "", "POSIX", '/', ':'},
+                                     {"", "", "", '/', ':'},
+                                     {"", "fi_FI.UTF-8", "C.UTF-8", '.', '.'},
+                                     {"C", "de_DE.UTF-8", "de_DE.UTF-8", '/', ':'},
+                                     {"ja_JP.UTF-8", "", "C", '/', ':'}}) {
         for (auto [variable, value] : {std::pair{"LC_ALL", lcAll}, {"LC_TIME", lcTime}, {"LANG", lang}})
             ::setenv(variable, value, 1);
         const Separators separators = regional.Current();

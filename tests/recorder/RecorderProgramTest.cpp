@@ -1,8 +1,8 @@
 // The real voicememo-recorder program: its command line, when a take starts,
 // and a recorder killed mid-take.
 #include <csignal>
-#include <sstream>
 #include <gtest/gtest.h>
+#include <sstream>
 
 #include "CommandLine.h"
 #include "RecorderTestSupport.h"
@@ -17,10 +17,12 @@ namespace {
 // Waits until one take runs in the folder and has half a second of sound.
 bool WaitForRunningTake(const std::filesystem::path& folder)
 {
-    return WaitUntil([&] {
-        const auto hidden = HiddenFiles(folder);
-        return hidden.size() == 1 && SizeOf(folder / hidden[0]) > 22050;
-    }, 10s);
+    return WaitUntil(
+        [&] {
+            const auto hidden = HiddenFiles(folder);
+            return hidden.size() == 1 && SizeOf(folder / hidden[0]) > 22050;
+        },
+        10s);
 }
 
 // Ends a recorder as the session's end does; kills it when SIGTERM does not
@@ -175,10 +177,7 @@ struct StartCase {
     std::vector<std::string> optionsBeforePath;
 };
 
-void PrintTo(const StartCase& row, std::ostream* out)
-{
-    *out << row.name;
-}
+void PrintTo(const StartCase& row, std::ostream* out) { *out << row.name; }
 
 class RecorderProgramStart : public ::testing::TestWithParam<StartCase> {};
 
@@ -219,11 +218,9 @@ TEST(RecorderCommandLine, StartsAtOnceWhenAskedOrOnAnEmptyFile)
         bool startOption;
         bool startsAtOnce;
     } cases[] = {
-        {"empty.wav", false, true},    // a fresh reservation by the dialog
-        {"sound.wav", false, false},   // an earlier take: wait for 録音
-        {"sound.wav", true, true},
-        {"missing.wav", false, false},
-        {"folder.wav", false, false},
+        {"empty.wav", false, true},   // a fresh reservation by the dialog
+        {"sound.wav", false, false},  // an earlier take: wait for 録音
+        {"sound.wav", true, true},   {"missing.wav", false, false}, {"folder.wav", false, false},
     };
     for (const auto& row : cases)
         EXPECT_EQ(StartsAtOnce({folder.path(row.file).string(), row.startOption}), row.startsAtOnce)

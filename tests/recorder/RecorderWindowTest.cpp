@@ -15,13 +15,13 @@
 #include <pulse/def.h>
 #include <sys/resource.h>
 
+#include "PulseSoundPlayer.h"
 #include "RecorderApplication.h"
-#include <QStyle>
 #include "RecorderTestSupport.h"
 #include "RecorderWindow.h"
-#include "PulseSoundPlayer.h"
 #include "TakeWords.h"
 #include "TempFolder.h"
+#include <QStyle>
 
 using namespace voicememo;
 using namespace voicememo::testing;
@@ -50,7 +50,10 @@ protected:
     RecorderWindowTest() { folder.Write("Voice1.wav", ""); }
 
     template <typename T>
-    T* Find(const char* name) { return window->findChild<T*>(QString::fromLatin1(name)); }
+    T* Find(const char* name)
+    {
+        return window->findChild<T*>(QString::fromLatin1(name));
+    }
     QPushButton* Button(const char* name) { return Find<QPushButton>(name); }
     QString Status() { return Find<QLabel>("statusLabel")->text(); }
 
@@ -95,10 +98,12 @@ TEST_F(RecorderWindowWithServer, RecordsStopsAndPlaysBackThroughItsButtons)
     RunEventsFor(300ms);
     int loudest = 0;
     const pid_t paplay = SpawnProgram({"paplay", spoken});
-    WaitUntil([&] {
-        loudest = std::max(loudest, Find<QProgressBar>("levelBar")->value());
-        return ::waitpid(paplay, nullptr, WNOHANG) == paplay;
-    }, 30s);
+    WaitUntil(
+        [&] {
+            loudest = std::max(loudest, Find<QProgressBar>("levelBar")->value());
+            return ::waitpid(paplay, nullptr, WNOHANG) == paplay;
+        },
+        30s);
     RunEventsFor(300ms);
     EXPECT_GT(loudest, 50) << "the level meter never moved";
     EXPECT_NE(Find<QLabel>("elapsedLabel")->text(), QStringLiteral("0:00.0"));
@@ -153,7 +158,9 @@ TEST_F(RecorderWindowWithServer, ATakeWhoseFileWasReplacedIsKeptBesideIt)
 
     QTest::mouseClick(Button("stopButton"), Qt::LeftButton);
 
-    EXPECT_EQ(Status(), QStringLiteral("ファイルがほかで削除または変更されています。録音は「Voice1 (2).wav」として保存しました。"));
+    EXPECT_EQ(Status(),
+              QStringLiteral(
+                  "ファイルがほかで削除または変更されています。録音は「Voice1 (2).wav」として保存しました。"));
     EXPECT_EQ(folder.Read("Voice1.wav"), "the other recorder's take");
     EXPECT_TRUE(IsTakeWav(ReadWavFormat(folder.path("Voice1 (2).wav"))));
     EXPECT_TRUE(HiddenFiles(folder.path("")).empty());
@@ -315,7 +322,7 @@ TEST_F(RecorderWindowTest, AFolderThatTakesNoFileIsReported)
 TEST_F(RecorderWindowWithServer, ProblemsAndTheirCausesAreToldInJapanese)
 {
     const struct {
-        const char* file;  // reserved, but for a folder that is gone
+        const char* file;                  // reserved, but for a folder that is gone
         std::function<void()> duringTake;  // nothing: the take does not start
         QString status;
         QString cause;
@@ -338,8 +345,7 @@ TEST_F(RecorderWindowWithServer, ProblemsAndTheirCausesAreToldInJapanese)
          },
          QStringLiteral("録音を保存できませんでした。ファイルは元のままです。"),
          QStringLiteral("ファイルが大きすぎます。")},
-        {"no server/Voice1.wav", nullptr,
-         QStringLiteral("サウンドサーバーに接続できません。録音できません。"),
+        {"no server/Voice1.wav", nullptr, QStringLiteral("サウンドサーバーに接続できません。録音できません。"),
          QStringLiteral("サウンドサーバーが動いていません。")},
     };
     for (const auto& row : cases) {
@@ -412,8 +418,12 @@ TEST_F(RecorderWindowTest, AScreenReaderMeetsAWindowAStatusLineAndAMeterItCannot
 TEST(TakeWords, HoldNoLatinLetters)
 {
     const ProblemCause causes[] = {
-        {}, ProblemCause::System(ENOSPC), ProblemCause::System(EACCES), ProblemCause::System(EXDEV),
-        ProblemCause::SoundServer(PA_ERR_CONNECTIONREFUSED), ProblemCause::SoundServer(PA_ERR_NOENTITY),
+        {},
+        ProblemCause::System(ENOSPC),
+        ProblemCause::System(EACCES),
+        ProblemCause::System(EXDEV),
+        ProblemCause::SoundServer(PA_ERR_CONNECTIONREFUSED),
+        ProblemCause::SoundServer(PA_ERR_NOENTITY),
         ProblemCause::SoundServer(PA_ERR_PROTOCOL),
     };
     const auto hasLatinLetter = [](const QString& text) {

@@ -23,11 +23,11 @@ using FolderChange = std::function<void(const TempFolder&)>;
 
 struct KeepCase {
     const char* name;
-    FolderChange whenOpened;   // the folder as the recorder finds it
-    FolderChange duringTake;   // what another program does meanwhile
-    bool unprivileged;         // the recorder runs as an ordinary user
+    FolderChange whenOpened;  // the folder as the recorder finds it
+    FolderChange duringTake;  // what another program does meanwhile
+    bool unprivileged;        // the recorder runs as an ordinary user
     bool targetOwnedByRoot;
-    const char* expected;      // the outcome, then every entry of the folder
+    const char* expected;  // the outcome, then every entry of the folder
 };
 
 std::string DescribeOutcome(const TakeOutcome& outcome)
@@ -57,8 +57,10 @@ std::string DescribeFolder(const TempFolder& folder)
             entries.push_back(name + "->" + fs::read_symlink(entry.path()).string());
         } else if (!entry.is_directory()) {
             const std::string content = folder.Read(name);
-            const bool ownerWrites = (fs::status(entry.path()).permissions() & fs::perms::owner_write) != fs::perms::none;
-            entries.push_back(name + "=" + (content.starts_with("RIFF") ? (ownerWrites ? "take" : "take (read-only)") : content));
+            const bool ownerWrites =
+                (fs::status(entry.path()).permissions() & fs::perms::owner_write) != fs::perms::none;
+            entries.push_back(name + "=" +
+                              (content.starts_with("RIFF") ? (ownerWrites ? "take" : "take (read-only)") : content));
         }
     }
     std::sort(entries.begin(), entries.end());

@@ -205,7 +205,7 @@ TEST(TakeRecorderWithoutServer, AFolderThatTakesNoFileIsReported)
 TEST(LevelOfPeak, SpansSixtyDecibelsOntoZeroToHundred)
 {
     EXPECT_EQ(LevelOfPeak(0), 0);
-    EXPECT_EQ(LevelOfPeak(32), 0);  // below -60 dBFS
+    EXPECT_EQ(LevelOfPeak(32), 0);     // below -60 dBFS
     EXPECT_EQ(LevelOfPeak(1036), 50);  // -30 dBFS
     EXPECT_EQ(LevelOfPeak(32767), 100);
     EXPECT_EQ(LevelOfPeak(32768), 100);  // the most negative sample's size

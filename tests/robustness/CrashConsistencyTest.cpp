@@ -13,8 +13,8 @@
 #include <random>
 #include <thread>
 
-#include "CatalogueFile.h"
 #include "AsUser.h"
+#include "CatalogueFile.h"
 #include "GenerationCatalogue.h"
 #include "PosixFileSystem.h"
 #include "ProfileFile.h"
@@ -53,8 +53,7 @@ pid_t StartSaveLoop(const std::string& dir, std::size_t scale = 0)
     ::close(ready[1]);
     char byte = 0;
     ssize_t got;
-    while ((got = ::read(ready[0], &byte, 1)) < 0 && errno == EINTR) {
-    }
+    while ((got = ::read(ready[0], &byte, 1)) < 0 && errno == EINTR) {}
     ::close(ready[0]);
     if (child < 0 || got != 1)
         throw std::runtime_error("the saving program did not start");

@@ -34,8 +34,7 @@ const char* kNoUser = "cannot act as an unprivileged user here";
 std::vector<VoiceMemo> GrownMemos()
 {
     return {VoiceMemo{"old", "/memo/data/Voice1.wav", "2001/04/05", "09:12:30", "TODO", ""},
-            VoiceMemo{std::string(20000, 'n'), "/memo/data/Voice2.wav", "2001/04/06", "10:00:00",
-                      "DAILY", "2001/4/7"}};
+            VoiceMemo{std::string(20000, 'n'), "/memo/data/Voice2.wav", "2001/04/06", "10:00:00", "DAILY", "2001/4/7"}};
 }
 
 // What a call threw, as the user would read it, or "ok".
@@ -84,20 +83,15 @@ std::string SaveWithoutRoomThenWithRoom(const TempFolder& folder, const std::str
     return report;
 }
 
-std::string CannotWrite(const std::string& path)
-{
-    return FormatMessage(messages::kCannotWrite, path);
-}
+std::string CannotWrite(const std::string& path) { return FormatMessage(messages::kCannotWrite, path); }
 
 // Fills the disk of a folder to the last byte.
 void Fill(const fs::path& file)
 {
     int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     const std::string block(4096, 'f');
-    while (fd >= 0 && ::write(fd, block.data(), block.size()) > 0) {
-    }
-    while (fd >= 0 && ::write(fd, block.data(), 1) > 0) {
-    }
+    while (fd >= 0 && ::write(fd, block.data(), block.size()) > 0) {}
+    while (fd >= 0 && ::write(fd, block.data(), 1) > 0) {}
     ::close(fd);
 }
 
@@ -115,8 +109,7 @@ TEST(FullDiskTest, SaveOnAFullDiskKeepsTheOldFilesAndSavesOnceThereIsRoom)
     });
     if (!report)
         GTEST_SKIP() << "no small disk can be mounted here; FileSizeLimitTest stands in";
-    EXPECT_EQ(*report, std::string(messages::kStreamWriteError) + "|" +
-                           CannotWrite(folder.dir() + "app/sorvane.ini") +
+    EXPECT_EQ(*report, std::string(messages::kStreamWriteError) + "|" + CannotWrite(folder.dir() + "app/sorvane.ini") +
                            "|catalogue kept, settings kept|Voice.dat,filler,sorvane.ini|ok|ok|saved, noted");
 }
 
@@ -133,8 +126,8 @@ TEST(FileSizeLimitTest, WriteThatCannotGrowTheFileKeepsTheOldFiles)
     ASSERT_TRUE(report);
     EXPECT_EQ(*report, std::string(messages::kStreamWriteError) + "|" + CannotWrite(folder.dir() + "sorvane.ini") +
                            "|catalogue kept, settings kept|Voice.dat,sorvane.ini|" +
-                           std::string(messages::kStreamWriteError) + "|" +
-                           CannotWrite(folder.dir() + "sorvane.ini") + "|not saved, not noted");
+                           std::string(messages::kStreamWriteError) + "|" + CannotWrite(folder.dir() + "sorvane.ini") +
+                           "|not saved, not noted");
 }
 
 TEST(FileSizeLimitTest, RewriteInPlaceThatCannotGrowTheFileKeepsTheOldFiles)
@@ -267,8 +260,7 @@ TEST_F(DataFolderTest, MissingOrFileInsteadOfAFolderCreatesNothing)
 TEST_F(DataFolderTest, EveryNumberTakenInAnyCaseSaysSoUntilOneIsFree)
 {
     for (int n = 1; n <= kHighestVoiceNumber; ++n)
-        folder.Write("data/" + std::string(n % 3 ? "Voice" : "VOICE") + std::to_string(n) +
-                         (n % 2 ? ".wav" : ".WAV"),
+        folder.Write("data/" + std::string(n % 3 ? "Voice" : "VOICE") + std::to_string(n) + (n % 2 ? ".wav" : ".WAV"),
                      "");
     EXPECT_EQ(Outcome([&] { store.NextVoiceFileName(); }), messages::kNoFreeVoiceName);
     EXPECT_EQ(folder.Entries("data").size(), static_cast<std::size_t>(kHighestVoiceNumber));

@@ -16,15 +16,11 @@ namespace voicememo::testing {
 inline std::string Filler(std::uint64_t generation, std::size_t index)
 {
     const std::size_t length = (generation * 31 + index * 7) % 97;
-    return std::string(length, static_cast<char>('a' + (generation + index) % 26)) + ":" +
-           std::to_string(length);
+    return std::string(length, static_cast<char>('a' + (generation + index) % 26)) + ":" + std::to_string(length);
 }
 
 // Between 1 and 1500 lines, a different number for each generation.
-inline std::size_t LineCount(std::uint64_t generation)
-{
-    return 1 + (generation * 2654435761u) % 1500;
-}
+inline std::size_t LineCount(std::uint64_t generation) { return 1 + (generation * 2654435761u) % 1500; }
 
 // scale multiplies the lines, for catalogues whose writing takes a while.
 inline std::vector<VoiceMemo> GenerationMemos(std::uint64_t generation, std::size_t scale = 1)
@@ -33,10 +29,9 @@ inline std::vector<VoiceMemo> GenerationMemos(std::uint64_t generation, std::siz
     std::vector<VoiceMemo> memos;
     memos.reserve(count);
     for (std::size_t i = 0; i < count; ++i)
-        memos.push_back({"g" + std::to_string(generation),
-                         "/memo/data/Voice" + std::to_string(i % 999 + 1) + ".wav",
-                         "n" + std::to_string(count), "i" + std::to_string(i),
-                         i % 2 ? "TODO" : "DAILY", Filler(generation, i)});
+        memos.push_back({"g" + std::to_string(generation), "/memo/data/Voice" + std::to_string(i % 999 + 1) + ".wav",
+                         "n" + std::to_string(count), "i" + std::to_string(i), i % 2 ? "TODO" : "DAILY",
+                         Filler(generation, i)});
     return memos;
 }
 
@@ -61,8 +56,7 @@ inline std::string GenerationSetting(std::uint64_t generation)
 inline std::optional<std::uint64_t> GenerationOfSetting(const std::string& value)
 {
     const auto slash = value.find('/');
-    if (slash == 0 || slash == std::string::npos ||
-        value.find_first_not_of("0123456789") != slash)
+    if (slash == 0 || slash == std::string::npos || value.find_first_not_of("0123456789") != slash)
         return std::nullopt;
     const std::uint64_t generation = std::stoull(value.substr(0, slash));
     if (value != GenerationSetting(generation))

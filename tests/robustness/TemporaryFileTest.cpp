@@ -47,10 +47,9 @@ TEST(TemporaryFileTest, NextSaveRemovesWhatAKilledSaveOfTheSameFileLeft)
     EXPECT_TRUE(folder.Exists(".sorvane.ini.tmp-Q9q9Q9"));
 
     ProfileFile(files, folder.dir() + kSettingsFileName).WriteString("Voice", "Left", "2");
-    EXPECT_EQ(folder.Entries(""),
-              (Names{".Other.dat.tmp-abc123", ".Voice.dat.bak", ".Voice.dat.tmp-abc12", ".Voice.dat.tmp-abc1234",
-                     ".Voice.dat.tmp-folder", ".Voice.dat.tmp-linkkk", ".voice.dat.tmp-abc123", "Voice.dat",
-                     "Voice.dat.tmp-abc123", "sorvane.ini"}));
+    EXPECT_EQ(folder.Entries(""), (Names{".Other.dat.tmp-abc123", ".Voice.dat.bak", ".Voice.dat.tmp-abc12",
+                                         ".Voice.dat.tmp-abc1234", ".Voice.dat.tmp-folder", ".Voice.dat.tmp-linkkk",
+                                         ".voice.dat.tmp-abc123", "Voice.dat", "Voice.dat.tmp-abc123", "sorvane.ini"}));
     EXPECT_EQ(folder.Read("Voice.dat"), "new\tp\td\tt\tTODO\t\r\n");
     EXPECT_TRUE(fs::is_symlink(folder.path(".Voice.dat.tmp-linkkk")));
 }

@@ -62,14 +62,12 @@ inline std::optional<std::string> RunInChild(const std::function<bool()>& prepar
     }
     ::close(channel[0]);
     int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {}
     if (WIFEXITED(status) && WEXITSTATUS(status) == 3)
         return std::nullopt;
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
         return "child failed: status " + std::to_string(status);
     return text;
 }
-
 
 }  // namespace voicememo::testing

@@ -25,15 +25,13 @@
 
 namespace voicememo::testing {
 
-
 inline std::optional<std::string> RunOnSmallDisk(const std::string& folder, unsigned kibibytes,
                                                  const std::function<std::string()>& body)
 {
     return RunInChild(
         [&] {
             const std::string options = "size=" + std::to_string(kibibytes) + "k,mode=0777";
-            return ::unshare(CLONE_NEWNS) == 0 &&
-                   ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+            return ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
                    ::mount("tmpfs", folder.c_str(), "tmpfs", 0, options.c_str()) == 0;
         },
         body);
@@ -42,8 +40,7 @@ inline std::optional<std::string> RunOnSmallDisk(const std::string& folder, unsi
 // Runs the body in a child whose files may not grow past the given size:
 // a write beyond it fails with EFBIG, as a write to a full disk fails with
 // ENOSPC. Works for any user.
-inline std::optional<std::string> RunWithFileSizeLimit(std::size_t bytes,
-                                                       const std::function<std::string()>& body)
+inline std::optional<std::string> RunWithFileSizeLimit(std::size_t bytes, const std::function<std::string()>& body)
 {
     return RunInChild(
         [&] {

@@ -26,8 +26,8 @@ public:
     ~TempFolder()
     {
         std::error_code ignored;
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ignored);
+        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
+                                     ignored);
         std::filesystem::remove_all(path_, ignored);
     }
     TempFolder(const TempFolder&) = delete;
@@ -49,10 +49,7 @@ public:
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
     bool Exists(const std::string& relative) const { return std::filesystem::exists(path(relative)); }
-    void MakeFolder(const std::string& relative) const
-    {
-        std::filesystem::create_directories(path(relative));
-    }
+    void MakeFolder(const std::string& relative) const { std::filesystem::create_directories(path(relative)); }
     // A file every read of which fails, for root too: /proc/self/mem opens
     // fine but reading its first page gives EIO.
     void MakeUnreadable(const std::string& relative) const

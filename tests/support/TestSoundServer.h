@@ -86,10 +86,10 @@ public:
                "suspend-sink speaker 0\n";
         UseThisServer();
         ::setenv("HOME", (dir_ / "home").c_str(), 1);
-        pid_ = SpawnProgram({"pulseaudio", "--daemonize=no", "-n", "-F", (dir_ / "test.pa").string(),
-                             "--use-pid-file=no", "--exit-idle-time=-1", "--disallow-exit=yes",
-                             "--high-priority=no", "--realtime=no"},
-                            (dir_ / "server.log").string());
+        pid_ =
+            SpawnProgram({"pulseaudio", "--daemonize=no", "-n", "-F", (dir_ / "test.pa").string(), "--use-pid-file=no",
+                          "--exit-idle-time=-1", "--disallow-exit=yes", "--high-priority=no", "--realtime=no"},
+                         (dir_ / "server.log").string());
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         while (RunProgram({"pactl", "info"}) != 0) {
             int status = 0;
@@ -179,8 +179,8 @@ private:
 inline double VoicedSeconds(const std::string& file)
 {
     const std::string report = file + ".stat";
-    RunProgram({"sox", file, "-n", "silence", "1", "0.01", "1%", "reverse", "silence", "1", "0.01", "1%",
-                "reverse", "stat"},
+    RunProgram({"sox", file, "-n", "silence", "1", "0.01", "1%", "reverse", "silence", "1", "0.01", "1%", "reverse",
+                "stat"},
                report);
     const std::string text = ReadText(report);
     auto at = text.find("Length (seconds):");

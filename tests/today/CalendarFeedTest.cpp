@@ -37,12 +37,11 @@ TEST(CalendarFeedTest, ACalendarReadsEachMemoOnItsDayWithItsVoiceFile)
     const std::string folder = scratch.path("ボイス メモ").string() + "/";
     const std::string voice1 = folder + "データ 1/Voice1.wav";
     const std::string voice2 = folder + "データ 1/Voice2.wav";
-    const std::string catalogue = MemoLine("買い物, 牛乳; 卵", voice1, "TODO", "") +
-                                  MemoLine("会議 ①", voice2, "DAILY", "2024/2/29") +
-                                  MemoLine("幻", folder + "Voice3.wav", "DAILY", "2025/2/29") +
-                                  MemoLine("年末", "Voice4.wav", "DAILY", "$7E9/12/ 31") +
-                                  MemoLine("他", folder + "Voice5.wav", "MEMO", "") +
-                                  MemoLine("買い物 2", voice1, "TODO", "");
+    const std::string catalogue =
+        MemoLine("買い物, 牛乳; 卵", voice1, "TODO", "") + MemoLine("会議 ①", voice2, "DAILY", "2024/2/29") +
+        MemoLine("幻", folder + "Voice3.wav", "DAILY", "2025/2/29") +
+        MemoLine("年末", "Voice4.wav", "DAILY", "$7E9/12/ 31") + MemoLine("他", folder + "Voice5.wav", "MEMO", "") +
+        MemoLine("買い物 2", voice1, "TODO", "");
     scratch.Write("ボイス メモ/Voice.dat", catalogue);
     const std::string feed = folder + "Voice.ics";
 

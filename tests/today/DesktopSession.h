@@ -57,12 +57,11 @@ class PrivateBus {
 public:
     PrivateBus()
     {
-        folder_.Write("bus.conf",
-                      "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
-                      " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-                      "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen>\n"
-                      "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
-                      "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n");
+        folder_.Write("bus.conf", "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+                                  " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+                                  "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen>\n"
+                                  "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
+                                  "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n");
         const std::string output = folder_.path("bus.txt").string();
         if (RunProgram({"dbus-daemon", "--config-file=" + folder_.path("bus.conf").string(), "--fork",
                         "--print-address=1", "--print-pid=1"},
@@ -152,8 +151,8 @@ private:
         folder_.Write("pick.sh", "#!/bin/sh\ntee '" + menu + "' | grep -m1 '^#" + pickAction + " '\n");
         folder_.SetMode("pick.sh", 0755);
         folder_.Write("dunstrc", "[global]\n    dmenu = " + folder_.path("pick.sh").string() + "\n");
-        dunst_ = SpawnProgram({"dunst", "-config", folder_.path("dunstrc").string()},
-                              folder_.path("dunst.log").string());
+        dunst_ =
+            SpawnProgram({"dunst", "-config", folder_.path("dunstrc").string()}, folder_.path("dunst.log").string());
         if (!WaitUntil([&] { return Displayed() == 0; }))
             throw std::runtime_error("dunst: " + folder_.Read("dunst.log"));
     }

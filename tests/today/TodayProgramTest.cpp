@@ -96,11 +96,15 @@ TEST(TodayProgramTest, WhatCannotBeDoneIsSaidAndFails)
         std::string message;
     };
     for (const auto& [arguments, status, message] : std::initializer_list<Case>{
-             {{"--folder", scratch.path("unreadable").string()}, 1, "ﾌｧｲﾙ " + scratch.path("unreadable").string() + "/Voice.dat は開けません"},
+             {{"--folder", scratch.path("unreadable").string()},
+              1,
+              "ﾌｧｲﾙ " + scratch.path("unreadable").string() + "/Voice.dat は開けません"},
              {{"--date", "2025-02-29"}, 2, "日付 2025-02-29 は YYYY-MM-DD の形の実在する日ではありません"},
              {{"--date"}, 2, "--date には値が必要です"},
              {{"--today"}, 2, "不明なオプションです: --today"},
-             {{"--folder", scratch.dir(), "--ics", "/nonexistent/Voice.ics"}, 1, "ﾌｧｲﾙ /nonexistent/Voice.ics を作成できません"},
+             {{"--folder", scratch.dir(), "--ics", "/nonexistent/Voice.ics"},
+              1,
+              "ﾌｧｲﾙ /nonexistent/Voice.ics を作成できません"},
          }) {
         const ProgramRun run = RunToday(scratch, arguments);
         EXPECT_EQ(run.status, status) << arguments[0];
