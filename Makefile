@@ -37,6 +37,7 @@ SANITIZE_CONFIG = $(TEST_TREE) -DCMAKE_CXX_COMPILER=clang++ \
 fresh_tree = [ ! -e $(1)/CMakeCache.txt ] || grep -qs '^CMAKE_GENERATOR:INTERNAL=Ninja$$' $(1)/CMakeCache.txt || rm -rf $(1)
 
 .PHONY: all deps test-deps fuzz-deps build test-build stage run test test-suite sanitize-build test-sanitize fuzz-build test-fuzz fuzz clean \
+	format format-check test-loaded \
 	desktop-entry desktop-entry-remove
 
 all: build
@@ -75,7 +76,18 @@ desktop-entry: stage
 desktop-entry-remove:
 	@bash scripts/desktop-entry.sh remove
 
-test: test-suite test-sanitize
+test: format-check test-suite test-sanitize
+
+# The code's layout is .clang-format's: make format applies it, make test
+# checks it.
+SOURCES = $(shell find catalogue platform dialog recorder today resources tests bench fuzz \
+	-name '*.cpp' -o -name '*.h')
+format:
+	@clang-format -i $(SOURCES)
+
+format-check: test-deps
+	@clang-format --dry-run --Werror $(SOURCES)
+	@echo "layout ok"
 
 test-suite: test-build
 	@cd $(TEST_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
@@ -90,7 +102,15 @@ sanitize-build: test-deps
 # to the plain suite: it tests libsndfile's decoders, not our memory use.
 test-sanitize: sanitize-build
 	@cd $(SANITIZE_DIR) && QT_QPA_PLATFORM=offscreen $(SANITIZER_ENV) \
-		ctest --output-on-failure -j $(JOBS) -LE realtime-decoding
+		ctest --output-on-failure -j $(JOBS) $(SANITIZE_CTEST_ARGS)
+SANITIZE_CTEST_ARGS = -LE realtime-decoding
+
+# Both suites side by side, each the load of the other, until the sanitizer
+# suite has run RUNS times (tests/scripts/loaded-runs.sh); not part of make test.
+RUNS ?= 5
+test-loaded: test-build sanitize-build
+	@$(SANITIZER_ENV) SANITIZE_CTEST_ARGS="$(SANITIZE_CTEST_ARGS)" \
+		bash tests/scripts/loaded-runs.sh $(TEST_DIR) $(SANITIZE_DIR) $(RUNS)
 
 # The fuzz targets alone, in the sanitizer tree; without BUILD_TESTING given
 # here, a tree that make test made keeps its tests.

@@ -29,14 +29,15 @@ run_packages=(
 )
 # The tests: GoogleTest, the private sound server with its tools, the
 # voice and sound measurer, a headless Wayland compositor, the launcher's
-# checker, clang for the sanitizer and fuzz runs, Ninja and lld that build
+# checker, clang for the sanitizer and fuzz runs, clang-format that checks
+# the code's layout, Ninja and lld that build
 # and link the test trees quickly, and the accessibility bus, its Python
 # client and an X server for the screen reader's view.
 test_packages=(
   libgtest-dev
   pulseaudio pulseaudio-utils espeak-ng sox
   weston desktop-file-utils
-  clang libclang-rt-14-dev ninja-build lld
+  clang libclang-rt-14-dev ninja-build lld clang-format
   at-spi2-core python3-pyatspi xvfb
   # voicememo-today's tests: a notification server, notify-send to check it
   # by hand, and a feed reader that is not ours
