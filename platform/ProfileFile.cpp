@@ -10,21 +10,16 @@ namespace voicememo {
 
 ProfileFile::ProfileFile(FileSystem& files, std::string path) : files_(files), path_(std::move(path)) {}
 
-namespace {
-
-// The file's content, or nothing when it is missing or cannot be read.
-std::optional<std::string> ReadProfileContent(FileSystem& files, const std::string& path)
+std::optional<std::string> ProfileFile::ReadContent() const
 {
-    if (!files.FileExists(path))
+    if (!files_.FileExists(path_))
         return std::nullopt;
-    return files.ReadFile(path);
+    return files_.ReadFile(path_);
 }
-
-}  // namespace
 
 std::optional<std::string> ProfileFile::ReadString(const std::string& section, const std::string& key)
 {
-    const auto content = ReadProfileContent(files_, path_);
+    const auto content = ReadContent();
     if (!content)
         return std::nullopt;
     return ReadProfileValue(*content, section, key);
@@ -50,18 +45,13 @@ void ProfileFile::WriteString(const std::string& section, const std::string& key
         throw Error(FormatMessage(messages::kCannotWrite, path_));
 }
 
-ProfileReadOnce::ProfileReadOnce(FileSystem& files, std::string path)
-    : files_(files),
-      file_(files, path),
-      path_(std::move(path))
-{
-}
+ProfileReadOnce::ProfileReadOnce(FileSystem& files, std::string path) : file_(files, std::move(path)) {}
 
 std::optional<std::string> ProfileReadOnce::ReadString(const std::string& section, const std::string& key)
 {
     if (!read_) {
         parsed_.reset();
-        content_ = ReadProfileContent(files_, path_);
+        content_ = file_.ReadContent();
         if (content_)
             parsed_.emplace(*content_);
         read_ = true;

@@ -17,6 +17,8 @@ public:
     // Nothing when the file is missing or cannot be read, so the defaults
     // apply.
     std::optional<std::string> ReadString(const std::string& section, const std::string& key) override;
+    // The whole file; nothing when it is missing or cannot be read.
+    std::optional<std::string> ReadContent() const;
 
     // Throws Error "%s に書き込めません" when the file exists but cannot be
     // read (it is then left alone) or cannot be replaced.
@@ -41,9 +43,7 @@ public:
     void WriteString(const std::string& section, const std::string& key, const std::string& value) override;
 
 private:
-    FileSystem& files_;
     ProfileFile file_;
-    std::string path_;
     bool read_ = false;
     std::optional<std::string> content_;   // nothing when missing or unreadable
     std::optional<ParsedProfile> parsed_;  // of content_
