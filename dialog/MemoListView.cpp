@@ -238,11 +238,46 @@ private:
 
 // The icons, with the whole label of the selected row drawn over its
 // neighbours.
+//
+// A long list is placed in batches when it first shows: the window shows as
+// soon as the rows in sight are placed, and the rest follow between events.
+// Whatever needs where a row lies (a key that moves, scrolling to a row, a
+// row's rectangle) places them all first. Once all are placed, a change
+// places them all at once again.
 class IconView : public ClickReporting<QListView> {
 public:
-    using ClickReporting<QListView>::ClickReporting;
+    explicit IconView(MemoListView* list) : ClickReporting<QListView>(list)
+    {
+        setLayoutMode(QListView::Batched);
+        setBatchSize(kRowsPlacedBeforeShowing);
+    }
+
+    QRect visualRect(const QModelIndex& index) const override
+    {
+        const QRect placed = ClickReporting<QListView>::visualRect(index);
+        if (!placed.isEmpty() || !index.isValid() || layoutMode() != Batched)
+            return placed;
+        const_cast<IconView*>(this)->placeAllRows();
+        return ClickReporting<QListView>::visualRect(index);
+    }
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override
+    {
+        placeAllRows();
+        ClickReporting<QListView>::scrollTo(index, hint);
+    }
 
 protected:
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override
+    {
+        placeAllRows();
+        return ClickReporting<QListView>::moveCursor(action, modifiers);
+    }
+    void timerEvent(QTimerEvent* event) override
+    {
+        ClickReporting<QListView>::timerEvent(event);
+        if (layoutMode() == Batched && allRowsPlaced())
+            setLayoutMode(SinglePass);
+    }
     void paintEvent(QPaintEvent* event) override
     {
         ClickReporting<QListView>::paintEvent(event);
@@ -267,6 +302,23 @@ protected:
     {
         ClickReporting<QListView>::selectionChanged(selected, deselected);
         viewport()->update();  // a whole label reaches beyond its cell
+    }
+
+private:
+    // Enough for the cells of a whole 4K screen.
+    static constexpr int kRowsPlacedBeforeShowing = 2000;
+
+    bool allRowsPlaced() const
+    {
+        const int rows = model() ? model()->rowCount(rootIndex()) : 0;
+        return rows == 0 || rectForIndex(model()->index(rows - 1, modelColumn(), rootIndex())).isValid();
+    }
+    void placeAllRows()
+    {
+        if (layoutMode() != Batched)
+            return;
+        setLayoutMode(SinglePass);
+        doItemsLayout();
     }
 };
 

@@ -1,6 +1,7 @@
 // The window driven with the keyboard alone: picking a memo, playing it,
 // retitling it, leaving the list and reaching the list's pop-up menu.
 #include <QLineEdit>
+#include <QListView>
 #include <QMenu>
 
 #include "DialogHarness.h"
@@ -18,6 +19,7 @@ private slots:
     void tabLeavesTheTable_data();
     void tabLeavesTheTable();
     void shiftF10OpensTheMenuWithAddUnused();
+    void endReachesTheLastMemoOfALongListAtOnce();
 };
 
 namespace {
@@ -139,6 +141,25 @@ void KeyboardTest::shiftF10OpensTheMenuWithAddUnused()
     QCOMPARE(notice.text, QStringLiteral("1個の未使用のファイルが見つかり、追加しました。"));
     QCOMPARE(form.Memos().count(), 4);
     QCOMPARE(form.Memos().memo(3).FilePath, h.exeDir + "data/Voice7.wav");
+}
+
+// A long list is placed in batches once the window shows. End pressed
+// before the last batch is placed still picks the last memo, in sight.
+void KeyboardTest::endReachesTheLastMemoOfALongListAtOnce()
+{
+    constexpr int kMemos = 2500;
+    Harness h;
+    std::string catalogue;
+    for (int row = 0; row < kMemos; ++row)
+        catalogue += "Memo " + std::to_string(row) + "\t" + h.exeDir + "data/Voice" + std::to_string(row) +
+                     ".wav\t2001/04/05\t09:12:30\tTODO\t\r\n";
+    h.folder.Write("Voice.dat", catalogue);
+    TForm1& form = h.Open();
+    QListView* icons = h.Find<MemoListView>("ListView1")->iconView();
+    icons->setCurrentIndex(icons->model()->index(0, 0));
+    QTest::keyClick(icons, Qt::Key_End);
+    QCOMPARE(form.EditIndex(), kMemos - 1);
+    QVERIFY(icons->viewport()->rect().intersects(icons->visualRect(icons->currentIndex())));
 }
 
 VOICEMEMO_DIALOG_TEST_MAIN(KeyboardTest)
