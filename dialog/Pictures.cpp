@@ -13,8 +13,9 @@ QIcon ItemImage() { return PictureIcon(QStringLiteral("program-icon")); }
 
 QIcon EmptyItemImage(const QIcon& item)
 {
-    QIcon marked;
-    for (const qreal scale : {1.0, 1.5, 2.0}) {
+    return OnDemandIcon(QSize(32, 32), [item](qreal scale, QIcon::Mode mode) {
+        if (mode != QIcon::Normal)
+            return QPixmap();
         QPixmap picture = item.pixmap(QSize(32, 32), scale);
         QPainter painter(&picture);
         painter.setRenderHint(QPainter::Antialiasing);
@@ -28,9 +29,8 @@ QIcon EmptyItemImage(const QIcon& item)
         painter.drawLine(cross.topLeft(), cross.bottomRight());
         painter.drawLine(cross.topRight(), cross.bottomLeft());
         painter.end();
-        marked.addPixmap(picture);
-    }
-    return marked;
+        return picture;
+    });
 }
 
 // The image with its lower-left pixel's colour made transparent.
@@ -54,17 +54,12 @@ static QImage Half(const QImage& image, int which)
 
 QIcon Glyph(const QString& name)
 {
-    const auto [single, twice] = PictureImages(QStringLiteral("glyph-%1").arg(name));
-    const QImage keyed[] = {Keyed(single), Keyed(twice)};
-    QIcon icon;
-    for (const QPixmap& normal : AtEachScale(Half(keyed[0], 0), Half(keyed[1], 0)))
-        for (QIcon::Mode mode : {QIcon::Normal, QIcon::Active, QIcon::Selected})
-            for (QIcon::State state : {QIcon::Off, QIcon::On})
-                icon.addPixmap(normal, mode, state);
-    for (const QPixmap& disabled : AtEachScale(Half(keyed[0], 1), Half(keyed[1], 1)))
-        for (QIcon::State state : {QIcon::Off, QIcon::On})
-            icon.addPixmap(disabled, QIcon::Disabled, state);
-    return icon;
+    const QString file = QStringLiteral("glyph-%1").arg(name);
+    const QSize whole = PictureSize(file);
+    return OnDemandIcon(QSize(whole.width() / 2, whole.height()), [file](qreal scale, QIcon::Mode mode) {
+        const int half = mode == QIcon::Disabled ? 1 : 0;
+        return PictureAtScale(scale, [&](bool twice) { return Half(Keyed(PictureImage(file, twice)), half); });
+    });
 }
 
 }  // namespace voicememo

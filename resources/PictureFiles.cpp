@@ -15,37 +15,46 @@ static void RegisterPictures()
 
 namespace voicememo {
 
+namespace {
+
 // Read in the format named: left to find it out, Qt would load every image
 // plugin to ask whether it reads the file, at each start.
-static QImage ReadPicture(const QString& path, const char* format)
-{
-    QImageReader reader(path, format);
-    reader.setAutoDetectImageFormat(false);
-    return reader.read();
-}
+class PictureReader : public QImageReader {
+public:
+    PictureReader(const QString& name, bool twice)
+        : QImageReader(twice ? QStringLiteral(":/%1@2x.png").arg(name) : QStringLiteral(":/%1.xpm").arg(name),
+                       twice ? "png" : "xpm")
+    {
+        RegisterPictures();
+        setAutoDetectImageFormat(false);
+    }
+};
 
-std::pair<QImage, QImage> PictureImages(const QString& name)
-{
-    RegisterPictures();
-    return {ReadPicture(QStringLiteral(":/%1.xpm").arg(name), "xpm"),
-            ReadPicture(QStringLiteral(":/%1@2x.png").arg(name), "png")};
-}
+}  // namespace
 
-QList<QPixmap> AtEachScale(const QImage& single, QImage twice)
+QImage PictureImage(const QString& name, bool twice) { return PictureReader(name, twice).read(); }
+
+QSize PictureSize(const QString& name) { return PictureReader(name, false).size(); }
+
+QPixmap PictureAtScale(qreal scale, const std::function<QImage(bool twice)>& image)
 {
-    twice.setDevicePixelRatio(2.0);
-    QImage between = twice.scaled(single.size() * 3 / 2, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    between.setDevicePixelRatio(1.5);
-    return {QPixmap::fromImage(single), QPixmap::fromImage(between), QPixmap::fromImage(twice)};
+    if (scale <= 1.0)
+        return QPixmap::fromImage(image(false));
+    QImage twice = image(true);
+    if (scale < 2.0)
+        twice = twice.scaled(twice.size() * scale / 2.0, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QPixmap picture = QPixmap::fromImage(twice);
+    picture.setDevicePixelRatio(scale);
+    return picture;
 }
 
 QIcon PictureIcon(const QString& name)
 {
-    const auto [single, twice] = PictureImages(name);
-    QIcon icon;
-    for (const QPixmap& pixmap : AtEachScale(single, twice))
-        icon.addPixmap(pixmap);
-    return icon;
+    return OnDemandIcon(PictureSize(name), [name](qreal scale, QIcon::Mode mode) {
+        if (mode != QIcon::Normal)
+            return QPixmap();
+        return PictureAtScale(scale, [&name](bool twice) { return PictureImage(name, twice); });
+    });
 }
 
 }  // namespace voicememo

@@ -4,20 +4,24 @@
 // they stay sharp at 144 and 192 dpi.
 #include <QIcon>
 #include <QImage>
-#include <QList>
 #include <QPixmap>
+#include <QSize>
 #include <QString>
 
-#include <utility>
+#include <functional>
+
+#include "OnDemandIcon.h"
 
 namespace voicememo {
 
-// The picture `name` at 1× and at 2×: ":/name.xpm" and ":/name@2x.png".
-std::pair<QImage, QImage> PictureImages(const QString& name);
-// A picture at 1×, 1.5× and 2×, each with its device pixel ratio. Qt gives
-// a 1.5× screen the 1× picture, blown up, unless a 1.5× one is there: it is
-// the 2× one made smaller.
-QList<QPixmap> AtEachScale(const QImage& single, QImage twice);
+// The picture `name` at 1× (":/name.xpm") or at 2× (":/name@2x.png").
+QImage PictureImage(const QString& name, bool twice);
+// Its size at 1×, read from the file's header alone.
+QSize PictureSize(const QString& name);
+// A picture at one of the scales, with its device pixel ratio, from an
+// image at 1× or at 2× as `image` makes them: at 1.5× the 2× image made
+// smaller (Qt would give a 1.5× screen the 1× picture blown up).
+QPixmap PictureAtScale(qreal scale, const std::function<QImage(bool twice)>& image);
 // The picture `name` as an icon at each scale.
 QIcon PictureIcon(const QString& name);
 // The program's icon, for both programs' windows.
