@@ -14,6 +14,7 @@
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTextLayout>
+#include <QtMath>
 #include <algorithm>
 #include <limits>
 #include <utility>
@@ -121,24 +122,53 @@ constexpr int kAllLines = std::numeric_limits<int>::max();
 
 }  // namespace
 
-QStringList LabelLines(const QString& text, const QFont& font, int width, int maxLines)
+LabelLayout::LabelLayout(const QString& text, const QFont& font, int width, int maxLines)
+    : layout_(text, font),
+      lineSpacing_(QFontMetrics(font).lineSpacing())
 {
-    QStringList lines;
-    QTextLayout layout(text, font);
     QTextOption wrapping;
     wrapping.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    layout.setTextOption(wrapping);
-    layout.beginLayout();
-    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+    layout_.setTextOption(wrapping);
+    layout_.beginLayout();
+    for (QTextLine line = layout_.createLine(); line.isValid(); line = layout_.createLine()) {
         line.setLineWidth(width);
-        if (lines.size() == maxLines - 1) {
-            lines << QFontMetrics(font).elidedText(text.mid(line.textStart()).trimmed(), Qt::ElideRight, width);
+        line.setPosition(QPointF(0, laidOut_ * lineSpacing_));
+        if (laidOut_ == maxLines - 1 && line.textStart() + line.textLength() < text.size()) {
+            const QFontMetrics metrics(font);
+            cut_ = metrics.elidedText(text.mid(line.textStart()).trimmed(), Qt::ElideRight, width);
+            cutWidth_ = metrics.horizontalAdvance(cut_);
             break;
         }
-        lines << text.mid(line.textStart(), line.textLength()).trimmed();
+        ++laidOut_;
     }
-    layout.endLayout();
+    layout_.endLayout();
+    widest_ = cutWidth_;
+    for (int i = 0; i < laidOut_; ++i)
+        widest_ = std::max(widest_, qCeil(layout_.lineAt(i).naturalTextWidth()));
+}
+
+QStringList LabelLayout::lines() const
+{
+    QStringList lines;
+    for (int i = 0; i < laidOut_; ++i) {
+        const QTextLine line = layout_.lineAt(i);
+        lines << layout_.text().mid(line.textStart(), line.textLength()).trimmed();
+    }
+    if (!cut_.isNull())
+        lines << cut_;
     return lines;
+}
+
+void LabelLayout::draw(QPainter* painter, int centre, int top) const
+{
+    for (int i = 0; i < laidOut_; ++i) {
+        const QTextLine line = layout_.lineAt(i);
+        line.draw(painter, QPointF(centre - qCeil(line.naturalTextWidth()) / 2, top));
+    }
+    if (!cut_.isNull())
+        painter->drawText(QPoint(centre - cutWidth_ / 2,
+                                 top + laidOut_ * lineSpacing_ + painter->fontMetrics().ascent()),
+                          cut_);
 }
 
 namespace {
@@ -183,12 +213,10 @@ public:
         cell.icon.paint(painter, iconRect, Qt::AlignCenter, selected ? QIcon::Selected : QIcon::Normal);
 
         const QFontMetrics metrics(cell.font);
-        const QStringList lines = LabelLines(cell.text, cell.font, cell.rect.width() - 2 * kLabelMargin, maxLines);
-        int widest = 0;
-        for (const QString& line : lines)
-            widest = std::max(widest, metrics.horizontalAdvance(line));
+        const LabelLayout lines(cell.text, cell.font, cell.rect.width() - 2 * kLabelMargin, maxLines);
+        const int widest = lines.widest();
         const QRect label(cell.rect.center().x() - widest / 2 - kLabelMargin, iconRect.bottom() + 1 + kIconLabelGap,
-                          widest + 2 * kLabelMargin, static_cast<int>(lines.size()) * metrics.lineSpacing());
+                          widest + 2 * kLabelMargin, lines.lineCount() * metrics.lineSpacing());
         const QPalette::ColorGroup group = !(cell.state & QStyle::State_Enabled) ? QPalette::Disabled
                                            : (cell.state & QStyle::State_Active) ? QPalette::Active
                                                                                  : QPalette::Inactive;
@@ -199,11 +227,7 @@ public:
             painter->fillRect(label, cell.palette.brush(group, QPalette::Base));
         painter->setFont(cell.font);
         painter->setPen(cell.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
-        QRect lineRect(label.left(), label.top(), label.width(), metrics.lineSpacing());
-        for (const QString& line : lines) {
-            painter->drawText(lineRect, Qt::AlignHCenter | Qt::AlignTop, line);
-            lineRect.translate(0, metrics.lineSpacing());
-        }
+        lines.draw(painter, label.left() + label.width() / 2, label.top());
         painter->restore();
     }
 

@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QLoggingCategory>
+#include <QPainter>
 #include <QProxyStyle>
 #include <QSignalSpy>
 #include <QTest>
@@ -252,7 +253,7 @@ void DialogPartsTest::iconLabelsWrapToTwoLines()
     font.setPixelSize(12);
     const QFontMetrics metrics(font);
     const int width = 71;
-    const QStringList lines = LabelLines(title, font, width, 2);
+    const QStringList lines = LabelLayout(title, font, width, 2).lines();
     QCOMPARE(lines.size(), lineCount);
     for (const QString& line : lines)
         QVERIFY2(metrics.horizontalAdvance(line) <= width, qPrintable(line));
@@ -261,7 +262,30 @@ void DialogPartsTest::iconLabelsWrapToTwoLines()
     if (!cut)
         QCOMPARE(lines.join(QString()), title);
     // Shown in full, nothing is lost.
-    QCOMPARE(LabelLines(title, font, width, 1000).join(QString()).remove(u' '), QString(title).remove(u' '));
+    QCOMPARE(LabelLayout(title, font, width, 1000).lines().join(QString()).remove(u' '), QString(title).remove(u' '));
+
+    // Drawn, the ink keeps within the label's box, centred, and reaches its
+    // last line.
+    const LabelLayout label(title, font, width, 2);
+    QImage image(width + 40, 4 * metrics.lineSpacing(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    const int centre = image.width() / 2;
+    label.draw(&painter, centre, metrics.lineSpacing());
+    painter.end();
+    QRect ink;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) < 128)
+                ink |= QRect(x, y, 1, 1);
+    QVERIFY(label.widest() <= width);
+    QVERIFY2(ink.left() >= centre - label.widest() / 2 - 1 && ink.right() <= centre + label.widest() / 2 + 1,
+             qPrintable(QStringLiteral("ink %1..%2, widest %3").arg(ink.left()).arg(ink.right()).arg(label.widest())));
+    QVERIFY(ink.top() >= metrics.lineSpacing());
+    QVERIFY(ink.bottom() >= lineCount * metrics.lineSpacing());
+    QVERIFY(ink.bottom() < (lineCount + 1) * metrics.lineSpacing());
 }
 
 void DialogPartsTest::iconCellsHaveOneSizeWhateverTheLastRow()
@@ -277,7 +301,8 @@ void DialogPartsTest::iconCellsHaveOneSizeWhateverTheLastRow()
     QCOMPARE(view->gridSize(), first.size());
     const QFontMetrics metrics(view->font());
     QVERIFY(first.height() >= 32 + 2 * metrics.lineSpacing());
-    QCOMPARE(LabelLines(QStringLiteral("Voice3.wav"), view->font(), first.width() - 4, 2), QStringList{"Voice3.wav"});
+    QCOMPARE(LabelLayout(QStringLiteral("Voice3.wav"), view->font(), first.width() - 4, 2).lines(),
+             QStringList{"Voice3.wav"});
 }
 
 void DialogPartsTest::userStyleIsKeptAndFusionIsTheDefault_data()
