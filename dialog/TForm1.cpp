@@ -42,6 +42,7 @@ TForm1::TForm1(const DialogServices& services, QWidget* parent)
       voiceFiles_(services.files),
       ui(std::make_unique<Ui::TForm1>()),
       catalogue_(services.files, services.exeDir),
+      catalogueReadAhead_(std::async(std::launch::async, [this] { return catalogue_.LoadTable(); })),
       tooltips_(new TooltipTimer(this)),
       mnemonics_(new MnemonicKeys(this)),
       focusKeeper_(new FocusKeeper(this))
@@ -196,7 +197,10 @@ void TForm1::FormShow()
     LoadCatalogue();
 }
 
-void TForm1::LoadCatalogue() { model_.appendMemos(catalogue_.LoadTable()); }
+void TForm1::LoadCatalogue()
+{
+    model_.appendMemos(catalogueReadAhead_.valid() ? catalogueReadAhead_.get() : catalogue_.LoadTable());
+}
 
 bool TForm1::FormCloseQuery()
 {

@@ -3,6 +3,7 @@
 // and the commands. Its handlers are named after the control and event.
 #include <QHash>
 #include <QWidget>
+#include <future>
 #include <memory>
 #include <string>
 
@@ -115,6 +116,9 @@ private:
     std::unique_ptr<Ui::TForm1> ui;
     MemoListModel model_;
     CatalogueFile catalogue_;
+    // The catalogue read while the window is built, on a thread of its own;
+    // FormShow takes it (an error the read met comes with it).
+    std::future<MemoTable> catalogueReadAhead_;
     QMenu* PopupMenu1 = nullptr;
     QAction* N1 = nullptr;
     QAction* Delete1 = nullptr;
