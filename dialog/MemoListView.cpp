@@ -329,8 +329,8 @@ protected:
     }
 
 private:
-    // Enough for the cells of a whole 4K screen.
-    static constexpr int kRowsPlacedBeforeShowing = 2000;
+    // Many times the cells the window's fixed size shows.
+    static constexpr int kRowsPlacedBeforeShowing = 200;
 
     bool allRowsPlaced() const
     {
