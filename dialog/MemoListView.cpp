@@ -1,8 +1,8 @@
 #include "MemoListView.h"
 
+#include <QAbstractListModel>
 #include <QApplication>
 #include <QHeaderView>
-#include <QIdentityProxyModel>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
@@ -346,34 +346,66 @@ private:
     }
 };
 
-// The model's first column, the title, alone. The memos are a flat table
-// whose indexes carry nothing but row and column, so a row's index is made
-// here directly: the icon view's layout asks for every row's, and the trip
-// through the source model cost it a third of its time. The source is kept
-// in a plain pointer of its own too, since sourceModel() reads a bindable
-// property, dear at a hundred thousand rows.
-class TitleColumn : public QIdentityProxyModel {
+}  // namespace
+
+// The model's first column, the title, alone: each memo is one item. The
+// memos are a flat table, so the column follows the table's rows as they
+// come, go and change. Made so rather than as a proxy model, whose wiring to
+// its source alone cost the start a tenth of a millisecond, and whose trip
+// through the source for each row's index cost the icon view's layout a
+// third of its time.
+class TitleColumn : public QAbstractListModel {
 public:
-    using QIdentityProxyModel::QIdentityProxyModel;
-    void setSourceModel(QAbstractItemModel* model) override
+    using QAbstractListModel::QAbstractListModel;
+
+    void setSource(MemoListModel* model)
     {
-        QIdentityProxyModel::setSourceModel(model);
+        if (source_)
+            disconnect(source_, nullptr, this, nullptr);
+        beginResetModel();
         source_ = model;
+        endResetModel();
+        if (!model)
+            return;
+        connect(model, &QAbstractItemModel::rowsAboutToBeInserted, this,
+                [this](const QModelIndex&, int first, int last) { beginInsertRows({}, first, last); });
+        connect(model, &QAbstractItemModel::rowsInserted, this, [this] { endInsertRows(); });
+        connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+                [this](const QModelIndex&, int first, int last) { beginRemoveRows({}, first, last); });
+        connect(model, &QAbstractItemModel::rowsRemoved, this, [this] { endRemoveRows(); });
+        connect(model, &QAbstractItemModel::modelAboutToBeReset, this, [this] { beginResetModel(); });
+        connect(model, &QAbstractItemModel::modelReset, this, [this] { endResetModel(); });
+        connect(model, &QAbstractItemModel::dataChanged, this,
+                [this](const QModelIndex& from, const QModelIndex& to, const QList<int>& roles) {
+                    if (from.column() == 0)
+                        emit dataChanged(index(from.row()), index(to.row()), roles);
+                });
     }
-    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : 1; }
+
     int rowCount(const QModelIndex& parent = {}) const override
     {
         return parent.isValid() || !source_ ? 0 : source_->rowCount();
     }
-    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override
+    QVariant data(const QModelIndex& index, int role) const override
     {
-        return row >= 0 && column == 0 && row < TitleColumn::rowCount(parent) ? createIndex(row, column)
-                                                                              : QModelIndex();
+        return source_ ? source_->data(title(index), role) : QVariant();
+    }
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override
+    {
+        return source_ && source_->setData(title(index), value, role);
+    }
+    Qt::ItemFlags flags(const QModelIndex& index) const override
+    {
+        return source_ ? source_->flags(title(index)) : Qt::NoItemFlags;
     }
 
 private:
-    QPointer<QAbstractItemModel> source_;
+    QModelIndex title(const QModelIndex& index) const { return source_->index(index.row(), 0); }
+
+    QPointer<MemoListModel> source_;
 };
+
+namespace {
 
 // The selection is not shown while the list lacks the focus.
 void HideSelectionWithoutFocus(QAbstractItemView* view)
@@ -449,7 +481,7 @@ void MemoListView::attach(QAbstractItemView* view)
 void MemoListView::setModel(MemoListModel* model)
 {
     model_ = model;
-    titles_->setSourceModel(model);
+    titles_->setSource(model);
     iconView_->setModel(titles_);
     delete rows_;
     rows_ = new QItemSelectionModel(model, this);

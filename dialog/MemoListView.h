@@ -10,7 +10,6 @@
 
 class QAbstractItemView;
 class QFont;
-class QIdentityProxyModel;
 class QItemSelectionModel;
 class QPainter;
 class QListView;
@@ -20,6 +19,7 @@ class QTableView;
 namespace voicememo {
 
 class MemoListModel;
+class TitleColumn;
 
 // A label of the icon view broken into lines of at most the width, between
 // words where it can and anywhere where it must; past the last line allowed,
@@ -94,7 +94,7 @@ private:
     // The selection of the memos' rows, the table's: the icons' selection
     // follows it, and the list's selected row is read from it.
     QItemSelectionModel* rows_ = nullptr;
-    QIdentityProxyModel* titles_;
+    TitleColumn* titles_;
     bool copyingSelection_ = false;
     QListView* iconView_;
     QTableView* detailView_;
