@@ -38,6 +38,10 @@ public:
             return kTooltipFallAsleepMs;
         case SH_DialogButtonLayout:
             return QDialogButtonBox::WinLayout;  // Yes before No, OK before Cancel
+        case SH_DialogButtonBox_ButtonsHaveIcons:
+            // Words alone: a picture for them cost the first message box a
+            // search through the icon themes on disk.
+            return 0;
         default:
             return QProxyStyle::styleHint(hint, option, widget, returnData);
         }
