@@ -433,22 +433,21 @@ void TForm1::Detail1Click() { ui->ListView1->showDetails(); }
 
 void TForm1::AddMemoRow(const std::string& name, const std::string& path)
 {
-    AppendNewMemo(name, path);
+    AppendNewMemos({{name, path}});
     ShowLastMemo();
 }
 
-// A memo for a voice file, as a recording or an adopted file starts: titled
-// with the file's name, recorded now, shown every day.
-void TForm1::AppendNewMemo(const std::string& name, const std::string& path)
+// Memos for voice files, as a recording or adopted files start: each titled
+// with its file's name, shown every day, and all recorded at one reading of
+// the clock, so that a date and its time are of one moment.
+void TForm1::AppendNewMemos(const std::vector<std::pair<std::string, std::string>>& files)
 {
     const Separators separators = services_.regional.Current();
-    VoiceMemo memo;
-    memo.Title = name;
-    memo.FilePath = path;
-    memo.RecordedDate = FormatRecordedDate(services_.clock.Now(), separators.date);
-    memo.RecordedTime = FormatRecordedTime(services_.clock.Now(), separators.time);
-    memo.Kind = kKindTodo;
-    model_.appendMemo(std::move(memo));
+    const LocalDateTime now = services_.clock.Now();
+    const std::string date = FormatRecordedDate(now, separators.date);
+    const std::string time = FormatRecordedTime(now, separators.time);
+    for (const auto& [name, path] : files)
+        model_.appendMemo({name, path, date, time, kKindTodo, ""});
 }
 
 // The editing controls take the last row, which stays unselected.
@@ -540,8 +539,7 @@ void TForm1::SpeedButton1Click()
         CommitEditingControls();
         ui->ListView1->clearSelection();
         model_.holdNewRows();
-        for (const auto& [name, path] : pending)
-            AppendNewMemo(name, path);
+        AppendNewMemos(pending);
         model_.showNewRows();
         // Each row would take the controls in turn; only the last one shows.
         ShowLastMemo();

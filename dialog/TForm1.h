@@ -102,7 +102,7 @@ private:
     void LoadCatalogue();
     void SaveCatalogue();
     void AddMemoRow(const std::string& name, const std::string& path);
-    void AppendNewMemo(const std::string& name, const std::string& path);
+    void AppendNewMemos(const std::vector<std::pair<std::string, std::string>>& files);
     void ShowLastMemo();
     void PlayVoiceFile(const std::string& path);
     // Sets a field's text from bytes and remembers them, so an unchanged

@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -23,7 +24,16 @@ namespace voicememo::testing {
 class FixedClock : public Clock {
 public:
     LocalDateTime now{2026, 12, 7, 9, 5, 30};
-    LocalDateTime Now() override { return now; }
+    // Readings given before `now`, in turn: a clock that ticks on meanwhile.
+    std::deque<LocalDateTime> before;
+    LocalDateTime Now() override
+    {
+        if (before.empty())
+            return now;
+        const LocalDateTime reading = before.front();
+        before.pop_front();
+        return reading;
+    }
 };
 
 class FixedRegional : public RegionalSettings {
