@@ -1,7 +1,8 @@
 // The dialog as a whole: each probe run is a process of its own, started
 // here, so the time from its start to the first paint and its peak memory
-// are the program's. Runs of the different kinds take turns, so that a busy
-// machine weighs on all of them alike; the median of each kind counts.
+// are the program's. Runs of the different kinds take turns, in an order
+// shuffled each round, so that a busy machine weighs on all of them alike;
+// the median of each kind counts.
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -18,6 +19,7 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -298,14 +300,23 @@ std::vector<Figure> RunDialogBenchmarks(int runs)
         {"load", {"load", &tenThousand, {}, {}}},
         {"add-unused", {"add-unused", &unused, {}, {}}},
     };
-    for (int run = 0; run < runs; ++run)
-        for (auto& [name, kind] : kinds) {
-            auto result = RequestProbe(kind.mode, kind.folder->dir(), display.display());
+    // Each round runs every kind once, in an order of its own: a start
+    // right after another one is slower or quicker by a few per cent, and
+    // a fixed order would give each kind the same neighbour every time.
+    std::vector<Kind*> order;
+    for (auto& entry : kinds)
+        order.push_back(&entry.second);
+    std::mt19937 shuffler(20261207);
+    for (int run = 0; run < runs; ++run) {
+        std::shuffle(order.begin(), order.end(), shuffler);
+        for (Kind* kind : order) {
+            auto result = RequestProbe(kind->mode, kind->folder->dir(), display.display());
             if (!result)
                 continue;
-            kind.seconds.push_back(result->seconds);
-            kind.peakBytes.push_back(result->peakBytes);
+            kind->seconds.push_back(result->seconds);
+            kind->peakBytes.push_back(result->peakBytes);
         }
+    }
 
     StopProbeSpawner();
 
