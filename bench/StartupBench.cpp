@@ -189,7 +189,8 @@ void StopProbeSpawner()
 }
 
 // An X server of our own for the probes, when Xvfb is installed; it picks a
-// free display itself.
+// free display itself, and does not reset when a probe leaves (a probe that
+// came during a reset was refused, and the reset weighed on the next start).
 class VirtualDisplay {
 public:
     VirtualDisplay()
@@ -205,8 +206,8 @@ public:
             ::dup2(null, STDOUT_FILENO);
             ::dup2(null, STDERR_FILENO);
             const std::string fd = std::to_string(ready[1]);
-            ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-screen", "0", "1024x768x24",
-                     static_cast<char*>(nullptr));
+            ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-noreset", "-screen", "0",
+                     "1024x768x24", static_cast<char*>(nullptr));
             ::_exit(127);
         }
         ::close(ready[1]);

@@ -74,7 +74,7 @@ def start_session(processes, folder):
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     processes.add(launcher.pid)
     read_end, write_end = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-nolisten", "tcp", "-screen", "0", "800x600x24"],
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-nolisten", "tcp", "-noreset", "-screen", "0", "800x600x24"],
                             pass_fds=[write_end], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     processes.add(xvfb.pid)
     os.close(write_end)

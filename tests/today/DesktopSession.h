@@ -133,7 +133,7 @@ private:
         posix_spawn_file_actions_addopen(&actions, 3, numberFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
         posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        const char* argv[] = {"Xvfb", "-displayfd", "3", "-nolisten", "tcp", nullptr};
+        const char* argv[] = {"Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-noreset", nullptr};
         const int rc = posix_spawnp(&xvfb_, argv[0], &actions, nullptr, const_cast<char**>(argv), environ);
         posix_spawn_file_actions_destroy(&actions);
         if (rc != 0 || !WaitUntil([&] { return ReadText(numberFile).find('\n') != std::string::npos; }))
