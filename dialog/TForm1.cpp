@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QShowEvent>
 #include <QTimer>
+#include <system_error>
 
 #include "Application.h"
 #include "ByteText.h"
@@ -42,7 +43,7 @@ TForm1::TForm1(const DialogServices& services, QWidget* parent)
       voiceFiles_(services.files),
       ui(std::make_unique<Ui::TForm1>()),
       catalogue_(services.files, services.exeDir),
-      catalogueReadAhead_(std::async(std::launch::async, [this] { return catalogue_.LoadTable(); })),
+      catalogueReadAhead_(ReadCatalogueAhead()),
       tooltips_(new TooltipTimer(this)),
       mnemonics_(new MnemonicKeys(this)),
       focusKeeper_(new FocusKeeper(this))
@@ -195,6 +196,16 @@ void TForm1::FormShow()
     placedAt_ = QPoint(settings.left, settings.top);
     move(placedAt_);
     LoadCatalogue();
+}
+
+// Without a thread to spare, the catalogue is read when the window shows.
+std::future<MemoTable> TForm1::ReadCatalogueAhead()
+{
+    try {
+        return std::async(std::launch::async, [this] { return catalogue_.LoadTable(); });
+    } catch (const std::system_error&) {
+        return {};
+    }
 }
 
 void TForm1::LoadCatalogue()

@@ -99,6 +99,7 @@ private:
     void ApplyMonthRule();
     void ApplyDayLimit();
     void ClampDayFromSpinner();
+    std::future<MemoTable> ReadCatalogueAhead();
     void LoadCatalogue();
     void SaveCatalogue();
     void AddMemoRow(const std::string& name, const std::string& path);
