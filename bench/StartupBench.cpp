@@ -60,6 +60,11 @@ std::vector<std::string> ProbeEnvironment(const std::string& display, const std:
             !text.starts_with("WAYLAND_DISPLAY=") && !(text.starts_with("XDG_RUNTIME_DIR=") && !runtimeDir.empty()))
             variables.emplace_back(text);
     }
+    // Without a session bus, Qt's D-Bus would fork each probe to try to
+    // start one (dbus-launch), which a desktop, that has its bus, never does;
+    // the fork made a start that was filling memory copy it page by page.
+    if (!std::getenv("DBUS_SESSION_BUS_ADDRESS"))
+        variables.emplace_back("DBUS_SESSION_BUS_ADDRESS=disabled:");
     if (display.empty()) {
         variables.emplace_back("QT_QPA_PLATFORM=offscreen");
     } else {
