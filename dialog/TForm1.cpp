@@ -215,6 +215,8 @@ void TForm1::LoadCatalogue()
 
 bool TForm1::FormCloseQuery()
 {
+    if (!shown_)
+        return true;  // nothing was loaded, so nothing is saved over the files
     return Guarded(this, [this] {
         ListView1Click();
         SaveCatalogue();

@@ -36,6 +36,7 @@ private slots:
     void restartOpensWhereTheLastRunClosed();
     void failedSaveKeepsTheDialogOpen();
     void unreadableCatalogueIsShownAndKept();
+    void closedBeforeShowingLeavesTheFilesAlone();
     void catalogueReadableAgainAtCloseComesFirst();
     void closeCommitsTheEditedMemo();
     void renameInPlaceReachesTheTitleEdit();
@@ -253,6 +254,19 @@ void StartupCloseTest::unreadableCatalogueIsShownAndKept()
     QCOMPARE(form.Memos().count(), 0);
     QVERIFY(form.close());
     QVERIFY(std::filesystem::is_symlink(h.folder.path("Voice.dat")));
+}
+
+// A window closed before it ever showed has loaded nothing, and saves
+// nothing over the files.
+void StartupCloseTest::closedBeforeShowingLeavesTheFilesAlone()
+{
+    Harness h;
+    const std::string catalogue = "A\t" + h.exeDir + "data/Voice1.wav\t2001/04/05\t09:12:30\tTODO\t\r\n";
+    h.folder.Write("Voice.dat", catalogue);
+    TForm1& form = h.Create();
+    QVERIFY(form.close());
+    QCOMPARE(h.folder.Read("Voice.dat"), catalogue);
+    QVERIFY(!h.folder.Exists("sorvane.ini"));
 }
 
 void StartupCloseTest::catalogueReadableAgainAtCloseComesFirst()
