@@ -1,6 +1,7 @@
 #pragma once
 // The dialog's pictures: window icon, the list's item image and the
-// buttons' glyphs, each at 1× and 2×.
+// buttons' glyphs, each at 1×, 1.5× and 2×, made at a scale when first
+// asked for there.
 #include <QIcon>
 #include <QString>
 

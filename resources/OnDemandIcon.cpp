@@ -55,7 +55,7 @@ public:
             picture = own(which, QIcon::Normal);
             QStyleOption option(0);
             option.palette = QGuiApplication::palette();
-            if (mode != QIcon::Normal && !picture.isNull())
+            if (mode != QIcon::Normal && !picture.isNull() && qobject_cast<QApplication*>(QCoreApplication::instance()))
                 picture = QApplication::style()->generatedIconPixmap(mode, picture, &option);
         }
         if (picture.width() > pixels.width() || picture.height() > pixels.height()) {
