@@ -31,7 +31,7 @@ QVariant MemoListModel::data(const QModelIndex& index, int role) const
     case Qt::EditRole:
         return Decode(std::string(memos_.field(row, index.column())));
     case Qt::DecorationRole:
-        return index.column() == 0 ? QVariant((holdsSound() ? itemImage_ : markImage_).get()) : QVariant();
+        return index.column() == 0 ? QVariant(holdsSound() ? itemImage_ : markImage_) : QVariant();
     case Qt::ForegroundRole:
         return holdsSound() ? QVariant()
                             : QVariant(QGuiApplication::palette().brush(QPalette::Disabled, QPalette::Text));
@@ -63,19 +63,10 @@ bool MemoListModel::setData(const QModelIndex& index, const QVariant& value, int
     return true;
 }
 
-const QIcon& MemoListModel::LazyIcon::get() const
+void MemoListModel::setItemImages(const QIcon& itemImage, const QIcon& markImage)
 {
-    if (!made_)
-        made_ = make_ ? make_() : QIcon();
-    return *made_;
-}
-
-void MemoListModel::setItemImages(std::function<QIcon()> itemImage,
-                                  std::function<QIcon(const QIcon& itemImage)> markImage)
-{
-    itemImage_ = LazyIcon(std::move(itemImage));
-    // The mark is drawn on the item image, made once for both.
-    markImage_ = LazyIcon([this, markImage = std::move(markImage)] { return markImage(itemImage_.get()); });
+    itemImage_ = itemImage;
+    markImage_ = markImage;
 }
 
 void MemoListModel::setVoiceFileCheck(VoiceFileCheck* check)

@@ -5,8 +5,6 @@
 // the title, columns 1 to 5 the other fields.
 #include <QAbstractTableModel>
 #include <QIcon>
-#include <functional>
-#include <optional>
 #include <vector>
 
 #include "MemoTable.h"
@@ -49,9 +47,8 @@ public:
     void setTitle(int row, const std::string& title);
 
     // The rows' pictures: a memo's, and the marked one of a memo whose
-    // voice file is missing or empty. Each is made when a row first needs
-    // it, so a start with no memos (or none marked) never decodes it.
-    void setItemImages(std::function<QIcon()> itemImage, std::function<QIcon(const QIcon& itemImage)> markImage);
+    // voice file is missing or empty.
+    void setItemImages(const QIcon& itemImage, const QIcon& markImage);
     // A marked memo shows the marked picture in the icon view and greyed
     // text in the detail view; without a check, none is marked.
     // refreshMarks asks the check anew for the rows drawn next.
@@ -68,17 +65,8 @@ private:
     std::size_t shown_ = 0;  // the rows the views know of
     bool holding_ = false;
     // A picture made on first use.
-    class LazyIcon {
-    public:
-        explicit LazyIcon(std::function<QIcon()> make = {}) : make_(std::move(make)) {}
-        const QIcon& get() const;
-
-    private:
-        std::function<QIcon()> make_;
-        mutable std::optional<QIcon> made_;
-    };
-    LazyIcon itemImage_;
-    LazyIcon markImage_;
+    QIcon itemImage_;
+    QIcon markImage_;
     VoiceFileCheck* check_ = nullptr;
 };
 

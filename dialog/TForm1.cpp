@@ -56,7 +56,9 @@ TForm1::TForm1(const DialogServices& services, QWidget* parent)
     for (QLabel* label : {ui->Label1, ui->Label2, ui->Label3, ui->Label4})
         label->adjustSize();  // labels size themselves to their caption
 
-    model_.setItemImages(&ItemImage, &EmptyItemImage);
+    // Made when a row first draws them, at its screen's scale.
+    const QIcon itemImage = ItemImage();
+    model_.setItemImages(itemImage, EmptyItemImage(itemImage));
     model_.setVoiceFileCheck(&voiceFiles_);
     ui->ListView1->setModel(&model_);
     ui->UpDown3->setBuddy(ui->Edit2);
