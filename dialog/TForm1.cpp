@@ -497,8 +497,8 @@ void TForm1::BitBtn1Click()
     VoiceStore store(services_.files, services_.exeDir);
     const std::string path = store.NextVoiceFileName();
     store.Reserve(path);
-    StartRecorder(services_.files, services_.launcher, services_.exeDir,
-                  path);  // not checked: the row is added all the same
+    // Not checked: the row is added all the same.
+    StartRecorder(services_.files, services_.launcher, services_.exeDir, path);
     AddMemoRow(ExtractFileName(path), path);
 }
 
