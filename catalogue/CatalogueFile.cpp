@@ -76,15 +76,19 @@ CatalogueFile::CatalogueFile(FileSystem& files, const std::string& exeDir)
 
 MemoTable CatalogueFile::LoadTable()
 {
-    if (!files_.FileExists(path_))
-        return {};
     // Counted as loaded only once everything below has succeeded: whatever
     // fails on the way (a read, memory for the memos), the close must not
     // take the empty list for the catalogue.
     loadFailed_ = true;
+    // Read first and asked after a failure whether there was a file at all:
+    // the usual start, with a catalogue there, looks the path up only once.
     auto content = files_.ReadFile(path_);
-    if (!content)
-        throw Error(FormatMessage(messages::kCannotOpen, path_));
+    if (!content) {
+        if (files_.FileExists(path_))
+            throw Error(FormatMessage(messages::kCannotOpen, path_));
+        loadFailed_ = false;
+        return {};
+    }
     MemoTable table = MemoTable::FromCatalogueText(std::move(*content));
     loadFailed_ = false;
     return table;

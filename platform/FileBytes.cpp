@@ -50,7 +50,9 @@ int OpenRegularFile(const std::string& diskPath, int flags, struct stat& info)
         ::close(fd);
         return -1;
     }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    // The status flags asked for, now without O_NONBLOCK (the kernel adds none
+    // of its own among those F_SETFL sets).
+    ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     return fd;
 }
 

@@ -38,6 +38,12 @@ bool MayWrite(const std::string& diskPath, const struct stat& info)
 // cannot be converted or its links loop.
 std::optional<std::string> TargetOf(const std::string& path)
 {
+    // The usual case, a file there as written and no link, takes one look.
+    if (auto asWritten = Cp932ToUtf8Exact(path)) {
+        struct stat info {};
+        if (!asWritten->empty() && ::lstat(asWritten->c_str(), &info) == 0 && !S_ISLNK(info.st_mode))
+            return asWritten;
+    }
     auto named = ResolveDiskPath(path);
     return named ? FollowLinks(*named) : std::nullopt;
 }
