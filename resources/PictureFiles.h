@@ -14,9 +14,9 @@
 
 namespace voicememo {
 
-// The picture `name` at 1× (":/name.xpm") or at 2× (":/name@2x.png").
+// The picture `name` at 1× (name.xpm, compiled in) or at 2× (":/name@2x.png").
 QImage PictureImage(const QString& name, bool twice);
-// Its size at 1×, read from the file's header alone.
+// Its size at 1×, from the XPM's first line alone.
 QSize PictureSize(const QString& name);
 // A picture at one of the scales, with its device pixel ratio, from an
 // image at 1× or at 2× as `image` makes them: at 1.5× the 2× image made
