@@ -64,7 +64,6 @@ private:
     MemoTable memos_;
     std::size_t shown_ = 0;  // the rows the views know of
     bool holding_ = false;
-    // A picture made on first use.
     QIcon itemImage_;
     QIcon markImage_;
     VoiceFileCheck* check_ = nullptr;

@@ -12,9 +12,7 @@ ProfileFile::ProfileFile(FileSystem& files, std::string path) : files_(files), p
 
 std::optional<std::string> ProfileFile::ReadContent() const
 {
-    if (!files_.FileExists(path_))
-        return std::nullopt;
-    return files_.ReadFile(path_);
+    return files_.ReadFile(path_);  // nothing for a missing file as for an unreadable one
 }
 
 std::optional<std::string> ProfileFile::ReadString(const std::string& section, const std::string& key)

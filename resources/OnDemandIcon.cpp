@@ -53,10 +53,12 @@ public:
         QPixmap picture = own(which, mode);
         if (picture.isNull()) {
             picture = own(which, QIcon::Normal);
-            QStyleOption option(0);
-            option.palette = QGuiApplication::palette();
-            if (mode != QIcon::Normal && !picture.isNull() && qobject_cast<QApplication*>(QCoreApplication::instance()))
+            if (mode != QIcon::Normal && !picture.isNull() &&
+                qobject_cast<QApplication*>(QCoreApplication::instance())) {
+                QStyleOption option(0);
+                option.palette = QGuiApplication::palette();
                 picture = QApplication::style()->generatedIconPixmap(mode, picture, &option);
+            }
         }
         if (picture.width() > pixels.width() || picture.height() > pixels.height()) {
             const qreal ratio = picture.devicePixelRatio();
