@@ -10,6 +10,7 @@
 #include <QStyleFactory>
 #include <QTranslator>
 #include <QWidget>
+#include <QWindow>
 
 #include "Accessibility.h"
 #include "DialogFace.h"
@@ -54,6 +55,20 @@ void PreferX11Platform()
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "xcb;wayland");
+}
+
+void PlaceFrameAt(QWidget& window, const QPoint& corner)
+{
+    // A move() of a window that exists places its inner corner, with static
+    // gravity, while pos() reads the frame's corner back at close: under an
+    // X11 window manager the window crept up by its title bar at every
+    // start. Its frame position asks the window manager for the outer
+    // corner. The widget is moved first, or its showing would place the
+    // window again at the widget's old corner. Elsewhere no window manager
+    // frames the window later (Wayland places it itself).
+    window.move(corner);
+    if (QGuiApplication::platformName() == QLatin1String("xcb") && window.windowHandle())
+        window.windowHandle()->setFramePosition(corner);
 }
 
 QPoint KeptPosition(const QWidget& window, const QPoint& placedAt)

@@ -19,9 +19,13 @@ namespace voicememo {
 // stored window position is honoured.
 void PreferX11Platform();
 
-// The window's position as the settings keep it. Under native Wayland a
-// client can neither read nor set its position, so the one it was placed at
-// (read from the settings) stays.
+// Puts the window's outer corner (its frame's, where a window manager gives
+// it one) at the stored place; the window exists but is not yet mapped.
+void PlaceFrameAt(QWidget& window, const QPoint& corner);
+
+// The window's outer corner as the settings keep it, the corner PlaceFrameAt
+// put there. Under native Wayland a client can neither read nor set its
+// position, so the one it was placed at (read from the settings) stays.
 QPoint KeptPosition(const QWidget& window, const QPoint& placedAt);
 
 // The application title "ボイスメモ", the dialog's font with its

@@ -196,7 +196,7 @@ void TForm1::FormShow()
     DialogSettings settings = ReadDialogSettings(profile, x(), y());
     tooltips_->setEnabled(settings.showHint);
     placedAt_ = QPoint(settings.left, settings.top);
-    move(placedAt_);
+    PlaceFrameAt(*this, placedAt_);
     LoadCatalogue();
 }
 

@@ -39,6 +39,8 @@ test_packages=(
   weston desktop-file-utils
   clang libclang-rt-14-dev ninja-build lld clang-format
   at-spi2-core python3-pyatspi xvfb
+  # a real window manager and the X tools that read where it put a window
+  openbox x11-utils
   # voicememo-today's tests: a notification server, notify-send to check it
   # by hand, and a feed reader that is not ours
   dunst libnotify-bin python3-icalendar

@@ -11,56 +11,14 @@ Usage: accessibility_tree.py PROGRAM
 """
 import os
 import shutil
-import signal
 import subprocess
 import sys
 import tempfile
-import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from desktop_processes import Processes, start_x_server, wait_for  # noqa: E402
 
 TITLES = ["Apple", "Banana", "Cherry"]
-WAIT_SECONDS = 60  # generous for a loaded machine; every wait ends once its condition holds
-
-
-def wait_for(condition, what):
-    deadline = time.monotonic() + WAIT_SECONDS
-    while time.monotonic() < deadline:
-        value = condition()
-        if value:
-            return value
-        time.sleep(0.05)
-    raise AssertionError("timed out waiting for " + what)
-
-
-class Processes:
-    """The processes the test started, stopped in reverse order by pid."""
-
-    def __init__(self):
-        self.pids = []
-
-    def add(self, pid):
-        self.pids.append(pid)
-
-    def stop(self):
-        for pid in reversed(self.pids):
-            try:
-                os.kill(pid, signal.SIGTERM)
-            except ProcessLookupError:
-                continue
-            deadline = time.monotonic() + 10
-            while time.monotonic() < deadline:
-                try:
-                    if os.waitpid(pid, os.WNOHANG)[0] == pid:
-                        break
-                except ChildProcessError:  # not our child (the forked bus)
-                    try:
-                        os.kill(pid, 0)
-                    except ProcessLookupError:
-                        break
-                time.sleep(0.05)
-            else:
-                os.kill(pid, signal.SIGKILL)
-
-
 def start_session(processes, folder):
     env = dict(os.environ)
     out = subprocess.run(["dbus-daemon", "--session", "--fork", "--print-address=1", "--print-pid=1"],
@@ -73,13 +31,7 @@ def start_session(processes, folder):
     launcher = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"], env=env,
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     processes.add(launcher.pid)
-    read_end, write_end = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-nolisten", "tcp", "-noreset", "-screen", "0", "800x600x24"],
-                            pass_fds=[write_end], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    processes.add(xvfb.pid)
-    os.close(write_end)
-    with os.fdopen(read_end) as display:
-        env["DISPLAY"] = ":" + display.readline().strip()
+    env["DISPLAY"] = start_x_server(processes)
     env.pop("WAYLAND_DISPLAY", None)
     env["QT_QPA_PLATFORM"] = "xcb"
     env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"

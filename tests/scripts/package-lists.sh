@@ -5,7 +5,7 @@
 # start.
 set -euo pipefail
 lists="$(dirname "$0")/../../scripts/install-deps.sh"
-forbidden='^(pulseaudio|pipewire|pipewire-pulse|wireplumber|jackd2?|libgtest-dev|googletest|libbenchmark-dev|clang|ninja-build|lld|sox|espeak-ng|dunst|weston|xvfb|at-spi2-core|desktop-file-utils)$'
+forbidden='^(pulseaudio|pipewire|pipewire-pulse|wireplumber|jackd2?|libgtest-dev|googletest|libbenchmark-dev|clang|ninja-build|lld|sox|espeak-ng|dunst|weston|xvfb|at-spi2-core|desktop-file-utils|openbox)$'
 
 mapfile -t run < <(bash "$lists" --list run)
 found=$(printf '%s\n' "${run[@]}" | grep -E "$forbidden" || true)
