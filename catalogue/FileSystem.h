@@ -12,6 +12,17 @@
 
 namespace voicememo {
 
+// What became of a voice file that a deleted memo named.
+enum class Discard {
+    Trashed,         // moved to the desktop's trash, from where it can be taken back
+    Deleted,         // deleted: no trash could be had there, or it was a link (removed, its target kept)
+    Missing,         // nothing was there
+    OutsideFolder,   // kept: it is not in our folder (links resolved), or the path is not absolute
+    NotRegularFile,  // kept: a folder, a FIFO, a device ...
+    Failed,          // kept: it could not be moved or deleted (no right to)
+    NamedElsewhere,  // kept: another memo of the list still names it
+};
+
 enum class WriteResult {
     Done,
     CannotCreate,  // the file could not be created or replaced
@@ -47,6 +58,18 @@ public:
 
     // Deletes the file when one exists; false when nothing was deleted.
     virtual bool DeleteFile(const std::string& path) = 0;
+
+    // Discards the file the absolute path names only when it is the
+    // folder's own: a regular file whose real location (links resolved) is
+    // in the folder goes to the trash (deleted where none can be had); a
+    // link in the folder is removed itself, never its target. Anything else
+    // is kept. A file system that cannot tell keeps everything.
+    virtual Discard DiscardFileIn(const std::string& path, const std::string& folder)
+    {
+        (void)path;
+        (void)folder;
+        return Discard::OutsideFolder;
+    }
 
     // The names of the folder's files (folders left out) whose names begin
     // with prefix and end with suffix, compared without regard to ASCII

@@ -14,12 +14,13 @@ namespace {
 constexpr const char* kDataFolder = "data";
 constexpr const char* kVoicePrefix = "Voice";
 constexpr const char* kVoiceSuffix = ".wav";
+}  // namespace
 
 // The comparison keys of a folder's names, and which of them some text
 // names: a text names one when the folder followed by the name occurs in it
 // as a whole (all compared as keys). The names are kept sorted, so that the names beginning with
 // what follows the folder in a text narrow down one byte at a time.
-class NameIndex {
+class VoiceStore::NameIndex {
 public:
     explicit NameIndex(std::vector<std::string> names) : names_(std::move(names))
     {
@@ -87,30 +88,75 @@ private:
     std::size_t left_ = 0;
 };
 
-}  // namespace
-
 VoiceStore::VoiceStore(FileSystem& files, const std::string& exeDir)
     : files_(files),
       folder_(exeDir + kDataFolder + kPathSeparator)
 {
 }
 
-std::string VoiceStore::NextVoiceFileName()
+std::string VoiceStore::NextVoiceFileName(const std::vector<std::string>& memoPaths)
 {
+    std::vector<std::string> names, keys;
     for (int number = 1; number <= kHighestVoiceNumber; ++number) {
-        std::string path = folder_ + kVoicePrefix + DecimalText(number) + kVoiceSuffix;
-        if (!files_.FileExists(path))
+        names.push_back(kVoicePrefix + DecimalText(number) + kVoiceSuffix);
+        keys.push_back(files_.ComparisonKey(names.back()));
+    }
+    NameIndex named(keys);
+    TakeNamesIn(named, memoPaths);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        std::string path = folder_ + names[i];
+        if (!named.taken(keys[i]) && !files_.FileExists(path))
             return path;
     }
     throw Error(std::string(messages::kNoFreeVoiceName));
 }
 
+void VoiceStore::TakeNamesIn(NameIndex& index, const std::vector<std::string>& texts)
+{
+    const std::string folderKey = files_.ComparisonKey(folder_);
+    for (const std::string& text : texts) {
+        if (index.allTaken())
+            break;
+        index.TakeNamesAfter(files_.ComparisonKey(text), folderKey);
+    }
+}
+
 void VoiceStore::Reserve(const std::string& path) { files_.CreateEmptyFile(path); }
 
-void VoiceStore::Remove(const std::string& path)
+Discard VoiceStore::Remove(const std::string& path, const std::vector<std::string>& otherMemoPaths)
 {
-    if (files_.FileExists(path))
-        files_.DeleteFile(path);
+    const std::string key = files_.ComparisonKey(path);
+    for (const std::string& other : otherMemoPaths)
+        if (files_.ComparisonKey(other) == key)
+            return Discard::NamedElsewhere;
+    return files_.DiscardFileIn(path, folder_);
+}
+
+std::size_t VoiceStore::FollowMovedFolder(MemoTable& memos)
+{
+    const std::string ownKey = files_.ComparisonKey(folder_);
+    const std::string dataKey = files_.ComparisonKey(std::string(kPathSeparator + std::string(kDataFolder)));
+    std::size_t moved = 0;
+    for (std::size_t row = 0; row < memos.size(); ++row) {
+        const std::string_view path = memos.field(row, MemoTable::kFilePath);
+        const std::string name = ExtractFileName(path);
+        const std::string folder = ExtractFolder(path);
+        // Only a path that ends in data/<name> outside our own folder, and
+        // only after the cheap tests: the usual catalogue names ours alone.
+        if (name.empty() || folder.size() <= dataKey.size() + 1)
+            continue;
+        const std::string folderKey = files_.ComparisonKey(folder);
+        if (folderKey == ownKey || !folderKey.ends_with(dataKey + kPathSeparator))
+            continue;
+        const std::string here = folder_ + name;
+        if (files_.FileExists(std::string(path)) || !files_.FileExists(here))
+            continue;
+        VoiceMemo memo = memos.memo(row);
+        memo.FilePath = here;
+        memos.set(row, memo);
+        ++moved;
+    }
+    return moved;
 }
 
 void VoiceStore::FindUnusedVoiceFiles(const std::vector<std::string>& memoPaths,
@@ -131,13 +177,8 @@ void VoiceStore::FindUnusedVoiceFiles(const std::vector<std::string>& memoPaths,
     // Every text is scanned once for the folder, and whatever follows each
     // place the folder occurs is matched against the names of the listing.
     NameIndex index(keys);
-    const std::string folderKey = files_.ComparisonKey(folder_);
-    for (const auto* texts : {&memoPaths, &settingsLines})
-        for (const std::string& text : *texts) {
-            if (index.allTaken())
-                break;
-            index.TakeNamesAfter(files_.ComparisonKey(text), folderKey);
-        }
+    TakeNamesIn(index, memoPaths);
+    TakeNamesIn(index, settingsLines);
 
     for (std::size_t i = 0; i < names.size(); ++i) {
         if (pumpEvents)

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "FileSystem.h"
+#include "MemoTable.h"
 
 namespace voicememo {
 
@@ -18,16 +19,25 @@ public:
 
     const std::string& folder() const { return folder_; }
 
-    // The full path of the first free name Voice1.wav ... Voice999.wav.
+    // The full path of the first free name Voice1.wav ... Voice999.wav: no
+    // file has it and no memo names it (as the unused-file search decides),
+    // so a new take never shares a name with a memo whose file is missing.
     // Throws Error when all are taken (an existing file is never reused).
-    std::string NextVoiceFileName();
+    std::string NextVoiceFileName(const std::vector<std::string>& memoPaths);
 
     // Creates an empty file there for the recorder to fill; throws Error
     // with the system's message when it cannot.
     void Reserve(const std::string& path);
 
-    // Deletes the file when it exists; a failure is not reported.
-    void Remove(const std::string& path);
+    // Discards a deleted memo's voice file, only when it is the folder's
+    // own (FileSystem::DiscardFileIn) and no other memo names it.
+    Discard Remove(const std::string& path, const std::vector<std::string>& otherMemoPaths);
+
+    // A memo whose file is missing and whose path ends in data/<name> names
+    // <name> in our own data folder instead, where one is there: the folder
+    // was moved or copied with its catalogue. Nothing else is rewritten.
+    // Returns how many memos were changed.
+    std::size_t FollowMovedFolder(MemoTable& memos);
 
     using UnusedFileFound = std::function<void(const std::string& name, const std::string& path)>;
     // Calls found for each Voice*.wav file of the folder (folders left out) that no memo path
@@ -37,6 +47,12 @@ public:
                               const UnusedFileFound& found, const std::function<void()>& pumpEvents = {});
 
 private:
+    // The comparison keys of some voice file names, and which of them texts name.
+    class NameIndex;
+    // Marks the names that the texts name: the folder followed by the name
+    // occurs in a text (all compared as keys).
+    void TakeNamesIn(NameIndex& index, const std::vector<std::string>& texts);
+
     FileSystem& files_;
     std::string folder_;
 };

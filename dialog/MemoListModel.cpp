@@ -138,6 +138,16 @@ void MemoListModel::announceHeldRows()
     endInsertRows();
 }
 
+std::vector<std::string> MemoListModel::filePaths(int leftOut) const
+{
+    std::vector<std::string> paths;
+    paths.reserve(memos_.size());
+    for (std::size_t row = 0; row < memos_.size(); ++row)
+        if (static_cast<int>(row) != leftOut)
+            paths.emplace_back(memos_.field(row, MemoTable::kFilePath));
+    return paths;
+}
+
 void MemoListModel::removeMemo(int row)
 {
     announceHeldRows();

@@ -30,6 +30,8 @@ public:
     const MemoTable& memos() const { return memos_; }
     VoiceMemo memo(int row) const { return memos_.memo(static_cast<std::size_t>(row)); }
     int count() const { return static_cast<int>(memos_.size()); }
+    // The voice file paths of the memos, but for the row left out.
+    std::vector<std::string> filePaths(int leftOut = -1) const;
 
     void appendMemos(const std::vector<VoiceMemo>& memos);
     // Takes a loaded table over without copying it, when the list is empty.

@@ -27,6 +27,7 @@
 #include "StepFromShownEntry.h"
 #include "TextCodec.h"
 #include "TooltipTimer.h"
+#include "VoiceFileNotice.h"
 #include "VoiceStore.h"
 #include "ui_TForm1.h"
 
@@ -212,7 +213,9 @@ std::future<MemoTable> TForm1::ReadCatalogueAhead()
 
 void TForm1::LoadCatalogue()
 {
-    model_.appendMemos(catalogueReadAhead_.valid() ? catalogueReadAhead_.get() : catalogue_.LoadTable());
+    MemoTable memos = catalogueReadAhead_.valid() ? catalogueReadAhead_.get() : catalogue_.LoadTable();
+    VoiceStore(services_.files, services_.exeDir).FollowMovedFolder(memos);
+    model_.appendMemos(std::move(memos));
 }
 
 bool TForm1::FormCloseQuery()
@@ -495,7 +498,7 @@ void TForm1::BitBtn1Click()
     editIndex_ = -1;
     ui->ListView1->clearSelection();
     VoiceStore store(services_.files, services_.exeDir);
-    const std::string path = store.NextVoiceFileName();
+    const std::string path = store.NextVoiceFileName(model_.filePaths());
     store.Reserve(path);
     // Not checked: the row is added all the same.
     StartRecorder(services_.files, services_.launcher, services_.exeDir, path);
@@ -522,12 +525,14 @@ void TForm1::BitBtn3Click()
     if (!AskYesNo(this, QStringLiteral("削除してもよろしいですか?")))
         return;
     const std::string path = model_.memo(selected).FilePath;
+    const Discard outcome = VoiceStore(services_.files, services_.exeDir).Remove(path, model_.filePaths(selected));
     model_.removeMemo(selected);
     ui->ListView1->clearSelection();
-    VoiceStore(services_.files, services_.exeDir).Remove(path);
     SetFieldBytes(ui->Edit1, "");
     SetEditControlsEnabled(false);
     editIndex_ = -1;
+    if (const QString notice = KeptVoiceFileNotice(outcome, path); !notice.isEmpty())
+        ShowNotice(this, notice);
 }
 
 void TForm1::SpeedButton1Click()
@@ -536,10 +541,7 @@ void TForm1::SpeedButton1Click()
         return;
     ListView1Click();
     ui->ListView1->clearSelection();
-    std::vector<std::string> memoPaths;
-    memoPaths.reserve(model_.memos().size());
-    for (std::size_t row = 0; row < model_.memos().size(); ++row)
-        memoPaths.emplace_back(model_.memos().field(row, MemoTable::kFilePath));
+    const std::vector<std::string> memoPaths = model_.filePaths();
     const std::vector<std::string> settingsLines = ReadSettingsLines(services_.files, services_.exeDir);
 
     VoiceStore store(services_.files, services_.exeDir);

@@ -1,8 +1,11 @@
 #include "PosixFileSystem.h"
 
+#include <QFile>
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -192,6 +195,47 @@ bool PosixFileSystem::DeleteFile(const std::string& path)
     if (!RewriteJournal::RollBackCutRewrite(*disk))
         return false;
     return ::unlink(disk->c_str()) == 0;
+}
+
+namespace {
+
+// The path with every link and "." or ".." resolved; nothing when some part
+// of it is missing.
+std::optional<std::string> RealLocation(const std::string& diskPath)
+{
+    std::unique_ptr<char, decltype(&std::free)> real(::realpath(diskPath.c_str(), nullptr), &std::free);
+    return real ? std::optional<std::string>(real.get()) : std::nullopt;
+}
+
+}  // namespace
+
+Discard PosixFileSystem::DiscardFileIn(const std::string& path, const std::string& folder)
+{
+    // A relative path would be taken from wherever the program was started.
+    auto disk = path.starts_with(kPathSeparator) ? ResolveDiskPath(path) : std::nullopt;
+    auto diskFolder = ResolveDiskPath(folder);
+    auto realFolder = diskFolder ? RealLocation(*diskFolder) : std::nullopt;
+    if (!disk || !realFolder)
+        return Discard::OutsideFolder;
+    struct stat info {};
+    if (::lstat(disk->c_str(), &info) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? Discard::Missing : Discard::Failed;
+    const bool isLink = S_ISLNK(info.st_mode);
+    // A link is judged where it lies; anything else where it really is.
+    auto real = RealLocation(isLink ? ParentOf(*disk) : *disk);
+    const std::string where = real && isLink ? *real : real ? ParentOf(*real) : std::string();
+    if (!real || where != *realFolder)
+        return Discard::OutsideFolder;
+    if (isLink)
+        return ::unlink(disk->c_str()) == 0 ? Discard::Deleted : Discard::Failed;
+    if (!S_ISREG(info.st_mode))
+        return Discard::NotRegularFile;
+    if (!MayWrite(*real, info))
+        return Discard::Failed;
+    if (QFile::moveToTrash(QString::fromStdString(*real)))
+        return Discard::Trashed;
+    qCInfo(lcFiles, "ゴミ箱がないため、ボイスファイルを削除します: %s", real->c_str());
+    return ::unlink(real->c_str()) == 0 ? Discard::Deleted : Discard::Failed;
 }
 
 std::vector<std::string> PosixFileSystem::ListFiles(const std::string& folder, const std::string& prefix,

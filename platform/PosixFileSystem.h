@@ -29,6 +29,8 @@ public:
     WriteResult ReplaceFile(const std::string& path, const std::string& bytes) override;
     void CreateEmptyFile(const std::string& path) override;
     bool DeleteFile(const std::string& path) override;
+    // The trash is the desktop's (freedesktop) trash, QFile::moveToTrash.
+    Discard DiscardFileIn(const std::string& path, const std::string& folder) override;
     std::vector<std::string> ListFiles(const std::string& folder, const std::string& prefix,
                                        const std::string& suffix) override;
     // ResolveDiskPath: UTF-8, each missing component found without regard

@@ -3,18 +3,25 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <fstream>
 #include <random>
+#include <unistd.h>
 
+#include "AsUser.h"
 #include "ByteText.h"
 #include "CatalogueFile.h"
 #include "Error.h"
 #include "Messages.h"
 #include "PosixFileSystem.h"
+#include "StateFolder.h"
 #include "TempFolder.h"
 #include "VoiceStore.h"
 
 using namespace voicememo;
+using voicememo::testing::RunUnprivileged;
 using voicememo::testing::TempFolder;
+using voicememo::testing::UnprivilegedGid;
+using voicememo::testing::UnprivilegedUid;
 using namespace std::string_literals;
 
 namespace {
@@ -34,6 +41,7 @@ protected:
         return names;
     }
 
+    std::string trash = voicememo::testing::UsePrivateDataFolder();
     TempFolder folder;
     PosixFileSystem files;
     VoiceStore store{files, folder.dir()};
@@ -41,24 +49,34 @@ protected:
 
 using Names = std::vector<std::string>;
 
+std::string ReadWhole(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 }  // namespace
 
 TEST_F(VoiceStoreTest, NextNameFillsGapsFirst)
 {
     folder.MakeFolder("data");
-    EXPECT_EQ(store.NextVoiceFileName(), Data("Voice1.wav"));
+    EXPECT_EQ(store.NextVoiceFileName({}), Data("Voice1.wav"));
     folder.Write("data/Voice1.wav", "");
     folder.Write("data/voice3.WAV", "");
-    EXPECT_EQ(store.NextVoiceFileName(), Data("Voice2.wav"));
-    store.Reserve(store.NextVoiceFileName());
+    EXPECT_EQ(store.NextVoiceFileName({}), Data("Voice2.wav"));
+    store.Reserve(store.NextVoiceFileName({}));
     EXPECT_TRUE(folder.Exists("data/Voice2.wav"));
-    EXPECT_EQ(store.NextVoiceFileName(), Data("Voice4.wav"));
+    EXPECT_EQ(store.NextVoiceFileName({}), Data("Voice4.wav"));
+    // A name a memo still holds is never given out, its file missing or
+    // not: deleting that memo would take the new take with it.
+    EXPECT_EQ(store.NextVoiceFileName({Data("VOICE4.wav"), folder.dir() + "DATA/voice5.WAV", "/else/data/Voice6.wav"}),
+              Data("Voice6.wav"));
 }
 
 TEST_F(VoiceStoreTest, FolderOfAVoiceNameIsNotTakenButCannotBeReserved)
 {
     folder.MakeFolder("data/Voice1.wav");
-    std::string next = store.NextVoiceFileName();
+    std::string next = store.NextVoiceFileName({});
     EXPECT_EQ(next, Data("Voice1.wav"));
     try {
         store.Reserve(next);
@@ -71,7 +89,7 @@ TEST_F(VoiceStoreTest, FolderOfAVoiceNameIsNotTakenButCannotBeReserved)
 TEST_F(VoiceStoreTest, ReservingWithoutDataFolderIsAnInvalidFileName)
 {
     try {
-        store.Reserve(store.NextVoiceFileName());
+        store.Reserve(store.NextVoiceFileName({}));
         FAIL() << "reserving without a data folder must fail";
     } catch (const Error& error) {
         EXPECT_EQ(error.message(), messages::kInvalidFileName);
@@ -85,16 +103,16 @@ TEST_F(VoiceStoreTest, ReserveEmptiesTheFileAndRemoveDeletesIt)
     store.Reserve(Data("voice5.wav"));
     EXPECT_EQ(folder.Read("data/Voice5.wav"), "");
     EXPECT_FALSE(folder.Exists("data/voice5.wav"));
-    store.Remove(Data("VOICE5.WAV"));
+    store.Remove(Data("VOICE5.WAV"), {});
     EXPECT_FALSE(folder.Exists("data/Voice5.wav"));
-    store.Remove(Data("Voice5.wav"));  // already gone: nothing happens
+    store.Remove(Data("Voice5.wav"), {});  // already gone: nothing happens
 }
 
 TEST_F(VoiceStoreTest, AllNamesTakenIsRefusedWithoutTouchingAFile)
 {
     for (int n = 1; n <= kHighestVoiceNumber; ++n)
         folder.Write("data/Voice" + std::to_string(n) + ".wav", "x");
-    EXPECT_THROW(store.NextVoiceFileName(), Error);
+    EXPECT_THROW(store.NextVoiceFileName({}), Error);
     EXPECT_EQ(folder.Read("data/Voice1.wav"), "x");
     EXPECT_EQ(folder.Read("data/Voice999.wav"), "x");
 }
@@ -242,4 +260,89 @@ TEST_F(VoiceStoreTest, FilesTheCatalogueCannotNameExactlyAreNeverAdoptedAndLookA
     EXPECT_EQ(found, (Names{"Voice 5.wav", "Voice7.wav", "voice7.wav"}));
     // Adopting them leaves nothing more to adopt.
     EXPECT_TRUE(Unused({named, Data(found[0]), Data(found[1]), Data(found[2])}).empty());
+}
+
+// A catalogue line may name any file; a memo's delete discards only a file
+// of our data folder. Run as a user who may delete every file of the test.
+TEST_F(VoiceStoreTest, DeleteDiscardsOnlyTheDataFoldersOwnFiles)
+{
+    struct Case {
+        const char* memoPath;  // "@" stands for the program's folder
+        Discard outcome;
+        const char* kept;  // the file that must still be there ("" for none)
+    };
+    const Case cases[] = {
+        {"@data/Voice1.wav", Discard::Trashed, ""},
+        {"@outside/thesis.odt", Discard::OutsideFolder, "outside/thesis.odt"},
+        {"@data/../outside/thesis.odt", Discard::OutsideFolder, "outside/thesis.odt"},
+        {"data/Voice1.wav", Discard::OutsideFolder, "data/Voice1.wav"},
+        {"@sorvane.ini", Discard::OutsideFolder, "sorvane.ini"},
+        {"@data/Voice2.wav", Discard::Deleted, "outside/song.wav"},  // a link: it goes, its target stays
+        {"@data/Voice3.wav", Discard::Deleted, "data/Voice7.wav"},   // a link by way of outside back into data
+        {"@data/Voice5.wav", Discard::NotRegularFile, "data/Voice5.wav"},
+        {"@data/VOICE7.WAV", Discard::NamedElsewhere, "data/Voice7.wav"},
+        {"@data/Voice8.wav", Discard::Missing, ""},
+        {"@data/Voice9.wav", Discard::Failed, "data/Voice9.wav"},  // another user's file
+    };
+    for (const Case& c : cases) {
+        // The trash is made anew by the user who deletes (earlier tests made it as root).
+        std::filesystem::remove_all(std::filesystem::path(trash).parent_path());
+        TempFolder top;
+        top.Write("data/Voice1.wav", "one");
+        top.Write("outside/thesis.odt", "thesis");
+        top.Write("outside/song.wav", "song");
+        top.Write("sorvane.ini", "[Voice]\r\n");
+        top.Write("data/Voice7.wav", "seven");
+        top.Write("data/Voice9.wav", "nine");
+        top.MakeFolder("data/Voice5.wav");
+        std::filesystem::create_symlink(top.path("outside/song.wav"), top.path("data/Voice2.wav"));
+        std::filesystem::create_symlink(top.path("data/Voice7.wav"), top.path("outside/Voice3.wav"));
+        std::filesystem::create_symlink(top.path("outside/Voice3.wav"), top.path("data/Voice3.wav"));
+        top.GiveTo(UnprivilegedUid(), UnprivilegedGid());
+        ::chown(top.path("data/Voice9.wav").c_str(), 0, 0);
+        std::string path = c.memoPath;
+        if (path[0] == '@')
+            path = top.dir() + path.substr(1);
+        auto report = RunUnprivileged([&] {
+            PosixFileSystem files;
+            VoiceStore store(files, top.dir());
+            return DecimalText(static_cast<int>(store.Remove(path, {top.dir() + "data/voice7.wav"})));
+        });
+        if (!report)
+            GTEST_SKIP() << "no unprivileged user";
+        EXPECT_EQ(*report, DecimalText(static_cast<int>(c.outcome))) << c.memoPath;
+        if (*c.kept)
+            EXPECT_TRUE(std::filesystem::exists(top.path(c.kept))) << c.memoPath;
+        EXPECT_EQ(top.Read("outside/thesis.odt"), "thesis") << c.memoPath;
+        EXPECT_EQ(top.Read("outside/song.wav"), "song") << c.memoPath;
+        if (c.outcome == Discard::Trashed) {
+            EXPECT_FALSE(top.Exists("data/Voice1.wav"));
+            EXPECT_EQ(ReadWhole(trash + "/Voice1.wav"), "one");
+        }
+    }
+}
+
+// A moved or copied folder: a memo whose file is missing and whose path
+// ends in data/<name> takes <name> from our own data folder.
+TEST_F(VoiceStoreTest, MovedFolderKeepsItsMemos)
+{
+    folder.Write("data/Voice1.wav", "x");
+    folder.Write("data/Voice3.wav", "x");
+    TempFolder old;
+    old.Write("app/data/Voice3.wav", "still there");
+    const std::vector<std::pair<std::string, std::string>> stored = {
+        {"/gone/app/data/Voice1.wav", Data("Voice1.wav")},                       // moved: follows
+        {"/gone/app/DATA/voice1.WAV", Data("voice1.WAV")},                       // the name as stored
+        {"/gone/app/data/Voice2.wav", "/gone/app/data/Voice2.wav"},              // not here either
+        {old.dir() + "app/data/Voice3.wav", old.dir() + "app/data/Voice3.wav"},  // still there
+        {"/gone/app/Voice1.wav", "/gone/app/Voice1.wav"},                        // not in a data folder
+        {"/gone/app/mydata/Voice1.wav", "/gone/app/mydata/Voice1.wav"},
+    };
+    std::vector<VoiceMemo> memos;
+    for (const auto& [path, expected] : stored)
+        memos.push_back({"t", path, "2001/04/05", "09:12:30", "TODO", ""});
+    MemoTable table(memos);
+    EXPECT_EQ(store.FollowMovedFolder(table), 2u);
+    for (std::size_t row = 0; row < stored.size(); ++row)
+        EXPECT_EQ(table.field(row, MemoTable::kFilePath), stored[row].second) << stored[row].first;
 }

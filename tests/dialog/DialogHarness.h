@@ -5,6 +5,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -16,6 +17,7 @@
 
 #include "MemoListView.h"
 #include "PosixFileSystem.h"
+#include "StateFolder.h"
 #include "TForm1.h"
 #include "TempFolder.h"
 
@@ -80,7 +82,11 @@ struct Harness {
     std::string exeDir = folder.dir();  // the program's folder; a test may move it
     std::unique_ptr<TForm1> form;
 
-    Harness() { folder.MakeFolder("data"); }
+    Harness()
+    {
+        folder.MakeFolder("data");
+        testing::UsePrivateDataFolder();  // deleted memos' files go to a trash of the test's own
+    }
     TForm1& Create()
     {
         form = std::make_unique<TForm1>(DialogServices{files, clock, regional, player, launcher, exeDir});
@@ -126,7 +132,11 @@ inline void PressKey(Harness& h, Qt::Key key, Qt::KeyboardModifiers modifiers = 
 // (the first one when empty) and keeps its caption, text and icon.
 class BoxAnswerer : public QObject {
 public:
-    explicit BoxAnswerer(QString button = {}) : button_(std::move(button))
+    // With answerLater, each box after the first is noted in later and
+    // answered with its default button.
+    explicit BoxAnswerer(QString button = {}, bool answerLater = false)
+        : button_(std::move(button)),
+          answerLater_(answerLater)
     {
         connect(&poll_, &QTimer::timeout, this, &BoxAnswerer::Poll);
         poll_.start(10);
@@ -138,13 +148,20 @@ public:
     QStringList buttons;
     QStringList buttonsLeftToRight;
     QString defaultButton;
+    QStringList later;
 
 private:
     void Poll()
     {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || seen)
+        if (!box || box == answered_)
             return;
+        answered_ = box;
+        if (seen) {
+            later << box->text();
+            box->defaultButton() ? box->defaultButton()->click() : box->done(QMessageBox::Ok);
+            return;
+        }
         seen = true;
         caption = box->windowTitle();
         text = box->text();
@@ -163,7 +180,8 @@ private:
             if (!chosen && (button_.isEmpty() || b->text() == button_))
                 chosen = b;
         }
-        poll_.stop();
+        if (!answerLater_)
+            poll_.stop();
         if (!chosen) {
             // No such button: the test fails, and the box is taken down so
             // the run goes on.
@@ -174,6 +192,8 @@ private:
         chosen->click();
     }
     QString button_;
+    bool answerLater_;
+    QPointer<QMessageBox> answered_;
     QTimer poll_;
 };
 

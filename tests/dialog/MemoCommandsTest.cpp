@@ -27,6 +27,7 @@ private slots:
     void recordWithoutDataFolderAddsNothing();
     void recordWithEveryNameTakenChangesNoFile();
     void deleteAsksFirst();
+    void deleteKeepsAFileThatIsNotOurs();
     void closeDuringTheDeleteQuestionDeletesNothing();
     void deleteQuestionEndedWithoutYesDeletesNothing_data();
     void deleteQuestionEndedWithoutYesDeletesNothing();
@@ -44,6 +45,12 @@ private slots:
 namespace {
 
 QString Text(Harness& h, const char* name) { return h.Find<QLineEdit>(name)->text(); }
+
+std::string ReadWhole(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
 
 void Click(Harness& h, const char* name) { QTest::mouseClick(h.Find<QAbstractButton>(name), Qt::LeftButton); }
 
@@ -219,6 +226,7 @@ void MemoCommandsTest::deleteAsksFirst()
     QCOMPARE(form.Memos().count(), 1);
     QCOMPARE(form.Memos().memo(0).Title, "A"s);
     QVERIFY(!h.folder.Exists("data/Voice2.wav"));
+    QCOMPARE(ReadWhole(testing::UsePrivateDataFolder() + "/Voice2.wav"), "two"s);  // in the trash
     QVERIFY(h.folder.Exists("data/Voice1.wav"));
     QCOMPARE(form.EditIndex(), -1);
     QCOMPARE(h.Find<MemoListView>("ListView1")->selectedRow(), -1);
@@ -238,6 +246,26 @@ void MemoCommandsTest::deleteAsksFirst()
     QCOMPARE(form.Memos().count(), 0);
     QVERIFY(form.close());
     QVERIFY(!h.folder.Exists("Voice.dat"));
+}
+
+// A catalogue from elsewhere names a file outside the data folder: the memo
+// goes, the file stays, and the user is told why.
+void MemoCommandsTest::deleteKeepsAFileThatIsNotOurs()
+{
+    Harness h;
+    h.folder.Write("thesis.odt", "thesis");
+    WriteCatalogue(h, {Memo("A", h.exeDir + "thesis.odt")});
+    TForm1& form = h.Open();
+    h.ClickRow(0);
+    {
+        BoxAnswerer box(QStringLiteral("はい(&Y)"), true);
+        Click(h, "BitBtn3");
+        QCOMPARE(box.later, QStringList(QStringLiteral("ボイスファイル %1thesis.odt はデータフォルダーの外にあるため、"
+                                                       "削除しませんでした。")
+                                            .arg(QString::fromStdString(h.exeDir))));
+    }
+    QCOMPARE(form.Memos().count(), 0);
+    QCOMPARE(h.folder.Read("thesis.odt"), "thesis"s);
 }
 
 void MemoCommandsTest::closeDuringTheDeleteQuestionDeletesNothing()

@@ -29,6 +29,7 @@ namespace {
 
 class PosixFileSystemTest : public ::testing::Test {
 protected:
+    std::string trash = voicememo::testing::UsePrivateDataFolder();
     std::string At(const std::string& relative) const { return folder.dir() + relative; }
 
     std::string ErrorOfCreate(const std::string& relative)
@@ -204,7 +205,7 @@ TEST_F(PosixFileSystemTest, EmptyListKeepsAReadOnlyCatalogueAndRemoveKeepsAReadO
     EXPECT_EQ(folder.Read("Voice.dat"), content);
 
     VoiceStore store(files, folder.dir());
-    EXPECT_NO_THROW(store.Remove(store.folder() + "voice1.wav"));
+    EXPECT_NO_THROW(store.Remove(store.folder() + "voice1.wav", {}));
     EXPECT_EQ(folder.Read("data/Voice1.wav"), "RIFF");
 }
 

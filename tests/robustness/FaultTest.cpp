@@ -239,6 +239,7 @@ TEST(UnreadableAtStartTest, WriteOnlyFilesAreNeverOverwrittenAtClose)
 class DataFolderTest : public ::testing::Test {
 protected:
     std::string Data(const std::string& name) const { return folder.dir() + "data/" + name; }
+    std::string trash = voicememo::testing::UsePrivateDataFolder();
     TempFolder folder;
     PosixFileSystem files;
     VoiceStore store{files, folder.dir()};
@@ -246,14 +247,14 @@ protected:
 
 TEST_F(DataFolderTest, MissingOrFileInsteadOfAFolderCreatesNothing)
 {
-    EXPECT_EQ(store.NextVoiceFileName(), Data("Voice1.wav"));
-    EXPECT_NO_THROW(store.Remove(Data("Voice1.wav")));
+    EXPECT_EQ(store.NextVoiceFileName({}), Data("Voice1.wav"));
+    EXPECT_NO_THROW(store.Remove(Data("Voice1.wav"), {}));
     EXPECT_FALSE(folder.Exists("data"));
 
     folder.Write("data", "not a folder");
-    EXPECT_EQ(store.NextVoiceFileName(), Data("Voice1.wav"));
+    EXPECT_EQ(store.NextVoiceFileName({}), Data("Voice1.wav"));
     EXPECT_EQ(Outcome([&] { store.Reserve(Data("Voice1.wav")); }), messages::kInvalidFileName);
-    EXPECT_NO_THROW(store.Remove(Data("Voice1.wav")));
+    EXPECT_NO_THROW(store.Remove(Data("Voice1.wav"), {}));
     EXPECT_EQ(folder.Read("data"), "not a folder");
 }
 
@@ -262,13 +263,13 @@ TEST_F(DataFolderTest, EveryNumberTakenInAnyCaseSaysSoUntilOneIsFree)
     for (int n = 1; n <= kHighestVoiceNumber; ++n)
         folder.Write("data/" + std::string(n % 3 ? "Voice" : "VOICE") + std::to_string(n) + (n % 2 ? ".wav" : ".WAV"),
                      "");
-    EXPECT_EQ(Outcome([&] { store.NextVoiceFileName(); }), messages::kNoFreeVoiceName);
+    EXPECT_EQ(Outcome([&] { store.NextVoiceFileName({}); }), messages::kNoFreeVoiceName);
     EXPECT_EQ(folder.Entries("data").size(), static_cast<std::size_t>(kHighestVoiceNumber));
 
-    store.Remove(Data("voice999.wav"));
-    EXPECT_EQ(store.NextVoiceFileName(), Data("Voice999.wav"));
-    store.Remove(Data("Voice600.wav"));
-    EXPECT_EQ(store.NextVoiceFileName(), Data("Voice600.wav"));
+    store.Remove(Data("voice999.wav"), {});
+    EXPECT_EQ(store.NextVoiceFileName({}), Data("Voice999.wav"));
+    store.Remove(Data("Voice600.wav"), {});
+    EXPECT_EQ(store.NextVoiceFileName({}), Data("Voice600.wav"));
 }
 
 TEST_F(DataFolderTest, FolderTheUserMayNotWriteRefusesAReservation)
@@ -279,7 +280,7 @@ TEST_F(DataFolderTest, FolderTheUserMayNotWriteRefusesAReservation)
     auto report = RunUnprivileged([&] {
         PosixFileSystem files;
         VoiceStore store(files, folder.dir());
-        const std::string next = store.NextVoiceFileName();
+        const std::string next = store.NextVoiceFileName({});
         return next.substr(next.size() - 10) + "|" + Outcome([&] { store.Reserve(next); });
     });
     if (!report)

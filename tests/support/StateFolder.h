@@ -25,4 +25,17 @@ inline std::string UsePrivateStateFolder()
     return journals;
 }
 
+// The user's data folder, which holds the desktop's trash, made private to
+// the test run likewise: deleted voice files go to its Trash/files.
+inline std::string UsePrivateDataFolder()
+{
+    static TempFolder data;
+    static const std::string trash = [] {
+        ::chmod(data.path("").c_str(), 01777);
+        ::setenv("XDG_DATA_HOME", data.path("").c_str(), 1);
+        return data.path("Trash/files").string();
+    }();
+    return trash;
+}
+
 }  // namespace voicememo::testing
