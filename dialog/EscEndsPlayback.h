@@ -5,8 +5,9 @@
 namespace voicememo {
 
 // While a sound plays, the program takes one input of the user: Esc, which
-// ends the sound. Every other one (keys, mouse, wheel, touch) is dropped, so
-// nothing changes under the sound. Lives for the length of one playback.
+// ends the sound. Every other one (keys, shortcuts, mouse, wheel, touch) is
+// dropped, so nothing changes under the sound. Lives for the length of one
+// playback.
 class EscEndsPlayback : public QObject {
     Q_OBJECT
 public:

@@ -16,7 +16,6 @@
 #include "ByteText.h"
 #include "CalendarFeed.h"
 #include "ErrorBox.h"
-#include "EscEndsPlayback.h"
 #include "FocusKeeper.h"
 #include "LineEditRules.h"
 #include "MnemonicKeys.h"
@@ -222,13 +221,28 @@ bool TForm1::FormCloseQuery()
 {
     if (!shown_)
         return true;  // nothing was loaded, so nothing is saved over the files
-    return Guarded(this, [this] {
-        ListView1Click();
-        SaveCatalogue();
+    if (!Guarded(this, [this] {
+            ListView1Click();
+            SaveCatalogue();
+        }))
+        return false;
+    const auto writePlace = [this] {
         ProfileFile profile(services_.files, SettingsPath());
         const QPoint at = KeptPosition(*this, placedAt_);
         WriteDialogSettings(profile, {tooltips_->enabled(), at.x(), at.y()});
-    });
+    };
+    if (!settingsUnwritable_) {
+        // The first failure keeps the window open, so the user can mend the file.
+        settingsUnwritable_ = !Guarded(this, writePlace);
+        return !settingsUnwritable_;
+    }
+    // Asked again: the memos are saved; only the window's place is lost.
+    try {
+        writePlace();
+    } catch (const std::exception&) {
+        ShowNotice(this, QStringLiteral("ボイスメモは保存しましたが、ウィンドウの位置は保存できませんでした。"));
+    }
+    return true;
 }
 
 void TForm1::SaveCatalogue()
@@ -260,8 +274,9 @@ void TForm1::showEvent(QShowEvent* event)
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
-    if (walk_.running()) {
-        closeAfterWalk_ = true;
+    if (walk_.running() || playback_.playing()) {
+        closeAfterCommand_ = true;
+        playback_.Stop();
         event->ignore();
         return;
     }
@@ -477,19 +492,6 @@ void TForm1::ShowLastMemo()
     editIndex_ = model_.count() - 1;
 }
 
-// Plays a voice file to its end, or until Esc; anything else plays nothing.
-// The window repaints meanwhile but takes no other input, so nothing
-// changes under the sound.
-void TForm1::PlayVoiceFile(const std::string& path)
-{
-    if (!services_.files.FileExists(path) || LowerAscii(ExtractFileExt(path)) != ".wav")
-        return;
-    if (auto diskPath = services_.files.DiskPath(path)) {
-        EscEndsPlayback esc([this] { services_.player.Stop(); });
-        services_.player.PlayToEnd(*diskPath, [] { QCoreApplication::processEvents(); });
-    }
-}
-
 void TForm1::BitBtn1Click()
 {
     if (walk_.running())
@@ -511,8 +513,19 @@ void TForm1::BitBtn2Click()
     if (selected < 0)
         return;
     focusKeeper_->setEnabled(ui->BitBtn2, false);
-    PlayVoiceFile(model_.memo(selected).FilePath);
+    playback_.Play(model_.memo(selected).FilePath);
     focusKeeper_->setEnabled(ui->BitBtn2, true);
+    CloseIfAsked();
+}
+
+// A close asked for while a command ran (the sound ended at once, the walk
+// was let finish) is done now that it has ended.
+void TForm1::CloseIfAsked()
+{
+    if (closeAfterCommand_) {
+        closeAfterCommand_ = false;
+        close();
+    }
 }
 
 void TForm1::BitBtn3Click()
@@ -566,9 +579,8 @@ void TForm1::SpeedButton1Click()
         store, memoPaths, settingsLines,
         [&pending](const std::string& name, const std::string& path) { pending.emplace_back(name, path); },
         addPendingRows);
-    if (closeAfterWalk_) {
-        closeAfterWalk_ = false;
-        close();
+    if (closeAfterCommand_) {
+        CloseIfAsked();
         return;
     }
     ShowNotice(this, found > 0

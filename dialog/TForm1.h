@@ -15,6 +15,7 @@
 #include "ProgramLauncher.h"
 #include "SoundPlayer.h"
 #include "UnusedFileWalk.h"
+#include "VoicePlayback.h"
 
 class QAction;
 class QLineEdit;
@@ -52,7 +53,7 @@ public:
     MemoListModel& Memos() { return model_; }
     QMenu* PopupMenu() const { return PopupMenu1; }
     // A close requested during the walk for unused files waits for its end.
-    bool ClosePending() const { return closeAfterWalk_; }
+    bool ClosePending() const { return closeAfterCommand_; }
     // The close query has run through and the window closed, perhaps before
     // the application's event loop ever started.
     bool Closed() const { return closed_; }
@@ -105,7 +106,7 @@ private:
     void AddMemoRow(const std::string& name, const std::string& path);
     void AppendNewMemos(const std::vector<std::pair<std::string, std::string>>& files);
     void ShowLastMemo();
-    void PlayVoiceFile(const std::string& path);
+    void CloseIfAsked();
     // Sets a field's text from bytes and remembers them, so an unchanged
     // field gives back the very same bytes.
     void SetFieldBytes(QLineEdit* field, const std::string& bytes);
@@ -135,13 +136,15 @@ private:
     QHash<QLineEdit*, std::string> fieldBytes_;
 
     UnusedFileWalk walk_;
+    VoicePlayback playback_{services_.files, services_.player};
 
     int editIndex_ = -1;
     QPoint placedAt_;  // where FormShow put the window
     WorkDate work_;
     bool shown_ = false;
-    bool closeAfterWalk_ = false;
+    bool closeAfterCommand_ = false;  // a close came while a command ran
     bool closed_ = false;
+    bool settingsUnwritable_ = false;  // a close failed to write the window's place
 };
 
 }  // namespace voicememo

@@ -311,8 +311,9 @@ TEST_F(VoiceStoreTest, DeleteDiscardsOnlyTheDataFoldersOwnFiles)
         if (!report)
             GTEST_SKIP() << "no unprivileged user";
         EXPECT_EQ(*report, DecimalText(static_cast<int>(c.outcome))) << c.memoPath;
-        if (*c.kept)
+        if (*c.kept) {
             EXPECT_TRUE(std::filesystem::exists(top.path(c.kept))) << c.memoPath;
+        }
         EXPECT_EQ(top.Read("outside/thesis.odt"), "thesis") << c.memoPath;
         EXPECT_EQ(top.Read("outside/song.wav"), "song") << c.memoPath;
         if (c.outcome == Discard::Trashed) {

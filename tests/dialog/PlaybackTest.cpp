@@ -15,7 +15,8 @@ using namespace voicememo::testing;
 class PlaybackTest : public QObject {
     Q_OBJECT
 private slots:
-    void escEndsTheSoundAndNothingElse();
+    void escOrACloseEndsTheSoundAndNothingElse_data();
+    void escOrACloseEndsTheSoundAndNothingElse();
 };
 
 namespace {
@@ -37,10 +38,21 @@ bool ServerPlays(const TempFolder& scratch)
 
 }  // namespace
 
-// Esc, pressed once the sound is heard, ends it within half a second on the
-// speaker, and Play returns; the window stays open with its memo.
-void PlaybackTest::escEndsTheSoundAndNothingElse()
+void PlaybackTest::escOrACloseEndsTheSoundAndNothingElse_data()
 {
+    QTest::addColumn<bool>("close");
+    QTest::newRow("Esc") << false;
+    QTest::newRow("a close") << true;
+}
+
+// Esc or a close (the window's, the window manager's, SIGTERM's), once the
+// sound is heard, ends it within half a second on the speaker, and Play
+// returns; Esc leaves the window open with its memo, a close then closes it
+// as usual. An underlined letter meanwhile does nothing (Alt+E would ask a
+// question nothing could answer, or delete the memo being played).
+void PlaybackTest::escOrACloseEndsTheSoundAndNothingElse()
+{
+    QFETCH(bool, close);
     TestSoundServer server;
     PulseSoundPlayer player;
     Harness h;
@@ -59,8 +71,16 @@ void PlaybackTest::escEndsTheSoundAndNothingElse()
     QObject::connect(&listen, &QTimer::timeout, &form, [&] {
         if (escAt || !ServerPlays(scratch))
             return;
+        // A shortcut taken would press its button down at once (its click follows).
+        QTest::keyClick(&form, Qt::Key_E, Qt::AltModifier);
+        QTest::keyClick(&form, Qt::Key_R, Qt::AltModifier);
+        QVERIFY(!form.findChild<QPushButton*>(QStringLiteral("BitBtn3"))->isDown());
+        QVERIFY(!form.findChild<QPushButton*>(QStringLiteral("BitBtn1"))->isDown());
         escAt = Steady::now();
-        QTest::keyClick(&form, Qt::Key_Escape);
+        if (close)
+            QVERIFY(!form.close());  // done once the sound has stopped
+        else
+            QTest::keyClick(&form, Qt::Key_Escape);
     });
     SpeakerCapture capture((server.dir() / "capture.wav").string());
     listen.start(20);
@@ -74,8 +94,10 @@ void PlaybackTest::escEndsTheSoundAndNothingElse()
     QVERIFY2(Seconds(*escAt, returnedAt) < 0.5, "Play went on after Esc");
     QVERIFY2(heard < Seconds(playedAt, *escAt) + 0.5, qPrintable(QString::number(heard) + " s heard"));
     QVERIFY(heard > 0);
-    QVERIFY(form.isVisible());
+    QCOMPARE(form.isVisible(), !close);
     QCOMPARE(form.Memos().count(), 1);
+    QCOMPARE(h.launcher.starts, 0);
+    QCOMPARE(h.folder.Exists("sorvane.ini"), close);
 }
 
 VOICEMEMO_DIALOG_TEST_MAIN(PlaybackTest)

@@ -35,6 +35,7 @@ private slots:
     void storedSettingsAreApplied();
     void restartOpensWhereTheLastRunClosed();
     void failedSaveKeepsTheDialogOpen();
+    void unwritableSettingsStopTheFirstCloseOnly();
     void unreadableCatalogueIsShownAndKept();
     void closedBeforeShowingLeavesTheFilesAlone();
     void catalogueReadableAgainAtCloseComesFirst();
@@ -238,6 +239,29 @@ void StartupCloseTest::failedSaveKeepsTheDialogOpen()
     QVERIFY(form.close());
     QCOMPARE(h.folder.Read("Voice.dat"), catalogue);
     QCOMPARE(h.folder.Read("sorvane.ini"), "[Voice]\r\nLeft=50\r\nTop=60\r\n[Option]\r\nShowHint=1\r\n"s);
+}
+
+// Settings that cannot be written keep the window open once; asked again,
+// it closes, the memos saved, and says that only its place was lost.
+void StartupCloseTest::unwritableSettingsStopTheFirstCloseOnly()
+{
+    Harness h;
+    h.folder.MakeFolder("sorvane.ini");
+    const std::string catalogue = "old\t/x/data/Voice1.wav\t2001/04/05\t09:12:30\tTODO\t\r\n";
+    h.folder.Write("Voice.dat", catalogue);
+    TForm1& form = h.Open();
+    {
+        BoxAnswerer box;
+        QVERIFY(!form.close());
+        QCOMPARE(box.icon, QMessageBox::Critical);
+    }
+    QVERIFY(form.isVisible());
+    {
+        BoxAnswerer box;
+        QVERIFY(form.close());
+        QCOMPARE(box.text, QStringLiteral("ボイスメモは保存しましたが、ウィンドウの位置は保存できませんでした。"));
+    }
+    QCOMPARE(h.folder.Read("Voice.dat"), catalogue);
 }
 
 void StartupCloseTest::unreadableCatalogueIsShownAndKept()
