@@ -3,6 +3,7 @@
 // and key. Names and values are code page 932 byte strings.
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace voicememo {
 
@@ -17,6 +18,17 @@ public:
     // Sets the value, creating the file, section or key as needed; every
     // other byte of the file stays. Throws Error "%s に書き込めません".
     virtual void WriteString(const std::string& section, const std::string& key, const std::string& value) = 0;
+
+    struct Entry {
+        std::string section, key, value;
+    };
+    // Sets several values at once: a store on disk reads and replaces its
+    // file once, so the calendar never sees some of them set and others not.
+    virtual void WriteStrings(const std::vector<Entry>& entries)
+    {
+        for (const Entry& entry : entries)
+            WriteString(entry.section, entry.key, entry.value);
+    }
 };
 
 }  // namespace voicememo

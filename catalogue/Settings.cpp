@@ -34,16 +34,6 @@ bool ReadBool(ProfileStore& profile, const std::string& section, const std::stri
     return ReadInteger(profile, section, key, fallback ? 1 : 0) != 0;
 }
 
-void WriteInteger(ProfileStore& profile, const std::string& section, const std::string& key, std::int32_t value)
-{
-    profile.WriteString(section, key, DecimalText(value));
-}
-
-void WriteBool(ProfileStore& profile, const std::string& section, const std::string& key, bool value)
-{
-    profile.WriteString(section, key, value ? "1" : "0");
-}
-
 DialogSettings ReadDialogSettings(ProfileStore& profile, std::int32_t currentLeft, std::int32_t currentTop)
 {
     DialogSettings settings;
@@ -55,9 +45,9 @@ DialogSettings ReadDialogSettings(ProfileStore& profile, std::int32_t currentLef
 
 void WriteDialogSettings(ProfileStore& profile, const DialogSettings& settings)
 {
-    WriteBool(profile, kOptionSection, kShowHintKey, settings.showHint);
-    WriteInteger(profile, kVoiceSection, kLeftKey, settings.left);
-    WriteInteger(profile, kVoiceSection, kTopKey, settings.top);
+    profile.WriteStrings({{kOptionSection, kShowHintKey, settings.showHint ? "1" : "0"},
+                          {kVoiceSection, kLeftKey, DecimalText(settings.left)},
+                          {kVoiceSection, kTopKey, DecimalText(settings.top)}});
 }
 
 bool ReadCalendarFeedSetting(ProfileStore& profile)

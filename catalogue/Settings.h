@@ -17,8 +17,6 @@ inline constexpr const char* kSettingsFileName = "sorvane.ini";
 std::int32_t ReadInteger(ProfileStore& profile, const std::string& section, const std::string& key,
                          std::int32_t fallback);
 bool ReadBool(ProfileStore& profile, const std::string& section, const std::string& key, bool fallback);
-void WriteInteger(ProfileStore& profile, const std::string& section, const std::string& key, std::int32_t value);
-void WriteBool(ProfileStore& profile, const std::string& section, const std::string& key, bool value);
 
 struct DialogSettings {
     bool showHint = true;
@@ -28,7 +26,7 @@ struct DialogSettings {
 
 // Reads ShowHint, Left and Top; the position defaults to the current one.
 DialogSettings ReadDialogSettings(ProfileStore& profile, std::int32_t currentLeft, std::int32_t currentTop);
-// Writes ShowHint, Left and Top, in that order.
+// Writes ShowHint, Left and Top with one replace of the file.
 void WriteDialogSettings(ProfileStore& profile, const DialogSettings& settings);
 
 // [Voice] CalendarFeed: whether each save of the catalogue also writes the

@@ -40,7 +40,7 @@ void BringToFront(QWidget& window);
 
 // Closes the window through its close query when the desktop session ends
 // (a failed save cancels the log-off; a close that waits for the walk for
-// unused files does not) and on SIGTERM or SIGHUP.
+// unused files does not) and on SIGTERM, SIGHUP, SIGINT or SIGQUIT.
 class SessionEnd : public QObject {
     Q_OBJECT
 public:

@@ -12,6 +12,9 @@ namespace {
 // The handler only writes a byte; the GUI thread reads it.
 int signalPipe[2] = {-1, -1};
 
+// Ctrl+C and Ctrl+\ in a terminal end the program as a desktop does.
+constexpr int kEndSignals[] = {SIGTERM, SIGHUP, SIGINT, SIGQUIT};
+
 void OnEndSignal(int)
 {
     const char byte = 1;
@@ -34,14 +37,14 @@ EndSignals::EndSignals(std::function<void()> onEnd, QObject* parent) : QObject(p
     action.sa_handler = OnEndSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    ::sigaction(SIGTERM, &action, nullptr);
-    ::sigaction(SIGHUP, &action, nullptr);
+    for (int signal : kEndSignals)
+        ::sigaction(signal, &action, nullptr);
 }
 
 EndSignals::~EndSignals()
 {
-    ::signal(SIGTERM, SIG_DFL);
-    ::signal(SIGHUP, SIG_DFL);
+    for (int signal : kEndSignals)
+        ::signal(signal, SIG_DFL);
 }
 
 }  // namespace voicememo

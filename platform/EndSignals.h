@@ -1,7 +1,8 @@
 #pragma once
-// SIGTERM and SIGHUP, the ways a desktop or a user ends a program from
-// outside, turned into a call on the GUI thread, so the program ends through
-// its window's close like any other close request.
+// SIGTERM, SIGHUP, SIGINT and SIGQUIT, the ways a desktop or a user ends a
+// program from outside (Ctrl+C in a terminal), turned into a call on the GUI
+// thread, so the program ends through its window's close like any other
+// close request.
 #include <QObject>
 #include <functional>
 

@@ -25,6 +25,11 @@ std::optional<std::string> ProfileFile::ReadString(const std::string& section, c
 
 void ProfileFile::WriteString(const std::string& section, const std::string& key, const std::string& value)
 {
+    WriteStrings({{section, key, value}});
+}
+
+void ProfileFile::WriteStrings(const std::vector<Entry>& entries)
+{
     const bool exists = files_.FileExists(path_);
     std::string oldContent;
     if (exists) {
@@ -36,7 +41,9 @@ void ProfileFile::WriteString(const std::string& section, const std::string& key
         oldContent = std::move(*content);
     }
 
-    const std::string newContent = WriteProfileValue(oldContent, section, key, value);
+    std::string newContent = oldContent;
+    for (const Entry& entry : entries)
+        newContent = WriteProfileValue(newContent, entry.section, entry.key, entry.value);
     if (exists && newContent == oldContent)
         return;
     if (files_.ReplaceFile(path_, newContent) != WriteResult::Done)
@@ -61,8 +68,13 @@ std::optional<std::string> ProfileReadOnce::ReadString(const std::string& sectio
 
 void ProfileReadOnce::WriteString(const std::string& section, const std::string& key, const std::string& value)
 {
+    WriteStrings({{section, key, value}});
+}
+
+void ProfileReadOnce::WriteStrings(const std::vector<Entry>& entries)
+{
     read_ = false;
-    file_.WriteString(section, key, value);
+    file_.WriteStrings(entries);
 }
 
 }  // namespace voicememo

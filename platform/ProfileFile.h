@@ -23,6 +23,9 @@ public:
     // Throws Error "%s に書き込めません" when the file exists but cannot be
     // read (it is then left alone) or cannot be replaced.
     void WriteString(const std::string& section, const std::string& key, const std::string& value) override;
+    // One read and one replace of the file for all of them; every other
+    // byte, keys the calendar wrote meanwhile among them, stays.
+    void WriteStrings(const std::vector<Entry>& entries) override;
 
 private:
     FileSystem& files_;
@@ -41,6 +44,7 @@ public:
 
     std::optional<std::string> ReadString(const std::string& section, const std::string& key) override;
     void WriteString(const std::string& section, const std::string& key, const std::string& value) override;
+    void WriteStrings(const std::vector<Entry>& entries) override;
 
 private:
     ProfileFile file_;

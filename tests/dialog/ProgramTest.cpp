@@ -61,13 +61,17 @@ bool EndFromOutside(QProcess& process)
 void ProgramTest::endSignalEndsTheProgram_data()
 {
     QTest::addColumn<bool>("catalogueReadable");
-    QTest::newRow("while the start-up error box is up") << false;
-    QTest::newRow("while the window is up") << true;
+    QTest::addColumn<int>("signal");
+    QTest::newRow("while the start-up error box is up") << false << SIGTERM;
+    QTest::newRow("while the window is up") << true << SIGTERM;
+    QTest::newRow("Ctrl+C in a terminal") << true << SIGINT;
+    QTest::newRow("Ctrl+\\ in a terminal") << true << SIGQUIT;
 }
 
 void ProgramTest::endSignalEndsTheProgram()
 {
     QFETCH(bool, catalogueReadable);
+    QFETCH(int, signal);
     TempFolder folder;
     folder.MakeFolder("data");
     const auto program = folder.path("voicememo");
@@ -87,7 +91,7 @@ void ProgramTest::endSignalEndsTheProgram()
     // which runs once the window (or the box) is up.
     QTRY_VERIFY_WITH_TIMEOUT(CatchesEndSignal(process) || process.state() == QProcess::NotRunning, 20000);
     QCOMPARE(process.state(), QProcess::Running);
-    ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+    ::kill(static_cast<pid_t>(process.processId()), signal);
     QVERIFY2(process.waitForFinished(10000), "the program goes on running");
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), 0);
