@@ -2,11 +2,16 @@
 
 #include <QWidget>
 
+#include "MemoListView.h"
 #include "Within.h"
 
 namespace voicememo {
 
-FocusKeeper::FocusKeeper(QWidget* window) : QObject(window), window_(window) {}
+FocusKeeper::FocusKeeper(QWidget* window, MemoListView* list) : QObject(window), window_(window), list_(list)
+{
+    // A click or a key that moves in the list puts the focus there for good.
+    connect(list, &MemoListView::clicked, this, [this] { keeper_ = nullptr; });
+}
 
 void FocusKeeper::setEnabled(QWidget* control, bool enabled)
 {
@@ -14,9 +19,9 @@ void FocusKeeper::setEnabled(QWidget* control, bool enabled)
         const bool hasFocus = Within(control, window_->focusWidget());
         control->setEnabled(false);
         if (hasFocus) {
-            // Qt has moved the focus on to the next control: take it back.
+            // Qt has moved the focus on to the next control: the list takes it.
             keeper_ = control;
-            window_->setFocus(Qt::OtherFocusReason);
+            list_->setFocus(Qt::OtherFocusReason);
         }
         return;
     }
@@ -25,7 +30,7 @@ void FocusKeeper::setEnabled(QWidget* control, bool enabled)
         return;
     keeper_ = nullptr;
     QWidget* focus = window_->focusWidget();
-    if ((!focus || focus == window_) && control->isEnabled())
+    if ((!focus || focus == window_ || Within(list_, focus)) && control->isEnabled())
         control->setFocus(Qt::OtherFocusReason);
 }
 

@@ -35,6 +35,13 @@ QVariant MemoListModel::data(const QModelIndex& index, int role) const
     case Qt::ForegroundRole:
         return holdsSound() ? QVariant()
                             : QVariant(QGuiApplication::palette().brush(QPalette::Disabled, QPalette::Text));
+    case Qt::AccessibleDescriptionRole:
+        // The mark, as a screen reader says it.
+        if (holdsSound())
+            return {};
+        return check_->exists(std::string(memos_.field(row, MemoTable::kFilePath)))
+                   ? QStringLiteral("ボイスファイルが空です")
+                   : QStringLiteral("ボイスファイルがありません");
     default:
         return {};
     }
@@ -81,7 +88,7 @@ void MemoListModel::refreshMarks()
         check_->forget();
     if (shown_ > 0)
         emit dataChanged(index(0, 0), index(static_cast<int>(shown_) - 1, kColumns - 1),
-                         {Qt::DecorationRole, Qt::ForegroundRole});
+                         {Qt::DecorationRole, Qt::ForegroundRole, Qt::AccessibleDescriptionRole});
 }
 
 void MemoListModel::appendMemos(const std::vector<VoiceMemo>& memos) { insertMemos(count(), memos); }

@@ -3,15 +3,10 @@
 // table, the two views sharing the model and showing one selection. The
 // icons show the model's title column alone, so each memo is one item to a
 // screen reader.
-#include <QStringList>
-#include <QTextLayout>
 #include <QWidget>
-#include <functional>
 
 class QAbstractItemView;
-class QFont;
 class QItemSelectionModel;
-class QPainter;
 class QListView;
 class QStackedLayout;
 class QTableView;
@@ -20,31 +15,6 @@ namespace voicememo {
 
 class MemoListModel;
 class TitleColumn;
-
-// A label of the icon view broken into lines of at most the width, between
-// words where it can and anywhere where it must; past the last line allowed,
-// the rest is cut with "…". Laid out once, for the lines' texts and widths
-// and for drawing them: each laying out of a Japanese text is dear.
-class LabelLayout {
-public:
-    LabelLayout(const QString& text, const QFont& font, int width, int maxLines);
-    // The lines' texts, without the spaces at their ends.
-    QStringList lines() const;
-    int lineCount() const { return laidOut_ + (cut_.isNull() ? 0 : 1); }
-    // The width of the widest line.
-    int widest() const { return widest_; }
-    // Draws the lines one under the other from `top`, each centred on
-    // `centre`, in the painter's pen.
-    void draw(QPainter* painter, int centre, int top) const;
-
-private:
-    QTextLayout layout_;
-    int lineSpacing_;
-    int laidOut_ = 0;  // the lines drawn as laid out
-    QString cut_;      // the last line, cut with "…", when the text went on past it
-    int cutWidth_ = 0;
-    int widest_ = 0;
-};
 
 class MemoListView : public QWidget {
     Q_OBJECT

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QShortcutEvent>
 #include <QTextEdit>
 
 #include "Within.h"
@@ -50,9 +51,7 @@ bool MnemonicKeys::trigger(QChar letter)
         if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
             if (MnemonicOf(button->text()) != letter || !button->isEnabled())
                 continue;
-            if (button->focusPolicy() & Qt::TabFocus)
-                button->setFocus(Qt::ShortcutFocusReason);
-            button->animateClick();
+            press(button);
             return true;
         }
         if (auto* label = qobject_cast<QLabel*>(widget)) {
@@ -65,8 +64,28 @@ bool MnemonicKeys::trigger(QChar letter)
     return false;
 }
 
+// A kind button is checked before it takes the focus, so that a screen
+// reader announces it checked; a command button shows itself pressed.
+void MnemonicKeys::press(QAbstractButton* button)
+{
+    if (button->isCheckable())
+        button->click();
+    if (button->focusPolicy() & Qt::TabFocus)
+        button->setFocus(Qt::ShortcutFocusReason);
+    if (!button->isCheckable())
+        button->animateClick();
+}
+
 bool MnemonicKeys::eventFilter(QObject* watched, QEvent* event)
 {
+    // Alt with an underlined letter: Qt's own handling moves the focus first.
+    if (event->type() == QEvent::Shortcut && Within(window_, watched)) {
+        auto* button = qobject_cast<QAbstractButton*>(watched);
+        if (!button || !button->isCheckable() || static_cast<QShortcutEvent*>(event)->isAmbiguous())
+            return false;
+        press(button);
+        return true;
+    }
     if (event->type() != QEvent::KeyPress || !Within(window_, watched))
         return false;
     auto* key = static_cast<QKeyEvent*>(event);

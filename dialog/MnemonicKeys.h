@@ -1,13 +1,15 @@
 #pragma once
 #include <QObject>
 
+class QAbstractButton;
 class QWidget;
 
 namespace voicememo {
 
 // An underlined letter pressed alone, while the focused control takes no
 // text, presses its button or focuses the control its label names, as
-// Alt with the letter does.
+// Alt with the letter does. A kind (radio) button, by either way, is
+// checked before it takes the focus.
 class MnemonicKeys : public QObject {
     Q_OBJECT
 public:
@@ -21,6 +23,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void press(QAbstractButton* button);
+
     QWidget* window_;
 };
 

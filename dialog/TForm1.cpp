@@ -45,13 +45,13 @@ TForm1::TForm1(const DialogServices& services, QWidget* parent)
       catalogue_(services.files, services.exeDir),
       catalogueReadAhead_(ReadCatalogueAhead()),
       tooltips_(new TooltipTimer(this)),
-      mnemonics_(new MnemonicKeys(this)),
-      focusKeeper_(new FocusKeeper(this))
+      mnemonics_(new MnemonicKeys(this))
 {
     QFont dialogFont(QStringLiteral("ＭＳ Ｐゴシック"));
     dialogFont.setPixelSize(12);
     setFont(dialogFont);
     ui->setupUi(this);
+    focusKeeper_ = new FocusKeeper(this, ui->ListView1);
     setWindowIcon(WindowIcon());
     for (QLabel* label : {ui->Label1, ui->Label2, ui->Label3, ui->Label4})
         label->adjustSize();  // labels size themselves to their caption

@@ -16,6 +16,8 @@ public:
 
     // False for a file that is missing or empty.
     bool holdsSound(const std::string& path);
+    // Asked of a file without sound only: missing, or there but empty.
+    bool exists(const std::string& path) { return files_.FileExists(path); }
     void forget() { known_.clear(); }
 
 private:

@@ -8,24 +8,34 @@ namespace voicememo {
 
 namespace {
 
-QHash<QString, QAccessible::Role>& Roles()
+struct RoleAndNaming {
+    QAccessible::Role role;
+    AccessibleNaming naming;
+};
+
+QHash<QString, RoleAndNaming>& Roles()
 {
-    static QHash<QString, QAccessible::Role> roles;
+    static QHash<QString, RoleAndNaming> roles;
     return roles;
 }
 
 class WidgetInRole : public QAccessibleWidget {
 public:
-    using QAccessibleWidget::QAccessibleWidget;
+    WidgetInRole(QWidget* widget, RoleAndNaming given) : QAccessibleWidget(widget, given.role), naming_(given.naming) {}
 
     QString text(QAccessible::Text kind) const override
     {
+        if (naming_ == AccessibleNaming::Nameless && (kind == QAccessible::Name || kind == QAccessible::Description))
+            return {};
         const QString own = QAccessibleWidget::text(kind);
         if (kind == QAccessible::Name && own.isEmpty())
             if (auto* label = qobject_cast<QLabel*>(widget()))
                 return label->text();
         return own;
     }
+
+private:
+    AccessibleNaming naming_;
 };
 
 QAccessibleInterface* AccessibleInRole(const QString& className, QObject* object)
@@ -38,11 +48,11 @@ QAccessibleInterface* AccessibleInRole(const QString& className, QObject* object
 
 }  // namespace
 
-void GiveAccessibleRole(const QMetaObject& type, QAccessible::Role role)
+void GiveAccessibleRole(const QMetaObject& type, QAccessible::Role role, AccessibleNaming naming)
 {
     if (Roles().isEmpty())
         QAccessible::installFactory(AccessibleInRole);
-    Roles().insert(QString::fromLatin1(type.className()), role);
+    Roles().insert(QString::fromLatin1(type.className()), {role, naming});
 }
 
 }  // namespace voicememo

@@ -7,8 +7,14 @@
 
 namespace voicememo {
 
-// Widgets of exactly this class are announced in this role, named as Qt
-// names any widget; a label keeps its text as its name. Safe to call again.
-void GiveAccessibleRole(const QMetaObject& type, QAccessible::Role role);
+enum class AccessibleNaming {
+    AsQt,      // named as Qt names any widget (a label, its text)
+    Nameless,  // neither name nor description: a holder whose inner control has them
+};
+
+// Widgets of exactly this class are announced in this role. Safe to call
+// again.
+void GiveAccessibleRole(const QMetaObject& type, QAccessible::Role role,
+                        AccessibleNaming naming = AccessibleNaming::AsQt);
 
 }  // namespace voicememo

@@ -14,6 +14,7 @@
 #include "DialogTestMain.h"
 #include "Error.h"
 #include "ErrorBox.h"
+#include "LabelLayout.h"
 #include "LineEditRules.h"
 #include "MemoListModel.h"
 #include "MemoListView.h"
