@@ -6,8 +6,9 @@
 // <file> is the voice file to record into, a path on disk. The memo manager
 // passes just that, on a file it has just created empty: the user has
 // already said "record", so a take starts at once on an empty file. On a
-// file that holds sound the recorder waits for 録音, unless --start asks
-// for a take at once (for scripts).
+// file that holds sound the recorder waits for 録音, which asks before the
+// take replaces that sound, unless --start asks for a take at once without
+// the question (for scripts).
 #include <optional>
 #include <string>
 #include <vector>

@@ -7,15 +7,16 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
 #include <QVBoxLayout>
 #include <cmath>
-#include <filesystem>
 
 #include "AccessibleRoles.h"
 #include "SoundPlayer.h"
+#include "TakeFile.h"
 #include "TakeWords.h"
 
 namespace voicememo {
@@ -32,10 +33,19 @@ std::unique_ptr<QSettings> RecorderSettings()
                                        QStringLiteral("voicememo-recorder"));
 }
 
-bool HasSound(const std::string& path)
+// Whether the user lets a new take replace the one the file holds. "いいえ"
+// is the default, for Enter as for Esc: a stray key keeps the take.
+bool AgreesToReplaceTake(QWidget* owner, const std::string& target)
 {
-    std::error_code error;
-    return std::filesystem::file_size(path, error) > 0 && !error;
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("録音"), ReplaceTakeQuestion(target), QMessageBox::NoButton,
+                    owner);
+    QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
+    box.setDefaultButton(no);
+    box.setEscapeButton(no);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+    return box.clickedButton() == yes;
 }
 
 }  // namespace
@@ -64,7 +74,7 @@ RecorderWindow::RecorderWindow(const std::string& target, SoundPlayer& player, Q
       recorder_(target),
       player_(player),
       chosenSource_(RecorderSettings()->value(kSourceKey).toString().toStdString()),
-      hasTake_(HasSound(target))
+      hasTake_(HoldsTake(target))
 {
     GiveAccessibleRole(RecorderWindow::staticMetaObject, QAccessible::Window);
     GiveAccessibleRole(StatusLine::staticMetaObject, QAccessible::StatusBar);
@@ -125,7 +135,7 @@ RecorderWindow::RecorderWindow(const std::string& target, SoundPlayer& player, Q
     layout->addLayout(buttons);
     setMinimumWidth(380);
 
-    connect(recordButton_, &QPushButton::clicked, this, &RecorderWindow::StartTake);
+    connect(recordButton_, &QPushButton::clicked, this, &RecorderWindow::RecordPressed);
     connect(pauseButton_, &QPushButton::clicked, this, &RecorderWindow::PauseTake);
     connect(resumeButton_, &QPushButton::clicked, this, &RecorderWindow::ResumeTake);
     connect(stopButton_, &QPushButton::clicked, this, [this] { playing_ ? player_.Stop() : StopTake(); });
@@ -186,6 +196,15 @@ void RecorderWindow::StartTake()
     UpdateButtons();
 }
 
+void RecorderWindow::RecordPressed()
+{
+    if (playing_ || recorder_.IsRecording())
+        return;
+    if (HoldsTake(recorder_.target()) && !AgreesToReplaceTake(this, recorder_.target()))
+        return;
+    StartTake();
+}
+
 void RecorderWindow::StopTake()
 {
     if (!recorder_.IsRecording())
@@ -239,6 +258,10 @@ void RecorderWindow::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    // A question still up is answered "いいえ": the take it asks about
+    // never starts in a window that is gone.
+    for (QMessageBox* question : findChildren<QMessageBox*>())
+        question->reject();
     StopTake();
     event->accept();
 }

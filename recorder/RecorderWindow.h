@@ -34,6 +34,8 @@ class RecorderWindow : public QWidget {
 public:
     RecorderWindow(const std::string& target, SoundPlayer& player, QWidget* parent = nullptr);
 
+    // Starts a take at once, as the command line asks; 録音 asks first
+    // when the file holds a take.
     void StartTake();
     void StopTake();
     void PauseTake();
@@ -44,6 +46,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void RecordPressed();
     void ShowSources();
     void ChooseSource(int index);
     void ShowProgress();

@@ -1,5 +1,10 @@
 #include "TakeFile.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -120,7 +125,64 @@ std::optional<std::string> MoveBeside(const std::string& from, const std::string
     return std::nullopt;
 }
 
+// A take the target held, on its way to the trash.
+struct TrashedTake {
+    enum class State { Trashed, NoTrash, Changed };
+    State state;
+    std::string where{};  // in the trash, when Trashed
+};
+
+// Puts a trashed file back at its name, and takes the trash's note of it
+// away ("files/<name>" is noted in "info/<name>.trashinfo").
+void TakeOutOfTrash(const std::string& where, const std::string& landing)
+{
+    if (!RenameNoReplace(where, landing))
+        return;
+    const fs::path trashed(where);
+    std::error_code ignored;
+    fs::remove(trashed.parent_path().parent_path() / "info" / (trashed.filename().string() + ".trashinfo"), ignored);
+}
+
+// Whether the user's own trash ($XDG_DATA_HOME/Trash) is there, made now
+// if need be. Without it, QFile::moveToTrash takes the working folder for
+// the trash's place and moves the file there.
+bool HomeTrashIsThere()
+{
+    const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (dataHome.isEmpty() || !QDir().mkpath(dataHome))
+        return false;
+    const QDir home(dataHome);
+    home.mkdir(QStringLiteral("Trash"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return QFileInfo(home.filePath(QStringLiteral("Trash"))).isDir();
+}
+
+// Moves the file at landing to the desktop's trash, which notes where it lay
+// so that it can be restored there, but only while it is the file
+// replaceable names: NoTrash leaves it in place, Changed means another file
+// took or left the name meanwhile.
+TrashedTake MoveToTrash(const std::string& landing, const std::optional<FileIdentity>& replaceable)
+{
+    if (!HomeTrashIsThere())
+        return {TrashedTake::State::NoTrash};
+    QFile file(QFile::decodeName(landing.c_str()));
+    if (!file.moveToTrash())
+        return {EntryIdentity(landing) == replaceable ? TrashedTake::State::NoTrash : TrashedTake::State::Changed};
+    std::string where = QFile::encodeName(file.fileName()).toStdString();
+    if (EntryIdentity(where) == replaceable)
+        return {TrashedTake::State::Trashed, std::move(where)};
+    // Another file took the name between the check and the move: it goes
+    // back, or stays in the trash where the name is taken again.
+    TakeOutOfTrash(where, landing);
+    return {TrashedTake::State::Changed};
+}
+
 }  // namespace
+
+bool HoldsTake(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && info.st_size > 0;
+}
 
 std::unique_ptr<TakeFile> TakeFile::Create(const std::string& target, int& error)
 {
@@ -169,16 +231,25 @@ TakeFile::~TakeFile() { Discard(); }
 bool TakeFile::Append(const std::int16_t* samples, std::size_t count, int& error)
 {
     errno = 0;
-    if (sound_ && sf_write_short(sound_, samples, static_cast<sf_count_t>(count)) == static_cast<sf_count_t>(count))
+    const sf_count_t written = sound_ ? sf_write_short(sound_, samples, static_cast<sf_count_t>(count)) : 0;
+    // Of a write cut short by a full disk, the samples that reached it count:
+    // the header written at the end tells their number.
+    frames_ += std::max<sf_count_t>(written, 0);
+    if (written == static_cast<sf_count_t>(count))
         return true;
     error = SoundFileError();
     return false;
 }
 
-TakeOutcome TakeFile::Keep(HeldFile& replaceable)
+TakeOutcome TakeFile::Keep(HeldFile& replaceable, TakeProblem ending)
 {
     if (fd_ < 0)
         return {TakeProblem::CannotSave, false};
+    if (frames_ == 0) {
+        // Nothing was heard: an empty take replaces nothing and is no file.
+        Discard();
+        return {ending, false};
+    }
     // sf_close writes the final header: only now is the file a whole WAV.
     errno = 0;
     const int closed = sf_close(sound_);
@@ -190,7 +261,10 @@ TakeOutcome TakeFile::Keep(HeldFile& replaceable)
     }
     if (::fsync(fd_) != 0)
         return Failed(errno);
-    TakeOutcome outcome = PutInPlace(replaceable.identity());
+    const bool cut = ending != TakeProblem::None;
+    TakeOutcome outcome = cut && HoldsTake(landing_) ? KeepBeside(ending) : PutInPlace(replaceable.identity());
+    if (cut && outcome.problem != TakeProblem::CannotSave)
+        outcome.problem = ending;  // why it was cut says more than where it went
     if (outcome.saved) {
         // The take is the target now: it is held in place of the old file,
         // without the lock that marked it as a take in progress.
@@ -209,6 +283,9 @@ TakeOutcome TakeFile::Keep(HeldFile& replaceable)
 TakeOutcome TakeFile::PutInPlace(const std::optional<FileIdentity>& replaceable)
 {
     FolderLock lock(FolderOf(landing_));
+    if (replaceable && HoldsTake(landing_))
+        if (std::optional<TakeOutcome> replaced = ReplaceThroughTrash(replaceable))
+            return *replaced;
     if (!replaceable) {
         // There was no file: the take may only create one.
         if (!RenameNoReplace(path_, landing_))
@@ -243,6 +320,29 @@ TakeOutcome TakeFile::PutInPlace(const std::optional<FileIdentity>& replaceable)
     }
     SyncFolder(FolderOf(landing_).string());
     return {TakeProblem::None, true, {}};
+}
+
+// A take the target holds goes to the trash before the new one takes its
+// name, for the trash to note that name and put the take back there. For
+// that moment the target is missing; should the new take fail to take its
+// name, the old one goes back. Nothing when no trash can be had: the old
+// take is then replaced and deleted as an empty file is.
+std::optional<TakeOutcome> TakeFile::ReplaceThroughTrash(const std::optional<FileIdentity>& replaceable)
+{
+    if (const TakeProblem problem = ReplaceProblem(landing_, replaceable); problem != TakeProblem::None)
+        return KeepBeside(problem);
+    const TrashedTake old = MoveToTrash(landing_, replaceable);
+    if (old.state == TrashedTake::State::NoTrash)
+        return std::nullopt;
+    if (old.state == TrashedTake::State::Changed)
+        return KeepBeside(TakeProblem::TargetChanged);
+    if (!RenameNoReplace(path_, landing_)) {
+        const int error = errno;
+        TakeOutOfTrash(old.where, landing_);
+        return error == EEXIST ? KeepBeside(TakeProblem::TargetChanged) : Failed(error);
+    }
+    SyncFolder(FolderOf(landing_).string());
+    return TakeOutcome{TakeProblem::None, true, {}, {}, true};
 }
 
 TakeOutcome TakeFile::KeepBeside(TakeProblem why)

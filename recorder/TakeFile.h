@@ -28,16 +28,21 @@ public:
     TakeFile(const TakeFile&) = delete;
     TakeFile& operator=(const TakeFile&) = delete;
 
-    // False, with the system's error, when the samples cannot be written.
+    // False, with the system's error, when the samples cannot be written;
+    // what did reach the disk stays part of the take.
     bool Append(const std::int16_t* samples, std::size_t count, int& error);
     // Closes and syncs the take and puts it in place of the target, but only
     // while the target is still the file replaceable holds (or, when it holds
     // none, while there is no target) and the user may write it; replaceable
-    // then holds the take. Otherwise the take is kept beside the target as
-    // "<name> (N).wav", the first N from 2 that is free, which the dialog
-    // adopts as an unused voice file. On failure the take is discarded and
-    // the target left alone.
-    TakeOutcome Keep(HeldFile& replaceable);
+    // then holds the take, and a take the target held is in the trash
+    // (deleted where no trash can be had). A take cut short (ending is why)
+    // never replaces a take: it goes in place of an empty target only.
+    // Otherwise the take is kept beside the target as "<name> (N).wav", the
+    // first N from 2 that is free, which the dialog adopts as an unused
+    // voice file. A take without samples is discarded, as is one that fails;
+    // the target is then left alone. The outcome's problem is ending, or the
+    // reason a whole take was kept beside.
+    TakeOutcome Keep(HeldFile& replaceable, TakeProblem ending);
     void Discard();
 
     const std::string& path() const { return path_; }
@@ -49,6 +54,7 @@ public:
 private:
     TakeFile(std::string target, std::string landing, std::string path, int fd, SNDFILE* sound);
     TakeOutcome PutInPlace(const std::optional<FileIdentity>& replaceable);
+    std::optional<TakeOutcome> ReplaceThroughTrash(const std::optional<FileIdentity>& replaceable);
     TakeOutcome KeepBeside(TakeProblem why);
     TakeOutcome Failed(int error);
     void CloseAll();
@@ -58,6 +64,11 @@ private:
     std::string path_;
     int fd_;
     SNDFILE* sound_;
+    long long frames_ = 0;  // that reached the file
 };
+
+// Whether the file at path holds a take: any byte at all. An empty file is
+// a name the dialog reserved, which the first take fills.
+bool HoldsTake(const std::string& path);
 
 }  // namespace voicememo

@@ -11,12 +11,15 @@ enum class TakeProblem {
     NoInput,             // the server has no input to record from
     ServerNotAnswering,  // the server took the connection but stopped answering
     TakeAbandoned,       // the server stopped answering mid-take; the take is lost
-    InputLost,           // the input ended mid-take; what came before is kept
-    RecordingFailed,     // the capture itself failed mid-take; what came before is kept
-    CannotSave,          // the take could not be written or moved into place
-    TargetChanged,       // the target is no longer the file the recorder was
-                         // started on; the take is kept beside it (keptAs)
-    TargetReadOnly,      // the target may not be written; the take is kept beside it
+    // A take cut short by one of these keeps what came before: in the target
+    // when it held no take yet, beside it (keptAs) when it did.
+    InputLost,        // the input ended mid-take
+    RecordingFailed,  // the capture itself failed mid-take
+    WriteFailed,      // the take's file could not grow (the disk full)
+    CannotSave,       // the take could not be written or moved into place
+    TargetChanged,    // the target is no longer the file the recorder was
+                      // started on; the take is kept beside it (keptAs)
+    TargetReadOnly,   // the target may not be written; the take is kept beside it
 };
 
 // Who reported what lies behind a problem, with the reporter's own code:
@@ -32,9 +35,10 @@ struct ProblemCause {
 
 struct TakeOutcome {
     TakeProblem problem = TakeProblem::None;
-    bool saved = false;    // the target now holds the take
-    ProblemCause cause{};  // what lies behind the problem, when it is known
-    std::string keptAs{};  // the file that holds the take instead of the target
+    bool saved = false;           // the target now holds the take
+    ProblemCause cause{};         // what lies behind the problem, when it is known
+    std::string keptAs{};         // the file that holds the take instead of the target
+    bool oldTakeTrashed = false;  // the take the target held went to the trash
 };
 
 }  // namespace voicememo

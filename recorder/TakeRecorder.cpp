@@ -190,7 +190,7 @@ void TakeRecorder::RecordInto(Take& take, TakeFile& file)
                 continue;
             }
             if (int error = 0; !file.Append(chunk.data(), chunk.size(), error)) {
-                ending = TakeProblem::CannotSave;
+                ending = TakeProblem::WriteFailed;
                 cause = ProblemCause::System(error);
                 break;
             }
@@ -214,14 +214,13 @@ void TakeRecorder::RecordInto(Take& take, TakeFile& file)
     if (take.givenUp) {
         file.Discard();
         take.Finish({TakeProblem::TakeAbandoned, false, {}});
-    } else if (ending == TakeProblem::CannotSave) {
-        file.Discard();
-        take.Finish({ending, false, cause});
-    } else if (TakeOutcome kept = file.Keep(*take.replaceable); !kept.saved) {
-        take.Finish(std::move(kept));
-    } else {
-        take.Finish({ending, true, cause});
+        return;
     }
+    // Only the user's stop makes a whole take; any other end cuts it short.
+    TakeOutcome kept = file.Keep(*take.replaceable, ending);
+    if (kept.problem == ending && ending != TakeProblem::None)
+        kept.cause = cause;
+    take.Finish(std::move(kept));
 }
 
 }  // namespace voicememo

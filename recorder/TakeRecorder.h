@@ -35,6 +35,9 @@ public:
     // when the take runs.
     TakeOutcome Start();
     // Ends the take and, when all went well, puts it in place of the target.
+    // Only a take ended here is whole; one that ended by itself (the input
+    // lost, the disk full) never replaces a take the target holds (see
+    // TakeFile::Keep).
     TakeOutcome Stop();
     // A paused take goes on, but keeps nothing of what it hears until it is
     // resumed: one take, of the parts recorded between the pauses.

@@ -63,6 +63,18 @@ QString DescribeSoundServerError(int error)
     }
 }
 
+// What became of a take: in the target, beside it, or nowhere, nothing
+// having been heard.
+QString WhereTheTakeWent(const TakeOutcome& outcome, const QString& saved)
+{
+    if (outcome.saved)
+        return saved;
+    if (!outcome.keptAs.empty())
+        return QStringLiteral("そこまでの録音を「%1」として保存しました。ファイルは元のままです。")
+            .arg(FileNameOf(outcome.keptAs));
+    return QStringLiteral("録音された音はありませんでした。ファイルは元のままです。");
+}
+
 }  // namespace
 
 QString FileNameOf(const std::string& path)
@@ -72,9 +84,12 @@ QString FileNameOf(const std::string& path)
 
 QString DescribeProblem(const TakeOutcome& outcome)
 {
+    const QString cutTakeSaved = QStringLiteral("そこまでの録音を保存しました。");
     switch (outcome.problem) {
     case TakeProblem::None:
-        return QStringLiteral("録音を保存しました。");
+        return WhereTheTakeWent(outcome, outcome.oldTakeTrashed
+                                             ? QStringLiteral("録音を保存しました。前の録音はごみ箱に移しました。")
+                                             : QStringLiteral("録音を保存しました。"));
     case TakeProblem::CannotCreateFile:
         return QStringLiteral("録音用の一時ファイルを保存先のフォルダーに作成できません。録音できません。");
     case TakeProblem::NoSoundServer:
@@ -86,9 +101,11 @@ QString DescribeProblem(const TakeOutcome& outcome)
     case TakeProblem::TakeAbandoned:
         return QStringLiteral("サウンドサーバーが応答しません。この録音は保存されませんでした。");
     case TakeProblem::InputLost:
-        return QStringLiteral("入力が途切れました。そこまでの録音を保存しました。");
+        return QStringLiteral("入力が途切れました。") + WhereTheTakeWent(outcome, cutTakeSaved);
     case TakeProblem::RecordingFailed:
-        return QStringLiteral("録音中にエラーが発生しました。そこまでの録音を保存しました。");
+        return QStringLiteral("録音中にエラーが発生しました。") + WhereTheTakeWent(outcome, cutTakeSaved);
+    case TakeProblem::WriteFailed:
+        return QStringLiteral("録音をファイルに書き込めなくなりました。") + WhereTheTakeWent(outcome, cutTakeSaved);
     case TakeProblem::CannotSave:
         return QStringLiteral("録音を保存できませんでした。ファイルは元のままです。");
     case TakeProblem::TargetChanged:
@@ -99,6 +116,12 @@ QString DescribeProblem(const TakeOutcome& outcome)
             .arg(FileNameOf(outcome.keptAs));
     }
     return {};
+}
+
+QString ReplaceTakeQuestion(const std::string& target)
+{
+    return QStringLiteral("「%1」には録音がすでにあります。\n新しく録音して置き換えてもよろしいですか?")
+        .arg(FileNameOf(target));
 }
 
 QString DescribeCause(const ProblemCause& cause)

@@ -14,6 +14,8 @@ QString DescribeProblem(const TakeOutcome& outcome);
 // The status line's tooltip: what lies behind the problem; empty when
 // nothing is known.
 QString DescribeCause(const ProblemCause& cause);
+// The question before a new take of a file that holds one.
+QString ReplaceTakeQuestion(const std::string& target);
 // A file's name without its folder, as the window shows it.
 QString FileNameOf(const std::string& path);
 

@@ -15,19 +15,36 @@
 
 namespace voicememo::testing {
 
-// Runs Qt's events until done() holds or the time is up; tells whether it held.
-template <typename Done>
-bool WaitUntil(Done done, std::chrono::milliseconds limit = std::chrono::seconds(5))
+// Calls meanwhile() until done() holds or the time is up; tells whether it held.
+template <typename Done, typename Meanwhile>
+bool PollUntil(Done done, std::chrono::milliseconds limit, Meanwhile meanwhile)
 {
     QElapsedTimer clock;
     clock.start();
     while (!done()) {
         if (clock.elapsed() > limit.count())
             return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(5);
+        meanwhile();
     }
     return true;
+}
+
+// Runs Qt's events until done() holds or the time is up; tells whether it held.
+template <typename Done>
+bool WaitUntil(Done done, std::chrono::milliseconds limit = std::chrono::seconds(5))
+{
+    return PollUntil(done, limit, [] {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(5);
+    });
+}
+
+// Waits as WaitUntil does without running Qt's events, which a forked child
+// shares with the test that forked it.
+template <typename Done>
+bool WaitInChild(Done done, std::chrono::milliseconds limit)
+{
+    return PollUntil(done, limit, [] { QThread::msleep(5); });
 }
 
 inline void RunEventsFor(std::chrono::milliseconds span)

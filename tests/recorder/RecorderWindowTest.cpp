@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
@@ -292,6 +293,78 @@ TEST_F(RecorderWindowWithServer, ClosingDuringPlaybackWaitsForItsEnd)
     EXPECT_FALSE(window->isVisible());
 }
 
+// 録音 on a file that holds a take asks first, "いいえ" the default for Enter
+// and Esc alike; answered by keyboard or mouse. No, or the window closed
+// meanwhile, leaves the take as it was; yes records, and the take the file
+// held goes to the trash.
+TEST_F(RecorderWindowWithServer, RecordingOverATakeAsksFirst)
+{
+    const struct {
+        const char* answer;
+        std::function<void(QMessageBox*)> press;
+        bool replaces;
+    } cases[] = {
+        {"Enter", [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); }, false},
+        {"Esc", [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); }, false},
+        {"いいえ clicked", [](QMessageBox* box) { QTest::mouseClick(box->buttons().at(1), Qt::LeftButton); }, false},
+        // The session's end closes the window; yes to a box left behind would start a take.
+        {"the window closed",
+         [this](QMessageBox* box) {
+             window->close();
+             if (box->isVisible())
+                 QTest::mouseClick(box->buttons().at(0), Qt::LeftButton);
+         },
+         false},
+        {"Y", [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Y); }, true},
+        {"はい clicked", [](QMessageBox* box) { QTest::mouseClick(box->buttons().at(0), Qt::LeftButton); }, true},
+    };
+    ::setenv("XDG_DATA_HOME", folder.path("share").c_str(), 1);
+    const std::string oldTake = folder.path("old.wav").string();
+    ASSERT_EQ(RunProgram({"sox", "-n", "-r", "22050", "-c", "1", "-b", "16", oldTake, "synth", "0.5", "sine", "440"}),
+              0);
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.answer);
+        std::filesystem::remove_all(folder.path("share"));
+        std::filesystem::copy_file(oldTake, target, std::filesystem::copy_options::overwrite_existing);
+        Open();
+        // The question's own event loop runs this, with the box up.
+        QStringList buttons;
+        QString defaultButton;
+        QString question;
+        QTimer::singleShot(0, window.get(), [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                question = box->text();
+                defaultButton = box->defaultButton()->text();
+                for (QAbstractButton* button : box->buttons())
+                    buttons << button->text();
+                row.press(box);
+            }
+        });
+        QTest::mouseClick(Button("recordButton"), Qt::LeftButton);
+
+        EXPECT_EQ(buttons, QStringList({"はい(&Y)", "いいえ(&N)"}));
+        EXPECT_EQ(defaultButton, QStringLiteral("いいえ(&N)"));
+        EXPECT_TRUE(question.contains(QStringLiteral("「Voice1.wav」"))) << question.toStdString();
+        if (!row.replaces) {
+            EXPECT_FALSE(Button("stopButton")->isEnabled()) << "a take started";
+            EXPECT_EQ(ReadText(target), ReadText(oldTake));
+            EXPECT_TRUE(HiddenFiles(folder.path("")).empty());
+            EXPECT_FALSE(folder.Exists("share/Trash/files/Voice1.wav"));
+            continue;
+        }
+        ASSERT_TRUE(WaitUntil([&] { return Find<QLabel>("elapsedLabel")->text() != QStringLiteral("0:00.0"); }));
+        QTest::mouseClick(Button("stopButton"), Qt::LeftButton);
+        EXPECT_EQ(Status(), QStringLiteral("録音を保存しました。前の録音はごみ箱に移しました。"));
+        EXPECT_TRUE(IsTakeWav(ReadWavFormat(target)));
+        EXPECT_NE(ReadText(target), ReadText(oldTake));
+        EXPECT_EQ(folder.Read("share/Trash/files/Voice1.wav"), ReadText(oldTake));
+        EXPECT_NE(folder.Read("share/Trash/info/Voice1.wav.trashinfo").find("\nPath=" + target + "\n"),
+                  std::string::npos)
+            << "the trash cannot put the take back";
+    }
+    ::unsetenv("XDG_DATA_HOME");
+}
+
 TEST_F(RecorderWindowTest, WithoutSoundServerSaysSoAndRecordsNothing)
 {
     TestSoundServer::UseNoServer(folder.path("").string());
@@ -331,19 +404,20 @@ TEST_F(RecorderWindowWithServer, ProblemsAndTheirCausesAreToldInJapanese)
          QStringLiteral("録音用の一時ファイルを保存先のフォルダーに作成できません。録音できません。"),
          QStringLiteral("ファイルまたはフォルダーが見つかりません。")},
         {"Voice1.wav",
-         [] {
-             // The take's file may not grow: its next chunk fails with EFBIG.
+         [this] {
+             // The take's file may not grow past 32 KiB: the chunk that
+             // reaches the limit fails with EFBIG, as on a full disk.
              std::signal(SIGXFSZ, SIG_IGN);
              rlimit limit{};
              ::getrlimit(RLIMIT_FSIZE, &limit);
              const rlim_t before = limit.rlim_cur;
-             limit.rlim_cur = 1;
+             limit.rlim_cur = 32 * 1024;
              ::setrlimit(RLIMIT_FSIZE, &limit);
-             RunEventsFor(300ms);
+             WaitUntil([&] { return !Button("stopButton")->isEnabled(); }, 10s);
              limit.rlim_cur = before;
              ::setrlimit(RLIMIT_FSIZE, &limit);
          },
-         QStringLiteral("録音を保存できませんでした。ファイルは元のままです。"),
+         QStringLiteral("録音をファイルに書き込めなくなりました。そこまでの録音を保存しました。"),
          QStringLiteral("ファイルが大きすぎます。")},
         {"no server/Voice1.wav", nullptr, QStringLiteral("サウンドサーバーに接続できません。録音できません。"),
          QStringLiteral("サウンドサーバーが動いていません。")},

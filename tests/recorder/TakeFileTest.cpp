@@ -28,6 +28,8 @@ struct KeepCase {
     bool unprivileged;        // the recorder runs as an ordinary user
     bool targetOwnedByRoot;
     const char* expected;  // the outcome, then every entry of the folder
+    std::size_t samples = 2205;
+    TakeProblem ending = TakeProblem::None;  // what cut the take short, if anything
 };
 
 std::string DescribeOutcome(const TakeOutcome& outcome)
@@ -40,6 +42,8 @@ std::string DescribeOutcome(const TakeOutcome& outcome)
         return "changed" + kept;
     case TakeProblem::TargetReadOnly:
         return "read-only" + kept;
+    case TakeProblem::InputLost:
+        return (outcome.saved ? "input lost, saved" : "input lost") + kept;
     default:
         return "problem " + std::to_string(static_cast<int>(outcome.problem)) + ": " +
                std::to_string(outcome.cause.code);
@@ -114,10 +118,10 @@ TEST_P(TakeFileKeepTest, ReplacesOnlyTheFileItWasStartedOn)
         if (!take)
             return "cannot create: " + std::to_string(error);
         test.duringTake(folder);
-        const std::vector<std::int16_t> sound(2205, 1000);
+        const std::vector<std::int16_t> sound(test.samples, 1000);
         if (!take->Append(sound.data(), sound.size(), error))
             return "cannot append";
-        return DescribeOutcome(take->Keep(startedOn));
+        return DescribeOutcome(take->Keep(startedOn, test.ending));
     };
     const std::optional<std::string> outcome = test.unprivileged ? RunUnprivileged(recordAndKeep) : recordAndKeep();
     ASSERT_TRUE(outcome.has_value());
@@ -151,5 +155,8 @@ INSTANTIATE_TEST_SUITE_P(
         KeepCase{"ALinkWhoseEndWasReplaced", LinkToStore, [](auto& f) { ReplaceTarget(f, "store/real.wav"); }, false,
                  false,
                  "changed, kept as Voice1 (2).wav | Voice1 (2).wav=take; Voice1.wav->store/real.wav; "
-                 "store/real.wav=newer"}),
+                 "store/real.wav=newer"},
+        // The server gone before the first sample: nothing replaces the take.
+        KeepCase{"ACutTakeWithoutSamplesIsNoFile", [](auto& f) { f.Write("Voice1.wav", "older take"); }, kNothing,
+                 false, false, "input lost | Voice1.wav=older take", 0, TakeProblem::InputLost}),
     [](const auto& info) { return std::string(info.param.name); });

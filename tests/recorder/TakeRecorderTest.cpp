@@ -1,18 +1,23 @@
 // Takes recorded from a private sound server: what reaches the target, when,
-// and what is left behind when the server fails or the recorder dies.
+// and what is left behind when the server fails, the disk fills or the
+// recorder dies.
+#include <cstring>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <system_error>
 #include <thread>
 
 #include "RecorderTestSupport.h"
+#include "SmallDisk.h"
 #include "TakeFile.h"
 #include "TakeRecorder.h"
+#include "TakeWords.h"
 #include "TempFolder.h"
 
 using namespace voicememo;
 using namespace voicememo::testing;
 using namespace std::chrono_literals;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -121,21 +126,131 @@ TEST_F(TakeRecorderTest, AServerFrozenBeforeTheTakeStopsNothing)
     EXPECT_EQ(SizeOf(target), 0u);
 }
 
-TEST_F(TakeRecorderTest, AServerGoneMidTakeKeepsWhatCameBefore)
-{
-    TakeRecorder recorder(target);
-    ASSERT_EQ(recorder.Start().problem, TakeProblem::None);
-    std::this_thread::sleep_for(600ms);
-    server.Stop();
+namespace {
 
-    ASSERT_TRUE(WaitUntil([&] { return recorder.HasEndedByItself(); }));
-    const TakeOutcome outcome = recorder.Stop();
-    EXPECT_EQ(outcome.problem, TakeProblem::InputLost);
-    EXPECT_TRUE(outcome.saved);
-    const WavFormat wav = ReadWavFormat(target);
-    EXPECT_TRUE(IsTakeWav(wav));
-    EXPECT_GT(wav.frames, 22050 / 4);
+enum class TakeEnd { UserStop, ServerLost, DiskFull };
+
+struct TakeEndCase {
+    const char* name;
+    TakeEnd end;
+    bool targetHoldsTake;  // or is empty, as the dialog reserved it
+    const char* expected;  // what the window says, then each file of the folder and of the trash
+};
+
+void PrintTo(const TakeEndCase& row, std::ostream* out) { *out << row.name; }
+
+// Whether a take's WAV header (RIFF, fmt and data in 44 bytes) tells the
+// length the file has: a take cut short must have been given it too.
+bool HeaderTellsLength(const std::string& bytes)
+{
+    const auto le32 = [&](std::size_t at) {
+        std::uint32_t value = 0;  // little-endian, as the machine is
+        std::memcpy(&value, bytes.data() + at, sizeof value);
+        return std::size_t{value};
+    };
+    return bytes.size() >= 44 && bytes.compare(36, 4, "data") == 0 && le32(4) + 8 == bytes.size() &&
+           le32(40) + 44 == bytes.size();
 }
+
+// "name=what" for each file in a folder: the old take, a take (a whole
+// 16-bit mono WAV with sound), or its size.
+std::string DescribeTakes(const fs::path& folder, const std::string& oldTake)
+{
+    std::vector<std::string> entries;
+    std::error_code missing;
+    for (const auto& entry : fs::directory_iterator(folder, missing)) {
+        const std::string bytes = ReadText(entry.path().string());
+        const WavFormat wav = ReadWavFormat(entry.path().string());
+        const std::string what = bytes == oldTake ? "old take"
+                                 : IsTakeWav(wav) && wav.frames > 0 && HeaderTellsLength(bytes)
+                                     ? "take"
+                                     : std::to_string(bytes.size()) + " bytes";
+        entries.push_back(entry.path().filename().string() + "=" + what);
+    }
+    std::sort(entries.begin(), entries.end());
+    std::string text;
+    for (const auto& entry : entries)
+        text += (text.empty() ? "" : "; ") + entry;
+    return text;
+}
+
+class TakeEndTest : public ::testing::TestWithParam<TakeEndCase> {
+protected:
+    TakeEndTest() { ::setenv("XDG_DATA_HOME", folder.path("share").c_str(), 1); }
+    ~TakeEndTest() override { ::unsetenv("XDG_DATA_HOME"); }
+
+    TestSoundServer server;
+    TempFolder folder;
+};
+
+}  // namespace
+
+// Only the user's stop makes a take that replaces the one the file holds,
+// which then goes to the trash. A take cut short by the server's end or a
+// full disk keeps what reached the disk: in the file when it was empty,
+// beside it when it held a take.
+TEST_P(TakeEndTest, OnlyAWholeTakeReplacesATake)
+{
+    const TakeEndCase& row = GetParam();
+    const std::string oldTakeFile = folder.path("old.wav").string();
+    ASSERT_EQ(RunProgram(
+                  {"sox", "-n", "-r", "22050", "-c", "1", "-b", "16", oldTakeFile, "synth", "0.5", "sine", "440"}),
+              0);
+    const std::string oldTake = ReadText(oldTakeFile);
+    folder.MakeFolder("disk");
+    const fs::path disk = folder.path("disk");
+
+    // Runs in a child for a small disk: no Qt events are run there.
+    const auto recordAndDescribe = [&]() -> std::string {
+        const std::string target = (disk / "Voice1.wav").string();
+        std::ofstream(target, std::ios::binary) << (row.targetHoldsTake ? oldTake : "");
+        TakeRecorder recorder(target);
+        if (recorder.Start().problem != TakeProblem::None)
+            return "no take";
+        if (!WaitInChild([&] { return recorder.Seconds() > 0.2; }, 10s))
+            return "nothing heard";
+        if (row.end == TakeEnd::ServerLost)
+            server.Stop();
+        if (row.end != TakeEnd::UserStop && !WaitInChild([&] { return recorder.HasEndedByItself(); }, 20s))
+            return "the take did not end by itself";
+        const std::string said = DescribeProblem(recorder.Stop()).toStdString();
+        return said + " | " + DescribeTakes(disk, oldTake) +
+               " | trash: " + DescribeTakes(folder.path("share/Trash/files"), oldTake);
+    };
+    std::optional<std::string> described;
+    if (row.end == TakeEnd::DiskFull) {
+        // 64 KiB: the old take and under a second and a half of sound.
+        described = RunOnSmallDisk(disk.string(), 64, recordAndDescribe);
+        if (!described)
+            described = RunWithFileSizeLimit(40 * 1024, recordAndDescribe);
+    } else {
+        described = recordAndDescribe();
+    }
+    ASSERT_TRUE(described.has_value());
+    EXPECT_EQ(*described, row.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ends, TakeEndTest,
+    ::testing::Values(
+        TakeEndCase{"StopFillsAnEmptyFile", TakeEnd::UserStop, false,
+                    "録音を保存しました。 | Voice1.wav=take | trash: "},
+        TakeEndCase{
+            "StopReplacesATake", TakeEnd::UserStop, true,
+            "録音を保存しました。前の録音はごみ箱に移しました。 | Voice1.wav=take | trash: Voice1.wav=old take"},
+        TakeEndCase{"ServerLostFillsAnEmptyFile", TakeEnd::ServerLost, false,
+                    "入力が途切れました。そこまでの録音を保存しました。 | Voice1.wav=take | trash: "},
+        TakeEndCase{
+            "ServerLostKeepsBesideATake", TakeEnd::ServerLost, true,
+            "入力が途切れました。そこまでの録音を「Voice1 (2).wav」として保存しました。ファイルは元のままです。 | "
+            "Voice1 (2).wav=take; Voice1.wav=old take | trash: "},
+        TakeEndCase{
+            "DiskFullFillsAnEmptyFile", TakeEnd::DiskFull, false,
+            "録音をファイルに書き込めなくなりました。そこまでの録音を保存しました。 | Voice1.wav=take | trash: "},
+        TakeEndCase{"DiskFullKeepsBesideATake", TakeEnd::DiskFull, true,
+                    "録音をファイルに書き込めなくなりました。そこまでの録音を「Voice1 (2).wav」として保存しました。"
+                    "ファイルは元のままです。 | Voice1 (2).wav=take; Voice1.wav=old take | trash: "}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(TakeRecorderTest, ACaptureThatThrowsKeepsWhatReachedTheFile)
 {
