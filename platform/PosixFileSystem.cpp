@@ -1,6 +1,5 @@
 #include "PosixFileSystem.h"
 
-#include <QFile>
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -19,6 +18,7 @@
 #include "FileIdentity.h"
 #include "Messages.h"
 #include "RewriteJournal.h"
+#include "Trash.h"
 
 namespace voicememo {
 
@@ -232,7 +232,7 @@ Discard PosixFileSystem::DiscardFileIn(const std::string& path, const std::strin
         return Discard::NotRegularFile;
     if (!MayWrite(*real, info))
         return Discard::Failed;
-    if (QFile::moveToTrash(QString::fromStdString(*real)))
+    if (MoveToTrash(*real))
         return Discard::Trashed;
     qCInfo(lcFiles, "ゴミ箱がないため、ボイスファイルを削除します: %s", real->c_str());
     return ::unlink(real->c_str()) == 0 ? Discard::Deleted : Discard::Failed;

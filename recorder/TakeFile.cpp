@@ -1,9 +1,5 @@
 #include "TakeFile.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QStandardPaths>
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -18,6 +14,7 @@
 
 #include "AtomicReplace.h"
 #include "FileBytes.h"
+#include "Trash.h"
 
 namespace voicememo {
 
@@ -143,31 +140,16 @@ void TakeOutOfTrash(const std::string& where, const std::string& landing)
     fs::remove(trashed.parent_path().parent_path() / "info" / (trashed.filename().string() + ".trashinfo"), ignored);
 }
 
-// Whether the user's own trash ($XDG_DATA_HOME/Trash) is there, made now
-// if need be. Without it, QFile::moveToTrash takes the working folder for
-// the trash's place and moves the file there.
-bool HomeTrashIsThere()
-{
-    const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    if (dataHome.isEmpty() || !QDir().mkpath(dataHome))
-        return false;
-    const QDir home(dataHome);
-    home.mkdir(QStringLiteral("Trash"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    return QFileInfo(home.filePath(QStringLiteral("Trash"))).isDir();
-}
-
 // Moves the file at landing to the desktop's trash, which notes where it lay
 // so that it can be restored there, but only while it is the file
 // replaceable names: NoTrash leaves it in place, Changed means another file
 // took or left the name meanwhile.
-TrashedTake MoveToTrash(const std::string& landing, const std::optional<FileIdentity>& replaceable)
+TrashedTake TrashOldTake(const std::string& landing, const std::optional<FileIdentity>& replaceable)
 {
-    if (!HomeTrashIsThere())
-        return {TrashedTake::State::NoTrash};
-    QFile file(QFile::decodeName(landing.c_str()));
-    if (!file.moveToTrash())
+    std::optional<std::string> trashed = MoveToTrash(landing);
+    if (!trashed)
         return {EntryIdentity(landing) == replaceable ? TrashedTake::State::NoTrash : TrashedTake::State::Changed};
-    std::string where = QFile::encodeName(file.fileName()).toStdString();
+    std::string where = std::move(*trashed);
     if (EntryIdentity(where) == replaceable)
         return {TrashedTake::State::Trashed, std::move(where)};
     // Another file took the name between the check and the move: it goes
@@ -331,7 +313,7 @@ std::optional<TakeOutcome> TakeFile::ReplaceThroughTrash(const std::optional<Fil
 {
     if (const TakeProblem problem = ReplaceProblem(landing_, replaceable); problem != TakeProblem::None)
         return KeepBeside(problem);
-    const TrashedTake old = MoveToTrash(landing_, replaceable);
+    const TrashedTake old = TrashOldTake(landing_, replaceable);
     if (old.state == TrashedTake::State::NoTrash)
         return std::nullopt;
     if (old.state == TrashedTake::State::Changed)
