@@ -1,6 +1,7 @@
 #include "Accessibility.h"
 
 #include "AccessibleRoles.h"
+#include "DayFieldAccessible.h"
 #include "MemoListView.h"
 #include "TForm1.h"
 
@@ -8,6 +9,7 @@ namespace voicememo {
 
 void InstallAccessibleRoles()
 {
+    InstallDayFieldAccessible();
     GiveAccessibleRole(TForm1::staticMetaObject, QAccessible::Window);
     GiveAccessibleRole(ControlGroup::staticMetaObject, QAccessible::Grouping);
     // The list's holder: its label and tooltip would name the list a second

@@ -6,6 +6,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "DayFieldAccessible.h"
 #include "NumberText.h"
 #include "TextCodec.h"
 
@@ -31,6 +32,9 @@ void UpDown::setBuddy(QLineEdit* buddy)
 {
     buddy_ = buddy;
     buddy_->installEventFilter(this);
+    // One spin button to a screen reader, which hears every new day.
+    MarkAsSpinnerBuddy(buddy_, this);
+    connect(buddy_, &QLineEdit::textChanged, this, [this] { AnnounceDayValue(buddy_, position()); });
 }
 
 QString UpDown::upName() const { return up_->accessibleName(); }

@@ -80,7 +80,7 @@ void AccessibilityTest::controlsHaveNamesAndRoles_data()
     QTest::newRow("month") << "ComboBox2"
                            << "月" << int(QAccessible::ComboBox);
     QTest::newRow("day") << "Edit2"
-                         << "日" << int(QAccessible::EditableText);
+                         << "日" << int(QAccessible::SpinBox);
     QTest::newRow("day up") << "UpDown3.up"
                             << "1日後" << int(QAccessible::Button);
     QTest::newRow("day down") << "UpDown3.down"
@@ -123,22 +123,35 @@ void AccessibilityTest::everyInputControlIsNamed()
     }
 }
 
-// Each memo is one item, named by its title; the table, hidden, is not shown
-// to a screen reader. (The focus events, which the offscreen platform does
-// not send, are read through the real bus in the AT-SPI test.)
+// Each memo is one item, named by its title and described by the mark its
+// voice file has; the table, hidden, is not shown to a screen reader. (The
+// focus events, which the offscreen platform does not send, are read
+// through the real bus in the AT-SPI test.)
 void AccessibilityTest::iconViewHasOneItemPerMemo()
 {
     const QStringList titles{"Apple", "Banana", "Cherry"};
+    const QStringList marks{"", "ボイスファイルが空です", "ボイスファイルがありません"};
     Harness h;
-    OpenMemos(h, titles);
+    h.folder.Write("data/Apple.wav", "RIFF");
+    h.folder.Write("data/Banana.wav", "");
+    std::string catalogue;
+    for (const QString& title : titles)
+        catalogue += title.toStdString() + "\t" + h.exeDir + "data/" + title.toStdString() +
+                     ".wav\t2001/04/05\t09:12:30\tTODO\t\r\n";
+    h.folder.Write("Voice.dat", catalogue);
+    h.Open();
     auto* list = h.Find<MemoListView>("ListView1");
     QAccessibleInterface* icons = Accessible(list->iconView());
     QCOMPARE(icons->childCount(), titles.size());
     for (int memo = 0; memo < titles.size(); ++memo) {
         QCOMPARE(icons->child(memo)->text(QAccessible::Name), titles[memo]);
+        QCOMPARE(icons->child(memo)->text(QAccessible::Description), marks[memo]);
         QCOMPARE(icons->child(memo)->role(), QAccessible::ListItem);
     }
     QVERIFY(Accessible(list->detailView())->state().invisible);
+    list->showDetails();
+    QAccessibleTableInterface* table = Accessible(list->detailView())->tableInterface();
+    QCOMPARE(table->cellAt(2, 3)->text(QAccessible::Description), marks[2]);
 }
 
 VOICEMEMO_DIALOG_TEST_MAIN(AccessibilityTest)

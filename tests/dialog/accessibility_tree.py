@@ -45,7 +45,8 @@ def start_program(processes, program, folder, env):
     with open(os.path.join(app, "Voice.dat"), "wb") as catalogue:
         for number, title in enumerate(TITLES, 1):
             catalogue.write(f"{title}\t{app}/data/Voice{number}.wav\t2001/04/05\t09:12:30\tTODO\t\r\n".encode())
-    running = subprocess.Popen([os.path.join(app, os.path.basename(program))], cwd=app, env=env)
+    log = open(os.path.join(folder, "program.log"), "wb")
+    running = subprocess.Popen([os.path.join(app, os.path.basename(program))], cwd=app, env=env, stderr=log)
     processes.add(running.pid)
     return running
 
@@ -83,7 +84,7 @@ def check(pyatspi, window):
     if icons:
         items = [icons[0].getChildAtIndex(i) for i in range(icons[0].childCount)]
         expect([item.name for item in items] == TITLES, "icon items " + repr([item.name for item in items]))
-    for role, name in [("combo box", "年"), ("combo box", "月"), ("text", "日"),
+    for role, name in [("combo box", "年"), ("combo box", "月"), ("spin button", "日"),
                        ("push button", "1日後"), ("push button", "1日前")]:
         expect(any(n.getRoleName() == role and labelled(n) == name for n in nodes), f"{role} named {name}")
     radios = [n for n in nodes if n.getRoleName() == "radio button"]
