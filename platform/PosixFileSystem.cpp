@@ -148,7 +148,7 @@ WriteResult PosixFileSystem::ReplaceFile(const std::string& path, const std::str
         ::umask(mask);
         mode = 0666 & ~mask;
     }
-    const ReplaceOutcome outcome = ReplaceAtomically(*disk, bytes, mode);
+    const ReplaceOutcome outcome = ReplaceAtomically(*disk, bytes, mode, exists ? &old : nullptr);
     // Nothing may be created in its folder (or on its disk), yet the file
     // itself may be written: rewrite it where it is, as the calendar's own
     // system would.
