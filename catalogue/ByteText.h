@@ -23,33 +23,37 @@ std::size_t LastCharacterStart(std::string_view text);
 constexpr bool EndsALine(char c) { return c == '\r' || c == '\n' || c == '\0'; }
 
 // Calls each with every line of the text without copying it: a line runs
-// up to the next CR, LF or NUL; after it one CR and then one LF are skipped.
-// Everything from the first NUL on is ignored; a terminator at the very end
-// adds no empty line. The catalogue and every text file read whole are
-// split so.
+// up to the next CR, LF or NUL, and its end is a NUL, a CR and an LF, each
+// where present, in that order. So a NUL ends its line as a line break does
+// and the lines after it are read (one just before a line break adds no
+// empty line); a terminator at the very end adds no empty line. The catalogue and every
+// text file read whole are split so.
 template <typename Each>
 inline void ForEachLine(std::string_view content, Each each)
 {
-    if (auto nul = content.find('\0'); nul != std::string_view::npos)
-        content = content.substr(0, nul);
     const char* const begin = content.data();
     const char* const end = begin + content.size();
-    // The next CR and the next LF, each looked for again only once passed.
+    // The next of each terminator, each looked for again only once passed.
     auto next = [end](const char* from, char c) {
         const void* found = std::memchr(from, c, static_cast<std::size_t>(end - from));
         return found ? static_cast<const char*>(found) : end;
     };
     const char* cr = next(begin, '\r');
     const char* lf = next(begin, '\n');
+    const char* nul = next(begin, '\0');
     const char* pos = begin;
     while (pos < end) {
         if (cr < pos)
             cr = next(pos, '\r');
         if (lf < pos)
             lf = next(pos, '\n');
-        const char* stop = std::min(cr, lf);
+        if (nul < pos)
+            nul = next(pos, '\0');
+        const char* stop = std::min({cr, lf, nul});
         each(std::string_view(pos, static_cast<std::size_t>(stop - pos)));
         pos = stop;
+        if (pos < end && *pos == '\0')
+            ++pos;
         if (pos < end && *pos == '\r')
             ++pos;
         if (pos < end && *pos == '\n')

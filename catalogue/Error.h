@@ -16,5 +16,8 @@ public:
 
 // Replaces the first "%s" of a message template by the argument.
 std::string FormatMessage(std::string_view templ, std::string_view argument);
+// Replaces the first "%s" by the first argument, and the next one by the
+// second.
+std::string FormatMessage(std::string_view templ, std::string_view first, std::string_view second);
 
 }  // namespace voicememo

@@ -48,6 +48,15 @@ public:
     // (or vanished meanwhile).
     virtual std::optional<std::string> ReadFile(const std::string& path) = 0;
 
+    // The file's first bytes, at most count of them; nothing as for ReadFile.
+    virtual std::optional<std::string> ReadFileStart(const std::string& path, std::size_t count)
+    {
+        auto content = ReadFile(path);
+        if (content && content->size() > count)
+            content->resize(count);
+        return content;
+    }
+
     // Replaces the file atomically with the bytes: on any failure the old
     // file stays exactly as it was.
     virtual WriteResult ReplaceFile(const std::string& path, const std::string& bytes) = 0;
@@ -88,6 +97,11 @@ public:
     // file when the path's key occurs in the text's key. Two byte forms of
     // one character give one key, and ASCII letters are lowered.
     virtual std::string ComparisonKey(std::string_view text) { return LowerAscii(text); }
+
+    // What the files did on their own that the user is to be told of (a
+    // rollback journal that did not fit its file, set aside), as messages
+    // in code page 932, each given once: the ones not taken before.
+    virtual std::vector<std::string> TakeNotices() { return {}; }
 };
 
 }  // namespace voicememo

@@ -71,13 +71,22 @@ int CreateTemporary(const std::string& diskPath, std::string& temporary)
 
 }  // namespace
 
-ReplaceOutcome ReplaceAtomically(const std::string& diskPath, const std::string& bytes, mode_t mode)
+void TakeOverOwner(int fd, const struct stat& replaced)
+{
+    if (::fchown(fd, replaced.st_uid, replaced.st_gid) != 0)
+        (void)::fchown(fd, static_cast<uid_t>(-1), replaced.st_gid);
+}
+
+ReplaceOutcome ReplaceAtomically(const std::string& diskPath, const std::string& bytes, mode_t mode,
+                                 const struct stat* replaced)
 {
     RemoveAbandonedTemporaries(diskPath);
     std::string temporary;
     const int fd = CreateTemporary(diskPath, temporary);
     if (fd < 0)
         return {WriteResult::CannotCreate, errno};
+    if (replaced)
+        TakeOverOwner(fd, *replaced);
     ::fchmod(fd, mode);
     // The lock lives as long as any descriptor of the open file: a copy
     // holds it past the close until the rename, so that no cleanup removes

@@ -15,6 +15,8 @@
 
 #include "FileSystem.h"
 
+struct stat;
+
 namespace voicememo {
 
 struct ReplaceOutcome {
@@ -23,8 +25,17 @@ struct ReplaceOutcome {
 };
 
 // Replaces the file at diskPath (no link: the caller resolves those) with
-// bytes, the new file taking mode.
-ReplaceOutcome ReplaceAtomically(const std::string& diskPath, const std::string& bytes, mode_t mode);
+// bytes, the new file taking mode, and the owner and group of the file it
+// replaces (replaced, its status; none for a new file).
+ReplaceOutcome ReplaceAtomically(const std::string& diskPath, const std::string& bytes, mode_t mode,
+                                 const struct stat* replaced = nullptr);
+
+// Gives the new file open at fd the owner and group of the file it is to
+// replace, as far as the user may: root gives both, so a file root saves in
+// a user's folder stays the user's; another user keeps the group where they
+// belong to it, and otherwise the file is theirs, as a replace always made
+// it. Before the mode is set: a change of owner clears set-ID bits.
+void TakeOverOwner(int fd, const struct stat& replaced);
 
 // Removes the temporary files that killed writers of diskPath left: those
 // named ".<name><infix>XXXXXX" beside it that no writer holds a lock on.

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 
 namespace voicememo {
@@ -56,15 +57,19 @@ int OpenRegularFile(const std::string& diskPath, int flags, struct stat& info)
     return fd;
 }
 
-bool ReadAll(int fd, std::string& bytes, std::size_t sizeHint, off_t offset)
+bool ReadAll(int fd, std::string& bytes, std::size_t sizeHint, off_t offset, std::size_t most)
 {
-    bytes.reserve(sizeHint + 1);
+    // One byte past the size expected, so that the end is seen in one read.
+    const std::size_t buffer = std::min(sizeHint + 1, most);
+    bytes.reserve(buffer);
     FaultInAtOnce(bytes.data(), bytes.capacity());
-    bytes.resize(sizeHint + 1);
+    bytes.resize(buffer);
     std::size_t filled = 0;
     for (;;) {
+        if (filled == most)
+            break;
         if (filled == bytes.size())
-            bytes.resize(bytes.size() * 2 + 65536);
+            bytes.resize(std::min(bytes.size() * 2 + 65536, most));
         ssize_t got = ::pread(fd, bytes.data() + filled, bytes.size() - filled, offset + static_cast<off_t>(filled));
         if (got < 0) {
             if (errno == EINTR)
@@ -77,6 +82,20 @@ bool ReadAll(int fd, std::string& bytes, std::size_t sizeHint, off_t offset)
     }
     bytes.resize(filled);
     return true;
+}
+
+std::optional<std::string> ReadRegularFile(const std::string& diskPath, std::size_t most)
+{
+    struct stat info {};
+    int fd = OpenRegularFile(diskPath, O_RDONLY, info);
+    if (fd < 0)
+        return std::nullopt;
+    std::string content;
+    const bool read = ReadAll(fd, content, static_cast<std::size_t>(info.st_size), 0, most);
+    ::close(fd);
+    if (!read)
+        return std::nullopt;
+    return content;
 }
 
 bool PWriteAll(int fd, std::string_view bytes, off_t offset)

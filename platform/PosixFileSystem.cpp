@@ -7,6 +7,7 @@
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 #include "AtomicReplace.h"
 #include "ByteText.h"
@@ -89,45 +90,49 @@ bool PosixFileSystem::FileHoldsBytes(const std::string& path)
     return disk && ::stat(disk->c_str(), &info) == 0 && !S_ISDIR(info.st_mode) && info.st_size > 0;
 }
 
-namespace {
-
-std::optional<std::string> ReadRegularFile(const std::string& diskPath)
+bool PosixFileSystem::SettleJournal(const std::string& diskPath)
 {
-    struct stat info {};
-    int fd = OpenRegularFile(diskPath, O_RDONLY, info);
-    if (fd < 0)
-        return std::nullopt;
-    std::string content;
-    const bool read = ReadAll(fd, content, static_cast<std::size_t>(info.st_size), 0);
-    ::close(fd);
-    if (!read)
-        return std::nullopt;
-    return content;
+    const SettledJournal settled = SettleCutRewrite(diskPath);
+    if (!settled.setAsideAt.empty())
+        Tell(FormatMessage(messages::kJournalSetAside, Utf8ToCp932(diskPath), Utf8ToCp932(settled.setAsideAt)));
+    return settled.fileWhole;
 }
 
-}  // namespace
+void PosixFileSystem::Tell(std::string message)
+{
+    const std::lock_guard lock(noticesMutex_);
+    if (told_.insert(message).second)
+        notices_.push_back(std::move(message));
+}
+
+std::vector<std::string> PosixFileSystem::TakeNotices()
+{
+    const std::lock_guard lock(noticesMutex_);
+    return std::exchange(notices_, {});
+}
 
 std::optional<std::string> PosixFileSystem::ReadFile(const std::string& path)
 {
-    auto disk = TargetOf(path);
-    if (!disk || !RewriteJournal::RollBackCutRewrite(*disk))
-        return std::nullopt;
-    return ReadRegularFile(*disk);
+    return ReadFileStart(path, kWholeFile);
 }
 
-std::optional<std::string> ReadOnlyPosixFileSystem::ReadFile(const std::string& path)
+std::optional<std::string> PosixFileSystem::ReadFileStart(const std::string& path, std::size_t count)
+{
+    auto disk = TargetOf(path);
+    if (!disk || !SettleJournal(*disk))
+        return std::nullopt;
+    return ReadRegularFile(*disk, count);
+}
+
+std::optional<std::string> ReadOnlyPosixFileSystem::ReadFileStart(const std::string& path, std::size_t count)
 {
     auto disk = TargetOf(path);
     if (!disk)
         return std::nullopt;
-    // A journal seen before or after the read means a rewrite overlapped
-    // it: the content from before that rewrite is the whole one.
-    if (auto old = RewriteJournal::OldContentOfRewrite(*disk))
-        return old;
-    auto content = ReadRegularFile(*disk);
-    if (auto old = RewriteJournal::OldContentOfRewrite(*disk))
-        return old;
-    return content;
+    JournalRead read = ReadBesideRewrites(*disk, count);
+    if (read.journalNotApplied)
+        Tell(FormatMessage(messages::kJournalNotApplied, Utf8ToCp932(*disk)));
+    return std::move(read.content);
 }
 
 WriteResult PosixFileSystem::ReplaceFile(const std::string& path, const std::string& bytes)
@@ -135,7 +140,7 @@ WriteResult PosixFileSystem::ReplaceFile(const std::string& path, const std::str
     // A link stays a link: the file it leads to is the one replaced, and
     // the rules below apply to that file.
     auto disk = TargetOf(path);
-    if (!disk || !RewriteJournal::RollBackCutRewrite(*disk))
+    if (!disk || !SettleJournal(*disk))
         return WriteResult::CannotCreate;
     struct stat old {};
     const bool exists = ::stat(disk->c_str(), &old) == 0;
@@ -151,7 +156,7 @@ WriteResult PosixFileSystem::ReplaceFile(const std::string& path, const std::str
         ::umask(mask);
         mode = 0666 & ~mask;
     }
-    const ReplaceOutcome outcome = ReplaceAtomically(*disk, bytes, mode);
+    const ReplaceOutcome outcome = ReplaceAtomically(*disk, bytes, mode, exists ? &old : nullptr);
     // Nothing may be created in its folder (or on its disk), yet the file
     // itself may be written: rewrite it where it is, as the calendar's own
     // system would.
@@ -192,7 +197,7 @@ bool PosixFileSystem::DeleteFile(const std::string& path)
     RemoveAbandonedTemporaries(*disk);
     // A rewrite cut short is settled first, so its journal can never be
     // played back onto another file that takes the same place.
-    if (!RewriteJournal::RollBackCutRewrite(*disk))
+    if (!SettleJournal(*disk))
         return false;
     return ::unlink(disk->c_str()) == 0;
 }

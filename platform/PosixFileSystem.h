@@ -12,6 +12,9 @@
 // - Where no file can be created beside a writable file (a folder the user
 //   may not write to), the file is rewritten in place instead, under a
 //   rollback journal (RewriteJournal.h).
+#include <mutex>
+#include <set>
+
 #include "FileSystem.h"
 
 namespace voicememo {
@@ -26,6 +29,7 @@ public:
     // From the file's status alone: nothing is read.
     bool FileHoldsBytes(const std::string& path) override;
     std::optional<std::string> ReadFile(const std::string& path) override;
+    std::optional<std::string> ReadFileStart(const std::string& path, std::size_t count) override;
     WriteResult ReplaceFile(const std::string& path, const std::string& bytes) override;
     void CreateEmptyFile(const std::string& path) override;
     bool DeleteFile(const std::string& path) override;
@@ -39,15 +43,32 @@ public:
     // The text decoded (to UTF-8), so that the byte forms code page 932 has
     // for some characters compare equal, with ASCII letters lowered.
     std::string ComparisonKey(std::string_view text) override;
+    // Each journal set aside (RewriteJournal.h), once; safe from any thread.
+    std::vector<std::string> TakeNotices() override;
+
+protected:
+    // Keeps a message for TakeNotices, unless it was given before.
+    void Tell(std::string message);
+
+private:
+    // Settles a rewrite in place that was cut short, before the file is
+    // touched; false when the file must not be.
+    bool SettleJournal(const std::string& diskPath);
+
+    std::mutex noticesMutex_;
+    std::vector<std::string> notices_;
+    std::set<std::string> told_;
 };
 
 // The same files for a program that reads beside the dialog: a read never
-// writes. Where a rewrite in place is under way or was cut short, the
+// writes. Where a rewrite in place is under way, or was cut short, the
 // content from before it is read from its journal, as a rollback would put
-// it back, and the file and the journal are left for the dialog.
+// it back; a journal that does not fit its file is told of once
+// (TakeNotices) and the file is read as it is. The file and the journal are
+// left for the dialog.
 class ReadOnlyPosixFileSystem : public PosixFileSystem {
 public:
-    std::optional<std::string> ReadFile(const std::string& path) override;
+    std::optional<std::string> ReadFileStart(const std::string& path, std::size_t count) override;
 };
 
 }  // namespace voicememo

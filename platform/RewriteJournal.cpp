@@ -2,25 +2,42 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <ctime>
 #include <fcntl.h>
-#include <optional>
 #include <pwd.h>
-#include <string_view>
 #include <unistd.h>
+#include <utility>
 
 #include "AtomicReplace.h"
-#include "FileBytes.h"
+#include "ByteText.h"
+#include "DiskPaths.h"
 #include "FileIdentity.h"
+#include "JournalText.h"
 
 namespace voicememo {
 
 namespace {
 
-constexpr std::string_view kMagic = "voicememo rewrite journal 1\n";
+// How the names that journals are looked for under begin; one set aside
+// for the user is named otherwise.
+constexpr std::string_view kJournalPrefix = "rewrite-";
 
-std::string JournalPath(const struct stat& info)
+// How often a journal that changed hands while it was looked at (a rewrite
+// ended, another process settled it) is looked for again.
+constexpr int kLooks = 3;
+
+// The name a journal is found under from its file's path.
+std::string PathKey(std::string_view diskPath)
 {
-    return RewriteJournal::Folder() + "/rewrite-" + std::to_string(info.st_dev) + "-" + std::to_string(info.st_ino);
+    return RewriteJournal::Folder() + "/" + std::string(kJournalPrefix) + Sha256Hex(diskPath);
+}
+
+// Its second name, under which it is found after its file moved; earlier
+// versions named their journals so.
+std::string IdentityKey(const FileIdentity& identity)
+{
+    return RewriteJournal::Folder() + "/" + std::string(kJournalPrefix) + std::to_string(identity.device) + "-" +
+           std::to_string(identity.inode);
 }
 
 bool MakeFolders(const std::string& folder)
@@ -34,33 +51,159 @@ bool MakeFolders(const std::string& folder)
     }
 }
 
-// What a journal holds: the path of the file it belongs to, and that file's
-// old content.
-struct JournalContent {
-    std::string path;
-    std::string_view content;
+bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// Whether the name still leads to the journal open at fd: a rewrite that
+// ended, or a settling elsewhere, removes or replaces it.
+bool StillNamed(int fd, const std::string& name)
+{
+    struct stat opened {
+    }, named{};
+    return ::fstat(fd, &opened) == 0 && ::lstat(name.c_str(), &named) == 0 && SameFile(opened, named);
+}
+
+// A journal's lock: held by whoever changes its file, a writer or a
+// settling; Unknown where the file system keeps no locks.
+enum class Lock { Free, Held, Unknown };
+
+struct flock WholeFileForWriting()
+{
+    struct flock range {};
+    range.l_type = F_WRLCK;
+    range.l_whence = SEEK_SET;
+    return range;
+}
+
+// Takes the lock for this open journal; Free when it was free and is ours now.
+Lock TakeLock(int fd)
+{
+    struct flock range = WholeFileForWriting();
+    if (::fcntl(fd, F_OFD_SETLK, &range) == 0)
+        return Lock::Free;
+    return errno == EAGAIN || errno == EACCES ? Lock::Held : Lock::Unknown;
+}
+
+// Looks at the lock without taking it, so a reader never holds up a writer.
+Lock TestLock(int fd)
+{
+    struct flock range = WholeFileForWriting();
+    if (::fcntl(fd, F_OFD_GETLK, &range) != 0)
+        return Lock::Unknown;
+    return range.l_type == F_UNLCK ? Lock::Free : Lock::Held;
+}
+
+// A journal held open under the name it was found by; closing it lets go of
+// any lock taken on it.
+struct OpenJournal {
+    OpenJournal() = default;
+    OpenJournal(const OpenJournal&) = delete;
+    OpenJournal& operator=(const OpenJournal&) = delete;
+    ~OpenJournal() { Close(); }
+    void Close()
+    {
+        if (fd >= 0)
+            ::close(std::exchange(fd, -1));
+    }
+
+    int fd = -1;
+    std::string name;
 };
 
-std::optional<JournalContent> ParseJournal(std::string_view bytes)
+enum class Found { None, Journal, Unreadable };
+
+Found OpenByName(const std::string& name, int flags, OpenJournal& journal)
 {
-    if (!bytes.starts_with(kMagic))
-        return std::nullopt;
-    bytes.remove_prefix(kMagic.size());
-    const auto pathEnd = bytes.find('\n');
-    if (pathEnd == std::string_view::npos)
-        return std::nullopt;
-    JournalContent journal{std::string(bytes.substr(0, pathEnd)), {}};
-    bytes.remove_prefix(pathEnd + 1);
-    const auto sizeEnd = bytes.find('\n');
-    if (sizeEnd == std::string_view::npos || sizeEnd == 0 ||
-        bytes.substr(0, sizeEnd).find_first_not_of("0123456789") != std::string_view::npos)
-        return std::nullopt;
-    const std::string size(bytes.substr(0, sizeEnd));
-    bytes.remove_prefix(sizeEnd + 1);
-    if (std::to_string(bytes.size()) != size)
-        return std::nullopt;  // not the whole content
-    journal.content = bytes;
-    return journal;
+    journal.fd = ::open(name.c_str(), flags | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY);
+    if (journal.fd >= 0) {
+        journal.name = name;
+        return Found::Journal;
+    }
+    // A journal folder the user cannot even look into holds none of theirs.
+    if (errno == ENOENT || errno == ENOTDIR || ::access(name.c_str(), F_OK) != 0)
+        return Found::None;
+    return Found::Unreadable;
+}
+
+// The journal left for the file at diskPath: the one under its path, else
+// the one under its identity (the folder was moved, or the path is spelt
+// otherwise).
+Found FindJournal(const std::string& diskPath, int flags, OpenJournal& journal)
+{
+    const Found byPath = OpenByName(PathKey(diskPath), flags, journal);
+    if (byPath != Found::None)
+        return byPath;
+    struct stat info {};
+    if (::stat(diskPath.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return Found::None;
+    const Found byIdentity = OpenByName(IdentityKey({info.st_dev, info.st_ino}), flags, journal);
+    if (byIdentity != Found::Journal)
+        return byIdentity;
+    // Another file at the path the journal names finds it there; nothing
+    // there, or this file under another spelling of its path, leaves it ours.
+    std::string bytes;
+    const auto text = ReadAll(journal.fd, bytes, 0, 0) ? ParseJournal(bytes) : std::nullopt;
+    struct stat there {};
+    if (text && text->path != diskPath && ::stat(std::string(text->path).c_str(), &there) == 0 &&
+        !SameFile(there, info)) {
+        journal.Close();
+        return Found::None;
+    }
+    return Found::Journal;
+}
+
+// Puts the content back in place of the file's, durably.
+bool PutBack(const std::string& diskPath, std::string_view content)
+{
+    struct stat info {};
+    const int fd = OpenRegularFile(diskPath, O_WRONLY, info);
+    if (fd < 0)
+        return false;
+    const bool restored =
+        PWriteAll(fd, content, 0) && ::ftruncate(fd, static_cast<off_t>(content.size())) == 0 && ::fsync(fd) == 0;
+    return ::close(fd) == 0 && restored;
+}
+
+// Removes every name under which the journal is looked for: the one it was
+// found under and its second one, which a damaged journal does not give.
+void RemoveNames(const OpenJournal& journal)
+{
+    const std::string folder = RewriteJournal::Folder();
+    for (const std::string& entry : FolderEntries(folder)) {
+        const std::string name = folder + "/" + entry;
+        if (entry.starts_with(kJournalPrefix) && StillNamed(journal.fd, name))
+            ::unlink(name.c_str());
+    }
+    SyncFolder(folder);
+}
+
+// Keeps the journal for the user as "<file name>.<date>-<time>.journal" in
+// the journals' folder, where no reader looks for it any more; its name
+// there, or nothing when it could not be renamed.
+std::optional<std::string> SetAside(const OpenJournal& journal, const std::optional<JournalText>& text,
+                                    const std::string& diskPath)
+{
+    const std::string file = ExtractFileName(text ? text->path : std::string_view(diskPath));
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    char stamp[32] = "";
+    if (::localtime_r(&now, &local))
+        std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    for (int number = 1; number < 100; ++number) {
+        const std::string kept = RewriteJournal::Folder() + "/" + file + "." + stamp +
+                                 (number > 1 ? "-" + std::to_string(number) : "") + ".journal";
+        // A link never replaces a journal kept before; a file system without
+        // links takes a rename to a name that is free.
+        bool named = ::link(journal.name.c_str(), kept.c_str()) == 0;
+        if (!named && errno == EEXIST)
+            continue;
+        if (!named)
+            named = ::access(kept.c_str(), F_OK) != 0 && ::rename(journal.name.c_str(), kept.c_str()) == 0;
+        if (!named)
+            return std::nullopt;
+        RemoveNames(journal);
+        return kept;
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -78,98 +221,148 @@ std::string RewriteJournal::Folder()
         }
         base = std::string(home) + "/.local/state";
     }
+    while (base.size() > 1 && base.ends_with('/'))
+        base.pop_back();
     return base + "/voicememo";
 }
 
-bool RewriteJournal::Begin(int fd, const struct stat& info, const std::string& diskPath, RewriteJournal& journal)
+RewriteJournal::~RewriteJournal()
 {
-    std::string old;
-    if (!ReadAll(fd, old, static_cast<std::size_t>(info.st_size), 0))
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+bool RewriteJournal::Begin(int fd, const struct stat& info, const std::string& diskPath, std::string_view newContent,
+                           RewriteJournal& journal)
+{
+    if (!ReadAll(fd, journal.oldContent_, static_cast<std::size_t>(info.st_size), 0) || !MakeFolders(Folder()))
         return false;
-    const std::string folder = Folder();
-    if (!MakeFolders(folder))
-        return false;
-    std::string bytes(kMagic);
-    bytes += diskPath + "\n" + std::to_string(old.size()) + "\n";
-    bytes += old;
+    const FileIdentity identity{info.st_dev, info.st_ino};
+    journal.pathKey_ = PathKey(diskPath);
     // Written whole under another name first: a journal under its own name
     // is always complete.
-    journal.path_ = JournalPath(info);
-    return ReplaceAtomically(journal.path_, bytes, 0600).result == WriteResult::Done;
+    const std::string text = ComposeJournal(diskPath, identity, journal.oldContent_, newContent);
+    if (ReplaceAtomically(journal.pathKey_, text, 0600).result != WriteResult::Done)
+        return false;
+    // Locked before the file changes. One that another process took up
+    // meanwhile (to settle it, or for a rewrite of its own) leaves the file
+    // not ours to rewrite now.
+    journal.fd_ = ::open(journal.pathKey_.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+    if (journal.fd_ < 0 || TakeLock(journal.fd_) == Lock::Held || !StillNamed(journal.fd_, journal.pathKey_)) {
+        if (journal.fd_ >= 0)
+            ::close(std::exchange(journal.fd_, -1));
+        return false;
+    }
+    // Without the second name (a file system without links) a moved folder
+    // only loses the way to the journal.
+    const std::string identityKey = IdentityKey(identity);
+    if (::link(journal.pathKey_.c_str(), identityKey.c_str()) == 0)
+        journal.identityKey_ = identityKey;
+    SyncFolder(Folder());
+    return true;
 }
 
 void RewriteJournal::Commit()
 {
-    if (path_.empty())
+    if (fd_ < 0)
         return;
-    ::unlink(path_.c_str());
+    if (!identityKey_.empty())
+        ::unlink(identityKey_.c_str());
+    ::unlink(pathKey_.c_str());
     SyncFolder(Folder());
-    path_.clear();
+    // The lock goes last, once no name leads to the journal.
+    ::close(std::exchange(fd_, -1));
 }
 
-namespace {
-
-enum class JournalFound { None, Unreadable, Read };
-
-// Reads the journal left for the regular file at diskPath, if any.
-JournalFound FindJournal(const std::string& diskPath, std::string& journalPath, std::string& bytes)
+bool RewriteJournal::RollBack(const std::string& diskPath)
 {
-    struct stat info {};
-    if (::stat(diskPath.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
-        return JournalFound::None;
-    journalPath = JournalPath(info);
-    // A journal folder the user cannot even look into holds none of theirs.
-    if (::access(journalPath.c_str(), F_OK) != 0)
-        return JournalFound::None;
-    const int journalFd = ::open(journalPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (journalFd < 0)
-        return JournalFound::Unreadable;
-    const bool read = ReadAll(journalFd, bytes, 0, 0);
-    ::close(journalFd);
-    return read ? JournalFound::Read : JournalFound::Unreadable;
-}
-
-}  // namespace
-
-std::optional<std::string> RewriteJournal::OldContentOfRewrite(const std::string& diskPath)
-{
-    std::string journalPath, bytes;
-    if (FindJournal(diskPath, journalPath, bytes) != JournalFound::Read)
-        return std::nullopt;
-    const auto journal = ParseJournal(bytes);
-    if (!journal || journal->path != diskPath)
-        return std::nullopt;
-    return std::string(journal->content);
-}
-
-bool RewriteJournal::RollBackCutRewrite(const std::string& diskPath)
-{
-    std::string journalPath, bytes;
-    switch (FindJournal(diskPath, journalPath, bytes)) {
-    case JournalFound::None:
-        return true;
-    case JournalFound::Unreadable:
+    if (fd_ < 0 || !PutBack(diskPath, oldContent_))
         return false;
-    case JournalFound::Read:
-        break;
-    }
-    const auto journal = ParseJournal(bytes);
-    if (journal && journal->path == diskPath) {
-        // The old content goes back in place, made durable before the
-        // journal goes: a kill in between only plays it back again.
-        const int fd = ::open(diskPath.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0)
-            return false;
-        const bool restored = PWriteAll(fd, journal->content, 0) &&
-                              ::ftruncate(fd, static_cast<off_t>(journal->content.size())) == 0 && ::fsync(fd) == 0;
-        if (::close(fd) != 0 || !restored)
-            return false;
-    }
-    // Played back, or a journal of a file that is gone (its inode taken by
-    // another) or that is no journal of ours: either way it has done.
-    ::unlink(journalPath.c_str());
-    SyncFolder(Folder());
+    Commit();
     return true;
+}
+
+SettledJournal SettleCutRewrite(const std::string& diskPath)
+{
+    const SettledJournal mustNotTouch{false, {}};
+    for (int look = 0; look < kLooks; ++look) {
+        OpenJournal journal;
+        switch (FindJournal(diskPath, O_RDWR, journal)) {
+        case Found::None:
+            return {};
+        case Found::Unreadable:
+            return mustNotTouch;
+        case Found::Journal:
+            break;
+        }
+        if (TakeLock(journal.fd) == Lock::Held)
+            return mustNotTouch;  // a rewrite of the file, or a settling, runs elsewhere
+        if (!StillNamed(journal.fd, journal.name))
+            continue;
+        std::string bytes;
+        if (!ReadAll(journal.fd, bytes, 0, 0))
+            return mustNotTouch;
+        const auto text = ParseJournal(bytes);
+        // A file that is gone is no file a rewrite left: its journal is set
+        // aside, so that a new file in its place is never taken for it.
+        struct stat info {};
+        std::optional<std::string> file;
+        if (::stat(diskPath.c_str(), &info) == 0 || errno != ENOENT) {
+            file = ReadRegularFile(diskPath);
+            if (!file)
+                return mustNotTouch;
+        }
+        if (text && file && IsLeftByCutRewrite(*file, text->oldContent, text->newContent)) {
+            // The old content is durable in place before the journal goes: a
+            // kill in between only plays it back again.
+            if (!PutBack(diskPath, text->oldContent))
+                return mustNotTouch;
+            RemoveNames(journal);
+            return {};
+        }
+        const auto kept = SetAside(journal, text, diskPath);
+        return kept ? SettledJournal{true, *kept} : mustNotTouch;
+    }
+    return mustNotTouch;
+}
+
+JournalRead ReadBesideRewrites(const std::string& diskPath, std::size_t most)
+{
+    auto start = [most](std::string_view content) { return std::string(content.substr(0, most)); };
+    for (int look = 0; look < kLooks; ++look) {
+        OpenJournal journal;
+        const Found found = FindJournal(diskPath, O_RDONLY, journal);
+        if (found == Found::Unreadable)
+            return {};
+        if (found == Found::None) {
+            auto content = ReadRegularFile(diskPath, most);
+            // A journal made during the read means a rewrite overlapped it.
+            OpenJournal after;
+            if (FindJournal(diskPath, O_RDONLY, after) == Found::None)
+                return {std::move(content)};
+            continue;
+        }
+        std::string bytes;
+        if (!ReadAll(journal.fd, bytes, 0, 0))
+            return {};
+        const auto text = ParseJournal(bytes);
+        if (TestLock(journal.fd) != Lock::Free) {
+            // A rewrite under way, or no telling: the content from before
+            // it is the whole one.
+            return text ? JournalRead{start(text->oldContent)} : JournalRead{};
+        }
+        // Cut short: the file stays as the rewrite left it, unless the
+        // journal changed hands while the file was read.
+        const auto file = ReadRegularFile(diskPath);
+        if (!StillNamed(journal.fd, journal.name) || TestLock(journal.fd) != Lock::Free)
+            continue;
+        if (!file)
+            return {};
+        if (text && IsLeftByCutRewrite(*file, text->oldContent, text->newContent))
+            return {start(text->oldContent)};
+        return {start(*file), true};
+    }
+    return {};
 }
 
 // The old content is kept in the journal until the new one is durable, and a
@@ -181,7 +374,7 @@ WriteResult RewriteInPlace(const std::string& diskPath, const std::string& bytes
     if (fd < 0)
         return WriteResult::CannotCreate;
     RewriteJournal journal;
-    if (!RewriteJournal::Begin(fd, info, diskPath, journal)) {
+    if (!RewriteJournal::Begin(fd, info, diskPath, bytes, journal)) {
         ::close(fd);
         return WriteResult::CannotCreate;
     }
@@ -200,7 +393,7 @@ WriteResult RewriteInPlace(const std::string& diskPath, const std::string& bytes
     bool written = PWriteAll(fd, bytes, 0) && ::ftruncate(fd, newSize) == 0 && ::fsync(fd) == 0;
     written = (::close(fd) == 0) && written;
     if (!written) {
-        RewriteJournal::RollBackCutRewrite(diskPath);
+        journal.RollBack(diskPath);
         return WriteResult::WriteFailed;
     }
     journal.Commit();

@@ -65,12 +65,15 @@ private:
     int fd_;
 };
 
-// The take gets the reserved file's permissions, not mkstemp's private 0600.
+// The take gets the reserved file's owner, group and permissions, not
+// mkstemp's private 0600 and the recorder's user.
 void TakeOverMode(int fd, const std::string& target)
 {
     struct stat st {};
-    const mode_t mode = ::stat(target.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
-    ::fchmod(fd, mode);
+    const bool reserved = ::stat(target.c_str(), &st) == 0;
+    if (reserved)
+        TakeOverOwner(fd, st);
+    ::fchmod(fd, reserved ? (st.st_mode & 07777) : 0644);
 }
 
 // The entry at the path itself, a link not followed.

@@ -13,6 +13,7 @@
 #include "Codepage.h"
 #include "DaySelection.h"
 #include "Error.h"
+#include "Messages.h"
 #include "ProfileFile.h"
 #include "Settings.h"
 #include "VoiceFiles.h"
@@ -20,6 +21,9 @@
 namespace voicememo {
 
 namespace {
+
+// How every feed's text begins.
+constexpr std::string_view kFeedStart = "BEGIN:VCALENDAR";
 
 struct ComponentFree {
     void operator()(icalcomponent* component) const { icalcomponent_free(component); }
@@ -105,6 +109,15 @@ std::string FormatCalendarFeed(const std::vector<VoiceMemo>& memos, const std::s
 void WriteCalendarFeed(FileSystem& files, const std::string& feedPath, const std::vector<VoiceMemo>& memos,
                        const std::string& catalogueDir)
 {
+    // A feed replaces nothing but a feed: a path completed to the catalogue,
+    // the settings or a voice file must not lose that file.
+    if (files.FileExists(feedPath)) {
+        const auto start = files.ReadFileStart(feedPath, kFeedStart.size());
+        if (!start)
+            throw Error(FormatMessage(messages::kCannotOpen, feedPath));
+        if (*start != kFeedStart)
+            throw Error(FormatMessage(messages::kNotACalendarFeed, feedPath));
+    }
     ReplaceOrThrow(files, feedPath, FormatCalendarFeed(memos, catalogueDir));
 }
 

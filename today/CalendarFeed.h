@@ -23,8 +23,12 @@ inline constexpr const char* kCalendarFeedFileName = "Voice.ics";
 std::string FormatCalendarFeed(const std::vector<VoiceMemo>& memos, const std::string& catalogueDir);
 
 // Replaces the file at feedPath (code page 932) with the feed, atomically,
-// as the catalogue is saved. Throws Error "ﾌｧｲﾙ %s を作成できません" or
-// "ｽﾄﾘｰﾑへの書き込みｴﾗｰ", and then the old file stays as it was.
+// as the catalogue is saved: only a file that is not there yet or holds a
+// feed (its text begins "BEGIN:VCALENDAR"). Throws Error
+// "%s は iCalendar ファイルではないため、上書きしません" for any other file,
+// "ﾌｧｲﾙ %s は開けません" for one that cannot be read to tell, or
+// "ﾌｧｲﾙ %s を作成できません" or "ｽﾄﾘｰﾑへの書き込みｴﾗｰ"; the old file then
+// stays as it was.
 void WriteCalendarFeed(FileSystem& files, const std::string& feedPath, const std::vector<VoiceMemo>& memos,
                        const std::string& catalogueDir);
 

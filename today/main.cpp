@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -37,7 +38,8 @@ const char* const kUsage =
     "  --date YYYY-MM-DD  今日の代わりにその日のメモを表示します\n"
     "  --folder フォルダ   プログラムの隣の代わりにそのフォルダの Voice.dat を読みます\n"
     "  --notify           表示の代わりにデスクトップ通知を一件送ります (メモがなければ送りません)\n"
-    "  --ics ファイル      表示の代わりにすべてのメモを iCalendar ファイルに書き出します\n";
+    "  --ics ファイル      表示の代わりにすべてのメモを iCalendar ファイルに書き出します\n"
+    "                     (既にあるファイルは iCalendar ファイルのときだけ上書きします)\n";
 
 // The dialog "開く" starts.
 const QString kDialogProgram = QStringLiteral("voicememo");
@@ -50,6 +52,14 @@ struct Options {
 };
 
 void PrintError(const std::string& utf8) { std::fprintf(stderr, "voicememo-today: %s\n", utf8.c_str()); }
+
+// What the reads met that the user is to know of (a rollback journal that
+// does not fit its file), each once.
+void PrintNotices(FileSystem& files)
+{
+    for (const std::string& notice : files.TakeNotices())
+        PrintError(Cp932ToUtf8(notice));
+}
 
 // The options, or nothing after the reason has been printed.
 std::optional<Options> ParseOptions(const QStringList& arguments)
@@ -99,7 +109,10 @@ std::optional<Options> ParseOptions(const QStringList& arguments)
 // text the file system takes.
 std::string Cp932PathOf(const QString& path, const char* suffix = "")
 {
-    const std::string disk = QFileInfo(path).absoluteFilePath().toStdString() + suffix;
+    std::string disk = QFileInfo(path).absoluteFilePath().toStdString();
+    while (std::string_view(suffix) == "/" && disk.ends_with('/'))
+        disk.pop_back();  // a folder given with its "/" takes no second one
+    disk += suffix;
     const auto converted = Utf8ToCp932Exact(disk);
     if (!converted)
         throw Error(Utf8ToCp932(disk + " の名前はボイスメモでは使えません"));
@@ -153,12 +166,14 @@ int main(int argc, char* argv[])
         std::fputs(kUsage, stderr);
         return kUsageError;
     }
+    ReadOnlyPosixFileSystem files;
     try {
         const std::string folder = CatalogueFolder(options->folder);
-        ReadOnlyPosixFileSystem files;
         const std::vector<VoiceMemo> memos = CatalogueFile(files, folder).LoadTable().memos();
+        PrintNotices(files);
         if (!options->feed.isEmpty())
             WriteCalendarFeed(files, Cp932PathOf(options->feed), memos, folder);
+        PrintNotices(files);
         const std::vector<VoiceMemo> shown = MemosShownOn(memos, options->date.value_or(Today()));
         if (options->notify)
             return Notify(shown, folder) ? 0 : kFailed;
@@ -166,6 +181,7 @@ int main(int argc, char* argv[])
             for (const VoiceMemo& memo : shown)
                 std::printf("%s\t%s\n", Cp932ToUtf8(memo.Title).c_str(), VoiceDiskPath(memo, folder).c_str());
     } catch (const Error& error) {
+        PrintNotices(files);
         PrintError(Cp932ToUtf8(error.message()));
         return kFailed;
     }

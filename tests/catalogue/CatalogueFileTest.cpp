@@ -92,22 +92,27 @@ TEST_F(CatalogueFileTest, OddLinesLoadAndAreWrittenBackAsRows)
                               "no tabs\r"
                               "\r\n"
                               "a\tb\tc\td\r\n"
-                              "last\tline\0ignored\r\nmore"s);
+                              "last\tline\0after\r\nmore"s);
     auto memos = catalogue.LoadTable().memos();
-    ASSERT_EQ(memos.size(), 5u);
+    ASSERT_EQ(memos.size(), 7u);
     EXPECT_EQ(memos[0],
               Memo("\x94\x83\x82\xa2\x95\xa8", "/t/data/Voice2.wav", "2001/04/05", "09:12:30", "DAILY", "2001/4/7"));
     EXPECT_EQ(memos[1], Memo("", "", "", "", "", "no tabs"));
     EXPECT_EQ(memos[2], VoiceMemo{});
     EXPECT_EQ(memos[3], Memo("a", "b", "c", "", "", "d"));
-    EXPECT_EQ(memos[4], Memo("last", "", "", "", "", "line"));  // cut at the NUL
+    // A NUL ends its line, and the memos after it are kept.
+    EXPECT_EQ(memos[4], Memo("last", "", "", "", "", "line"));
+    EXPECT_EQ(memos[5], Memo("", "", "", "", "", "after"));
+    EXPECT_EQ(memos[6], Memo("", "", "", "", "", "more"));
     catalogue.SaveTable(MemoTable(memos));
     EXPECT_EQ(folder.Read("Voice.dat"),
               "\x94\x83\x82\xa2\x95\xa8\t/t/data/Voice2.wav\t2001/04/05\t09:12:30\tDAILY\t2001/4/7\r\n"
               "\t\t\t\t\tno tabs\r\n"
               "\t\t\t\t\t\r\n"
               "a\tb\tc\t\t\td\r\n"
-              "last\t\t\t\t\tline\r\n");
+              "last\t\t\t\t\tline\r\n"
+              "\t\t\t\t\tafter\r\n"
+              "\t\t\t\t\tmore\r\n");
 }
 
 TEST_F(CatalogueFileTest, WellFormedFileIsWrittenBackByteForByte)

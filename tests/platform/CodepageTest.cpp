@@ -76,17 +76,24 @@ TEST(CodepageTest, MessagesDecodeToTheirJapaneseText)
         std::string_view bytes;
         const char* text;
     };
-    for (auto [bytes, text] : std::initializer_list<Case>{{messages::kCannotOpen, "ﾌｧｲﾙ %s は開けません"},
-                                                          {messages::kCannotCreate, "ﾌｧｲﾙ %s を作成できません"},
-                                                          {messages::kStreamWriteError, "ｽﾄﾘｰﾑへの書き込みｴﾗｰ"},
-                                                          {messages::kCannotWrite, "%s に書き込めません"},
-                                                          {messages::kInvalidFileName, "不正なﾌｧｲﾙ名です"},
-                                                          {messages::kFileNotFound, "ﾌｧｲﾙが見つかりません"},
-                                                          {messages::kTooManyOpenFiles, "ｵｰﾌﾟﾝしたﾌｧｲﾙが多すぎます"},
-                                                          {messages::kAccessDenied, "ﾌｧｲﾙへのｱｸｾｽが拒否されました"},
-                                                          {messages::kIoError, "I/O ｴﾗｰ (%d)"},
-                                                          {messages::kNoFreeVoiceName,
-                                                           "ボイスファイルの番号 (1～999) はすべて使用中です"}}) {
+    for (auto [bytes, text] : std::initializer_list<Case>{
+             {messages::kCannotOpen, "ﾌｧｲﾙ %s は開けません"},
+             {messages::kCannotCreate, "ﾌｧｲﾙ %s を作成できません"},
+             {messages::kStreamWriteError, "ｽﾄﾘｰﾑへの書き込みｴﾗｰ"},
+             {messages::kCannotWrite, "%s に書き込めません"},
+             {messages::kInvalidFileName, "不正なﾌｧｲﾙ名です"},
+             {messages::kFileNotFound, "ﾌｧｲﾙが見つかりません"},
+             {messages::kTooManyOpenFiles, "ｵｰﾌﾟﾝしたﾌｧｲﾙが多すぎます"},
+             {messages::kAccessDenied, "ﾌｧｲﾙへのｱｸｾｽが拒否されました"},
+             {messages::kIoError, "I/O ｴﾗｰ (%d)"},
+             {messages::kNoFreeVoiceName, "ボイスファイルの番号 (1～999) はすべて使用中です"},
+             {messages::kNotACalendarFeed, "%s は iCalendar ファイルではないため、上書きしません"},
+             {messages::kJournalSetAside, "%s を書き直す前の内容の記録が見つかりましたが、ファイルは"
+                                          "途中で止まった書き直しの跡とは違うため、元に戻しません"
+                                          "でした。記録は %s に残してあります"},
+             {messages::kJournalNotApplied, "%s を書き直す前の内容の記録が見つかりましたが、ファイルは"
+                                            "途中で止まった書き直しの跡とは違うため、今の内容を読みま"
+                                            "した"}}) {
         EXPECT_EQ(Cp932ToUtf8Exact(bytes), text);
     }
 }

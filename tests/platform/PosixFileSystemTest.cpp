@@ -460,3 +460,34 @@ TEST_F(PosixFileSystemTest, LookAlikeByteFormsAndCaseGiveOneComparisonKey)
     EXPECT_EQ(files.ComparisonKey("\xed\x40"), files.ComparisonKey("\xfa\x5c"));
     EXPECT_NE(files.ComparisonKey("\x82\x60"), files.ComparisonKey("\x82\x81"));  // Ａ and ａ stay apart
 }
+
+TEST_F(PosixFileSystemTest, AFileReplacedByRootKeepsItsOwnerGroupAndMode)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to give the files to another user";
+    struct Case {
+        const char* name;
+        uid_t owner;
+        gid_t group;
+        unsigned mode;
+    };
+    const Case cases[] = {{"Voice.dat", 12345, 23456, 0640}, {"sorvane.ini", 34567, 34567, 02664}};
+    folder.Write("Voice.dat", "old\tp\td\tt\tTODO\t\r\n");
+    folder.Write("sorvane.ini", "[Option]\r\nShowHint=1\r\n");
+    for (const Case& c : cases) {
+        ASSERT_EQ(::chown(folder.path(c.name).c_str(), c.owner, c.group), 0);
+        folder.SetMode(c.name, c.mode);
+    }
+    CatalogueFile(files, folder.dir()).SaveTable(MemoTable({VoiceMemo{"new", "p", "d", "t", "TODO", ""}}));
+    ProfileFile(files, At("sorvane.ini")).WriteString("Voice", "Left", "3");
+
+    EXPECT_EQ(folder.Read("Voice.dat"), "new\tp\td\tt\tTODO\t\r\n");
+    EXPECT_NE(folder.Read("sorvane.ini").find("Left=3"), std::string::npos);
+    for (const Case& c : cases) {
+        struct stat info {};
+        ASSERT_EQ(::stat(folder.path(c.name).c_str(), &info), 0);
+        EXPECT_EQ(info.st_uid, c.owner) << c.name;
+        EXPECT_EQ(info.st_gid, c.group) << c.name;
+        EXPECT_EQ(info.st_mode & 07777, c.mode) << c.name;
+    }
+}

@@ -160,3 +160,25 @@ INSTANTIATE_TEST_SUITE_P(
         KeepCase{"ACutTakeWithoutSamplesIsNoFile", [](auto& f) { f.Write("Voice1.wav", "older take"); }, kNothing,
                  false, false, "input lost | Voice1.wav=older take", 0, TakeProblem::InputLost}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(TakeFileTest, ATakeRecordedByRootKeepsTheFilesOwnerAndGroup)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to give the file to another user";
+    TempFolder folder;
+    folder.Write("Voice1.wav", "");
+    const std::string target = folder.path("Voice1.wav").string();
+    ASSERT_EQ(::chown(target.c_str(), 12345, 23456), 0);
+    HeldFile startedOn = HeldFile::Open(target);
+    int error = 0;
+    auto take = TakeFile::Create(target, error);
+    ASSERT_TRUE(take) << error;
+    const std::vector<std::int16_t> sound(2205, 1000);
+    ASSERT_TRUE(take->Append(sound.data(), sound.size(), error));
+    ASSERT_TRUE(take->Keep(startedOn).saved);
+    struct stat info {};
+    ASSERT_EQ(::stat(target.c_str(), &info), 0);
+    EXPECT_GT(info.st_size, 0);
+    EXPECT_EQ(info.st_uid, 12345u);
+    EXPECT_EQ(info.st_gid, 23456u);
+}

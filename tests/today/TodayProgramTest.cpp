@@ -2,13 +2,11 @@
 // code page 932, and nothing else of the dialog's on the machine.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
 #include <ctime>
 #include <filesystem>
 
 #include "Codepage.h"
+#include "CutRewrite.h"
 #include "PosixFileSystem.h"
 #include "RewriteJournal.h"
 #include "StateFolder.h"
@@ -19,6 +17,7 @@ using namespace voicememo;
 using voicememo::testing::MemoLine;
 using voicememo::testing::ProgramRun;
 using voicememo::testing::RunToday;
+using voicememo::testing::StartRewrite;
 using voicememo::testing::TempFolder;
 
 namespace {
@@ -112,27 +111,98 @@ TEST(TodayProgramTest, WhatCannotBeDoneIsSaidAndFails)
     }
 }
 
-// A rewrite of the catalogue in place, cut short (or still under way in the
-// dialog): the reader sees the catalogue from before it, and leaves the file
+// A rewrite of the catalogue in place, under way in the dialog and then cut
+// short: the reader sees the catalogue from before it, and leaves the file
 // and its journal for the dialog to play back.
-TEST(TodayProgramTest, ACutRewriteIsReadAsItWasAndLeftAsItIs)
+TEST(TodayProgramTest, ARewriteUnderWayOrCutIsReadAsItWasAndLeftAsItIs)
 {
     voicememo::testing::UsePrivateStateFolder();
     TempFolder scratch;
     scratch.Write("Voice.dat", "old\r\n");
     const std::string path = scratch.path("Voice.dat").string();
-    const int fd = ::open(path.c_str(), O_RDWR);
-    ASSERT_GE(fd, 0);
-    struct stat info {};
-    ASSERT_EQ(::fstat(fd, &info), 0);
-    RewriteJournal journal;
-    ASSERT_TRUE(RewriteJournal::Begin(fd, info, path, journal));
-    ASSERT_EQ(::pwrite(fd, "new", 3, 0), 3);
-    ::close(fd);
-
+    {
+        RewriteJournal journal;
+        ASSERT_TRUE(StartRewrite(path, "new\r\n", "new\r\n", journal));
+        EXPECT_EQ(ReadOnlyPosixFileSystem().ReadFile(path), "old\r\n");
+        // While the rewrite runs, the dialog too leaves the file alone.
+        EXPECT_EQ(PosixFileSystem().ReadFile(path), std::nullopt);
+        EXPECT_EQ(scratch.Read("Voice.dat"), "new\r\n");
+    }
     EXPECT_EQ(ReadOnlyPosixFileSystem().ReadFile(path), "old\r\n");
     EXPECT_EQ(scratch.Read("Voice.dat"), "new\r\n");
     // The journal is still there: the dialog's next read plays it back.
     EXPECT_EQ(PosixFileSystem().ReadFile(path), "old\r\n");
     EXPECT_EQ(scratch.Read("Voice.dat"), "old\r\n");
+}
+
+// A journal that does not fit the catalogue (a memo added by hand since the
+// cut): the catalogue is shown as it is, and the user is told once.
+TEST(TodayProgramTest, AJournalThatDoesNotFitIsToldOfOnceAndTheCatalogueShownAsItIs)
+{
+    voicememo::testing::UsePrivateStateFolder();
+    TempFolder scratch;
+    const std::string old = MemoLine("古いメモ", "/v/1.wav", "TODO", "");
+    scratch.Write("Voice.dat", old);
+    const std::string path = scratch.path("Voice.dat").string();
+    {
+        RewriteJournal journal;
+        ASSERT_TRUE(StartRewrite(path, MemoLine("新しいメモ", "/v/2.wav", "TODO", ""), old, journal));
+    }
+    const std::string edited = old + MemoLine("手で足したメモ", "/v/3.wav", "TODO", "");
+    scratch.Write("Voice.dat", edited);
+
+    const ProgramRun run = RunToday(scratch, {"--folder", scratch.dir()});
+    EXPECT_EQ(run.status, 0);
+    const std::string notice = path + " を書き直す前の内容の記録が見つかりましたが、ファイルは途中で止まった書き直しの"
+                                      "跡とは違うため、今の内容を読みました";
+    const auto told = run.output.find(notice);
+    EXPECT_NE(told, std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find(notice, told + 1), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("古いメモ\t/v/1.wav\n手で足したメモ\t/v/3.wav\n"), std::string::npos) << run.output;
+    EXPECT_EQ(scratch.Read("Voice.dat"), edited);
+}
+
+// --ics writes a feed only where none is yet, or over a feed: a name the
+// shell completed to the catalogue, the settings or a voice file is refused
+// and that file kept.
+TEST(TodayProgramTest, TheFeedIsWrittenOnlyOverNothingOrAFeed)
+{
+    TempFolder scratch;
+    const std::string catalogue = MemoLine("買い物", "/v/1.wav", "TODO", "");
+    const std::string feed = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nEND:VCALENDAR\r\n";
+    scratch.Write("Voice.dat", catalogue);
+    scratch.Write("sorvane.ini", "[Voice]\r\nLeft=1\r\n");
+    scratch.Write("data/Voice1.wav", "RIFF\x24\0\0\0WAVE");
+    scratch.Write("empty.ics", "");
+    scratch.Write("Voice.ics", feed);
+    std::filesystem::create_symlink("Voice.dat", scratch.path("link.ics"));
+    struct Case {
+        const char* given;
+        const char* file;  // the file the name leads to
+        bool written;
+    };
+    for (const auto& [given, file, written] : std::initializer_list<Case>{{"Voice.dat", "Voice.dat", false},
+                                                                          {"voice.DAT", "Voice.dat", false},
+                                                                          {"sorvane.ini", "sorvane.ini", false},
+                                                                          {"data/Voice1.wav", "data/Voice1.wav", false},
+                                                                          {"empty.ics", "empty.ics", false},
+                                                                          {"link.ics", "Voice.dat", false},
+                                                                          {"Voice.ics", "Voice.ics", true},
+                                                                          {"new.ics", "new.ics", true}}) {
+        SCOPED_TRACE(given);
+        const std::string before = scratch.Read(file);
+        const ProgramRun run = RunToday(scratch, {"--folder", scratch.dir(), "--ics", scratch.dir() + given});
+        if (written) {
+            EXPECT_EQ(run.status, 0) << run.output;
+            EXPECT_TRUE(scratch.Read(file).starts_with("BEGIN:VCALENDAR")) << scratch.Read(file);
+            EXPECT_NE(scratch.Read(file).find("SUMMARY:買い物"), std::string::npos);
+        } else {
+            EXPECT_EQ(run.status, 1);
+            EXPECT_NE(run.output.find(scratch.dir() + given + " は iCalendar ファイルではないため、上書きしません"),
+                      std::string::npos)
+                << run.output;
+            EXPECT_EQ(scratch.Read(file), before);
+        }
+    }
+    EXPECT_TRUE(std::filesystem::is_symlink(scratch.path("link.ics")));
 }
