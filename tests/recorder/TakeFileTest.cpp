@@ -175,7 +175,7 @@ TEST(TakeFileTest, ATakeRecordedByRootKeepsTheFilesOwnerAndGroup)
     ASSERT_TRUE(take) << error;
     const std::vector<std::int16_t> sound(2205, 1000);
     ASSERT_TRUE(take->Append(sound.data(), sound.size(), error));
-    ASSERT_TRUE(take->Keep(startedOn).saved);
+    ASSERT_TRUE(take->Keep(startedOn, TakeProblem::None).saved);
     struct stat info {};
     ASSERT_EQ(::stat(target.c_str(), &info), 0);
     EXPECT_GT(info.st_size, 0);
