@@ -198,6 +198,7 @@ void TForm1::FormShow()
     placedAt_ = QPoint(settings.left, settings.top);
     PlaceFrameAt(*this, placedAt_);
     LoadCatalogue();
+    ShowFileSystemNotices(this, services_.files);
 }
 
 // Without a thread to spare, the catalogue is read when the window shows.
@@ -257,6 +258,7 @@ void TForm1::SaveCatalogue()
             editIndex_ += count;
     }
     WriteCalendarFeedAfterSave(services_.files, services_.exeDir, catalogue_, model_.memos());
+    ShowFileSystemNotices(this, services_.files);
 }
 
 void TForm1::showEvent(QShowEvent* event)

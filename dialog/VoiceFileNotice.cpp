@@ -1,5 +1,6 @@
 #include "VoiceFileNotice.h"
 
+#include "ErrorBox.h"
 #include "TextCodec.h"
 
 namespace voicememo {
@@ -26,6 +27,12 @@ QString KeptVoiceFileNotice(Discard outcome, const std::string& path)
         break;
     }
     return QStringLiteral("ボイスファイル %1 %2").arg(Decode(path), why);
+}
+
+void ShowFileSystemNotices(QWidget* owner, FileSystem& files)
+{
+    for (const std::string& notice : files.TakeNotices())
+        ShowNotice(owner, Decode(notice));
 }
 
 }  // namespace voicememo

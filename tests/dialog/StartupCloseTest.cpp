@@ -13,11 +13,15 @@
 #include <QToolButton>
 #include <QToolTip>
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "DialogHarness.h"
 #include "DialogTestMain.h"
 #include "MemoListView.h"
+#include "RewriteJournal.h"
 #include "UpDown.h"
 
 using namespace voicememo;
@@ -36,6 +40,7 @@ private slots:
     void restartOpensWhereTheLastRunClosed();
     void failedSaveKeepsTheDialogOpen();
     void unwritableSettingsStopTheFirstCloseOnly();
+    void journalOfAnotherContentIsSetAsideAndSaidOnce();
     void unreadableCatalogueIsShownAndKept();
     void closedBeforeShowingLeavesTheFilesAlone();
     void catalogueReadableAgainAtCloseComesFirst();
@@ -262,6 +267,36 @@ void StartupCloseTest::unwritableSettingsStopTheFirstCloseOnly()
         QCOMPARE(box.text, QStringLiteral("ボイスメモは保存しましたが、ウィンドウの位置は保存できませんでした。"));
     }
     QCOMPARE(h.folder.Read("Voice.dat"), catalogue);
+}
+
+// A rollback journal that does not fit the file (a line was added by hand
+// after a cut rewrite) rolls nothing back: the window shows the file as it
+// is and says once where the journal was kept.
+void StartupCloseTest::journalOfAnotherContentIsSetAsideAndSaidOnce()
+{
+    testing::UsePrivateStateFolder();
+    Harness h;
+    const std::string old = "a\t/x/data/Voice1.wav\t2001/04/05\t09:12:30\tTODO\t\r\n";
+    const std::string edited = old + "b\t/x/data/Voice2.wav\t2001/04/05\t09:12:30\tTODO\t\r\n";
+    h.folder.Write("Voice.dat", old);
+    {
+        const std::string path = h.folder.path("Voice.dat").string();
+        const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+        struct stat info {};
+        RewriteJournal journal;
+        QVERIFY(fd >= 0 && ::fstat(fd, &info) == 0 && RewriteJournal::Begin(fd, info, path, "new", journal));
+        ::close(fd);
+    }  // cut before a byte was written, and no commit
+    h.folder.Write("Voice.dat", edited);
+    BoxAnswerer box;
+    TForm1& form = h.Open();
+    QTRY_VERIFY(box.seen);
+    QVERIFY(box.text.startsWith(QString::fromStdString(h.folder.path("Voice.dat").string())));
+    QCOMPARE(form.Memos().count(), 2);
+    BoxAnswerer again;
+    QVERIFY(form.close());
+    QVERIFY(!again.seen);
+    QCOMPARE(h.folder.Read("Voice.dat"), edited);
 }
 
 void StartupCloseTest::unreadableCatalogueIsShownAndKept()
