@@ -1,5 +1,6 @@
 // The window driven with the keyboard alone: picking a memo, playing it,
 // retitling it, leaving the list and reaching the list's pop-up menu.
+#include <QAbstractButton>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
@@ -20,6 +21,8 @@ private slots:
     void tabLeavesTheTable();
     void shiftF10OpensTheMenuWithAddUnused();
     void endReachesTheLastMemoOfALongListAtOnce();
+    void f2RenamesTheTitleFromAnyColumn();
+    void altLetterChecksAKindBeforeItTakesTheFocus();
 };
 
 namespace {
@@ -59,6 +62,10 @@ void KeyboardTest::keysPickPlayAndRetitleOneMemo_data()
     QTest::newRow("Down in the table") << true << QList<int>{Qt::Key_Down} << 1;
     QTest::newRow("Page Down in the table") << true << QList<int>{Qt::Key_PageDown} << 2;
     QTest::newRow("a title's first letter") << true << QList<int>{Qt::Key_C} << 2;
+    // The table moves by memo from any column.
+    QTest::newRow("End in another column of the table") << true << QList<int>{Qt::Key_Right, Qt::Key_End} << 2;
+    QTest::newRow("a title's first letter from another column")
+        << true << QList<int>{Qt::Key_Right, Qt::Key_Right, Qt::Key_C} << 2;
 }
 
 // The memo a key picks is loaded as a click loads it: it plays with Alt+P,
@@ -160,6 +167,41 @@ void KeyboardTest::endReachesTheLastMemoOfALongListAtOnce()
     QTest::keyClick(icons, Qt::Key_End);
     QCOMPARE(form.EditIndex(), kMemos - 1);
     QVERIFY(icons->viewport()->rect().intersects(icons->visualRect(icons->currentIndex())));
+}
+
+void KeyboardTest::f2RenamesTheTitleFromAnyColumn()
+{
+    Harness h;
+    TForm1& form = OpenThreeMemos(h);
+    form.Detail1Click();
+    PressKey(h, Qt::Key_L, Qt::AltModifier);
+    PressKeys(h, {Qt::Key_Down, Qt::Key_Right, Qt::Key_Right, Qt::Key_F2});
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    QVERIFY(editor);
+    QCOMPARE(editor->text(), kTitles[1]);
+    editor->selectAll();
+    editor->insert(QStringLiteral("Blueberry"));
+    PressKey(h, Qt::Key_Return);  // committed once the events are handled
+    QTRY_COMPARE(QString::fromStdString(form.Memos().memo(1).Title), QStringLiteral("Blueberry"));
+}
+
+// A screen reader announces the kind button that takes the focus: it must
+// be checked by then, not a moment later.
+void KeyboardTest::altLetterChecksAKindBeforeItTakesTheFocus()
+{
+    Harness h;
+    OpenThreeMemos(h);
+    h.ClickRow(0);
+    auto* dated = h.Find<QAbstractButton>("RadioButton2");
+    auto* todo = h.Find<QAbstractButton>("RadioButton1");
+    bool checkedWhenFocused = false;
+    QObject::connect(qApp, &QApplication::focusChanged, dated,
+                     [&](QWidget*, QWidget* now) { checkedWhenFocused = now == dated && dated->isChecked(); });
+    PressKey(h, Qt::Key_D, Qt::AltModifier);
+    QVERIFY(checkedWhenFocused);
+    QVERIFY(h.Find<QWidget>("ComboBox1")->isEnabled());
+    PressKey(h, Qt::Key_T, Qt::AltModifier);
+    QVERIFY(todo->isChecked() && todo->hasFocus());
 }
 
 VOICEMEMO_DIALOG_TEST_MAIN(KeyboardTest)

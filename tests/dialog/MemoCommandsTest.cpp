@@ -530,6 +530,8 @@ void MemoCommandsTest::returnAfterDeleteDoesNothing()
     }
     QCOMPARE(form.Memos().count(), 1);
     QVERIFY(h.Activate());  // back from the question
+    // The focus is on the list, whose memo a screen reader then reads.
+    QVERIFY(h.Find<MemoListView>("ListView1")->isAncestorOf(QApplication::focusWidget()));
     BoxAnswerer anything(QStringLiteral("いいえ(&N)"));
     PressKey(h, Qt::Key_Return);
     PressKey(h, Qt::Key_Return);
