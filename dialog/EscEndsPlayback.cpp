@@ -5,15 +5,14 @@
 
 namespace voicememo {
 
-EscEndsPlayback::EscEndsPlayback(std::function<void()> stop) : stop_(std::move(stop))
-{
-    qApp->installEventFilter(this);
-}
+EscEndsPlayback::EscEndsPlayback(QObject* parent) : QObject(parent) { qApp->installEventFilter(this); }
 
 EscEndsPlayback::~EscEndsPlayback() { qApp->removeEventFilter(this); }
 
 bool EscEndsPlayback::eventFilter(QObject*, QEvent* event)
 {
+    if (!stop_)
+        return false;
     // An underlined letter comes as a shortcut, no input event: claimed as
     // overridden, its key press is then dropped like any other.
     if (event->type() == QEvent::ShortcutOverride) {

@@ -1,9 +1,9 @@
 #include "VoicePlayback.h"
 
 #include <QCoreApplication>
+#include <QScopeGuard>
 
 #include "ByteText.h"
-#include "EscEndsPlayback.h"
 
 namespace voicememo {
 
@@ -13,9 +13,12 @@ void VoicePlayback::Play(const std::string& path)
         return;
     if (auto diskPath = files_.DiskPath(path)) {
         playing_ = true;
-        EscEndsPlayback esc([this] { Stop(); });
+        input_.setStop([this] { Stop(); });
+        const auto ended = qScopeGuard([this] {
+            input_.setStop({});
+            playing_ = false;
+        });
         player_.PlayToEnd(*diskPath, [] { QCoreApplication::processEvents(); });
-        playing_ = false;
     }
 }
 

@@ -5,6 +5,7 @@
 // the sound at once and is done once Play has returned.
 #include <string>
 
+#include "EscEndsPlayback.h"
 #include "FileSystem.h"
 #include "SoundPlayer.h"
 
@@ -12,6 +13,7 @@ namespace voicememo {
 
 class VoicePlayback {
 public:
+    // Made with the window (EscEndsPlayback says why).
     VoicePlayback(FileSystem& files, SoundPlayer& player) : files_(files), player_(player) {}
 
     // Plays the file, an existing .wav one only, to its end or until Stop.
@@ -23,6 +25,7 @@ public:
 private:
     FileSystem& files_;
     SoundPlayer& player_;
+    EscEndsPlayback input_;
     bool playing_ = false;
 };
 

@@ -1,5 +1,6 @@
 // Playback through the real player and a private sound server, heard on the
 // server's monitor.
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QTest>
 #include <chrono>
@@ -17,6 +18,7 @@ class PlaybackTest : public QObject {
 private slots:
     void escOrACloseEndsTheSoundAndNothingElse_data();
     void escOrACloseEndsTheSoundAndNothingElse();
+    void aScreenReadersFilterStillSeesKeysDuringTheSound();
 };
 
 namespace {
@@ -98,6 +100,39 @@ void PlaybackTest::escOrACloseEndsTheSoundAndNothingElse()
     QCOMPARE(form.Memos().count(), 1);
     QCOMPARE(h.launcher.starts, 0);
     QCOMPARE(h.folder.Exists("sorvane.ini"), close);
+}
+
+// The accessibility bridge sets up its filter once the program runs, after
+// the window: while a sound plays it must still see each key (and hand it
+// to the screen reader); the window itself takes none.
+void PlaybackTest::aScreenReadersFilterStillSeesKeysDuringTheSound()
+{
+    Harness h;
+    h.folder.Write("data/Voice1.wav", "RIFF");
+    h.folder.Write("Voice.dat", "A\t" + h.exeDir + "data/Voice1.wav\t2026/12/07\t09:05:30\tTODO\t\r\n");
+    TForm1& form = h.Open();
+    h.ClickRow(0);
+    struct KeySeen : QObject {
+        int keys = 0;
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            if (event->type() == QEvent::KeyPress && event->spontaneous()) {
+                const int key = static_cast<QKeyEvent*>(event)->key();
+                keys += key == Qt::Key_Delete || key == Qt::Key_E;
+            }
+            return false;
+        }
+    } bridge;
+    qApp->installEventFilter(&bridge);
+    h.player.observe = [&](const std::string& path) {
+        QTest::keyClick(&form, Qt::Key_Delete);
+        QTest::keyClick(&form, Qt::Key_E, Qt::AltModifier);
+        return ListeningPlayer::Played{path, form.EditIndex(), false};
+    };
+    form.BitBtn2Click();
+    QCOMPARE(h.player.played.size(), std::size_t(1));
+    QCOMPARE(bridge.keys, 2);
+    QCOMPARE(form.Memos().count(), 1);
 }
 
 VOICEMEMO_DIALOG_TEST_MAIN(PlaybackTest)
