@@ -14,6 +14,40 @@ namespace {
 constexpr const char* kDataFolder = "data";
 constexpr const char* kVoicePrefix = "Voice";
 constexpr const char* kVoiceSuffix = ".wav";
+
+// Names in natural order: runs of digits compare by their numbers, the rest
+// by its ASCII-lowered bytes.
+bool NaturalLess(const std::string& a, const std::string& b)
+{
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    std::size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (isDigit(a[i]) && isDigit(b[j])) {
+            std::size_t endA = i, endB = j;
+            while (endA < a.size() && isDigit(a[endA]))
+                ++endA;
+            while (endB < b.size() && isDigit(b[endB]))
+                ++endB;
+            // Without leading zeros, the longer number is the larger.
+            std::string_view numberA(a.data() + i, endA - i), numberB(b.data() + j, endB - j);
+            numberA.remove_prefix(std::min(numberA.find_first_not_of('0'), numberA.size()));
+            numberB.remove_prefix(std::min(numberB.find_first_not_of('0'), numberB.size()));
+            if (numberA.size() != numberB.size())
+                return numberA.size() < numberB.size();
+            if (numberA != numberB)
+                return numberA < numberB;
+            i = endA;
+            j = endB;
+            continue;
+        }
+        const char lowA = LowerAscii(a[i]), lowB = LowerAscii(b[j]);
+        if (lowA != lowB)
+            return static_cast<unsigned char>(lowA) < static_cast<unsigned char>(lowB);
+        ++i;
+        ++j;
+    }
+    return a.size() - i < b.size() - j;
+}
 }  // namespace
 
 // The comparison keys of a folder's names, and which of them some text
@@ -169,6 +203,8 @@ void VoiceStore::FindUnusedVoiceFiles(const std::vector<std::string>& memoPaths,
     std::erase_if(names, [](const std::string& name) {
         return name.empty() || name[0] == '.' || !catalogue_text::HasNoControlCharacter(name);
     });
+    // Adopted in the order a person counts them: Voice2 before Voice10.
+    std::stable_sort(names.begin(), names.end(), NaturalLess);
     std::vector<std::string> keys;
     keys.reserve(names.size());
     for (const std::string& name : names)
