@@ -8,6 +8,7 @@ namespace voicememo {
 // The arrow keys and the wheel in an editable box step from the entry that
 // matches the text shown, not from the entry picked last (the box's list does
 // not follow typed text); when none matches, they go to the first entry.
+// The list, opened, opens on that entry too.
 class StepFromShownEntry : public QObject {
     Q_OBJECT
 public:

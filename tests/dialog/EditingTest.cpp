@@ -23,6 +23,7 @@ private slots:
     void pastedLineBreaksNeverSplitTheCatalogue();
     void titlesOfAnyLengthSurvive();
     void yearBoxKeepsWhatIsTyped();
+    void monthListOpensOnTheMonthShown();
     void arrowsStepFromTheEntryShown_data();
     void arrowsStepFromTheEntryShown();
     void clickBackIntoTheListCommitsWithoutRenaming();
@@ -103,6 +104,23 @@ void EditingTest::yearBoxKeepsWhatIsTyped()
     QTest::keyClick(h.Find<QLineEdit>("Edit2"), Qt::Key_Up);
     h.ClickRow(1);
     QCOMPARE(form.Memos().memo(0).ShownDate, "4/2/29"s);
+}
+
+// The month's list opens on the month shown, not on the one picked last.
+void EditingTest::monthListOpensOnTheMonthShown()
+{
+    Harness h;
+    h.folder.Write("Voice.dat", kDated + kOther);
+    h.Open();
+    QVERIFY(h.Activate());
+    h.ClickRow(0);
+    auto* month = h.Find<QComboBox>("ComboBox2");
+    QCOMPARE(month->currentText(), QStringLiteral("3"));
+    QTest::keyClick(month->lineEdit(), Qt::Key_Down, Qt::AltModifier);
+    QTRY_VERIFY(month->view()->isVisible());
+    QCOMPARE(month->view()->currentIndex().data().toString(), QStringLiteral("3"));
+    month->hidePopup();
+    QCOMPARE(month->currentText(), QStringLiteral("3"));
 }
 
 void EditingTest::arrowsStepFromTheEntryShown_data()
