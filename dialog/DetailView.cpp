@@ -1,5 +1,7 @@
 #include "DetailView.h"
 
+#include <QStyle>
+
 namespace voicememo {
 
 namespace {
@@ -30,6 +32,18 @@ bool DetailView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* eve
     if (trigger == EditKeyPressed && index.isValid())
         return ClickReporting<QTableView>::edit(index.siblingAtColumn(kTitleColumn), trigger, event);
     return ClickReporting<QTableView>::edit(index, trigger, event);
+}
+
+QString DetailView::tipAt(const QPoint& viewportPos) const
+{
+    const QModelIndex cell = indexAt(viewportPos);
+    if (!cell.isValid())
+        return {};
+    const QString text = cell.data(Qt::DisplayRole).toString();
+    // The room the style leaves a cell's text.
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    const int room = visualRect(cell).width() - 2 * margin;
+    return fontMetrics().horizontalAdvance(text) > room ? text : QString();
 }
 
 }  // namespace voicememo

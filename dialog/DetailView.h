@@ -8,11 +8,22 @@
 
 namespace voicememo {
 
-class DetailView : public ClickReporting<QTableView> {
+// A view whose cells may give a tooltip of their own, at a point of its
+// viewport (TooltipTimer asks).
+class CellTips {
+public:
+    virtual ~CellTips() = default;
+    virtual QString tipAt(const QPoint& viewportPos) const = 0;
+};
+
+class DetailView : public ClickReporting<QTableView>, public CellTips {
 public:
     explicit DetailView(MemoListView* list) : ClickReporting<QTableView>(list) {}
 
     void keyboardSearch(const QString& search) override;
+    // A cell cut short ("帰り…") tells its whole text; others tell nothing,
+    // and the list's own tooltip shows.
+    QString tipAt(const QPoint& viewportPos) const override;
 
 protected:
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;

@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <QToolTip>
 
+#include "DetailView.h"
 #include "Within.h"
 
 namespace voicememo {
@@ -29,19 +30,24 @@ bool TooltipTimer::eventFilter(QObject* watched, QEvent* event)
 
     auto* help = static_cast<QHelpEvent*>(event);
     QWidget* owner = static_cast<QWidget*>(watched);
-    while (owner != window_ && owner->toolTip().isEmpty())
+    // A cell's own tip (a cut cell's whole text), else the control's.
+    const auto* cells = dynamic_cast<const CellTips*>(owner->parent());
+    QString tip = cells ? cells->tipAt(help->pos()) : QString();
+    while (tip.isEmpty() && owner != window_ && owner->toolTip().isEmpty())
         owner = owner->parentWidget();
-    if (owner->toolTip().isEmpty()) {
+    if (tip.isEmpty())
+        tip = owner->toolTip();
+    if (tip.isEmpty()) {
         QToolTip::hideText();
         shownFor_ = nullptr;
         return true;
     }
     const QPoint at = help->globalPos();
     QPointer<QWidget> target = static_cast<QWidget*>(watched);
-    auto show = [this, target, owner = QPointer<QWidget>(owner), at] {
+    auto show = [this, target, owner = QPointer<QWidget>(owner), at, tip] {
         if (!target || !owner || !enabled_)
             return;
-        QToolTip::showText(at, owner->toolTip(), target, QRect(), kTooltipShownMs);
+        QToolTip::showText(at, tip, target, QRect(), kTooltipShownMs);
         shownFor_ = owner;
     };
     if (QToolTip::isVisible() && shownFor_ && shownFor_ != owner)

@@ -22,6 +22,7 @@
 #include "DialogTestMain.h"
 #include "MemoListView.h"
 #include "RewriteJournal.h"
+#include "TextCodec.h"
 #include "UpDown.h"
 
 using namespace voicememo;
@@ -50,6 +51,7 @@ private slots:
     void everyCloseRequestRunsTheCloseQuery();
     void endSignalClosesThroughTheCloseQuery();
     void tooltipsFollowShowHint();
+    void cutCellTellsItsWholeText();
     void lettersPressButtonsWhereNoTextIsTaken();
     void detailViewShowsSixColumns();
 };
@@ -474,6 +476,27 @@ void StartupCloseTest::tooltipsFollowShowHint()
             QTRY_VERIFY_WITH_TIMEOUT(!QToolTip::isVisible(), 2500);
         }
         QVERIFY(form.close());
+    }
+}
+
+// In the table, a cell cut short tells its whole text; a whole one leaves
+// the list's own tooltip.
+void StartupCloseTest::cutCellTellsItsWholeText()
+{
+    Harness h;
+    const QString title = QStringLiteral("帰りに牛乳とパンを買う");
+    h.folder.Write("Voice.dat", Encode(title) + "\t/x/data/Voice1.wav\t2001/04/05\t09:12:30\tTODO\t\r\n");
+    TForm1& form = h.Open();
+    QVERIFY(h.Activate());
+    form.Detail1Click();
+    QTableView* table = h.Find<MemoListView>("ListView1")->detailView();
+    for (auto [column, tip] : {std::pair{0, title}, std::pair{4, QStringLiteral("ボイスファイルの一覧")}}) {
+        const QPoint at = table->visualRect(table->model()->index(0, column)).center();
+        QTest::mouseMove(table->viewport(), at);
+        QHelpEvent help(QEvent::ToolTip, at, table->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(table->viewport(), &help);
+        QTRY_COMPARE(QToolTip::text(), tip);
+        QToolTip::hideText();
     }
 }
 
