@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 
 #include "MemoListView.h"
 
@@ -92,6 +93,18 @@ protected:
         return View::edit(index, trigger, event);
     }
     virtual bool onCaption(const QModelIndex&, const QPoint&) const { return true; }
+
+    // An empty list shows how to fill it, as a hint drawn in it.
+    void paintEvent(QPaintEvent* event) override
+    {
+        View::paintEvent(event);
+        if (!this->model() || this->model()->rowCount(this->rootIndex()) > 0)
+            return;
+        QPainter painter(this->viewport());
+        painter.setPen(this->palette().color(QPalette::Disabled, QPalette::Text));
+        painter.drawText(this->viewport()->rect().adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap,
+                         QStringLiteral("録音(R) で最初のボイスメモを録音します"));
+    }
 
 private:
     MemoListView* list_;
