@@ -7,9 +7,11 @@ class QPainter;
 
 namespace voicememo {
 
-// A label of the icon view broken into lines of at most the width, between
-// words where it can and anywhere where it must; past the last line allowed,
-// the rest is cut with "…". Laid out once, for the lines' texts and widths
+// A label of the icon view broken into lines of at most the width, where a
+// person would break them: at spaces and between Japanese characters. Past
+// the last line allowed, or at a word too long for a line, the rest is cut
+// with "…"; a label shown whole (maxLines the largest int) breaks such a
+// word anywhere instead. Laid out once, for the lines' texts and widths
 // and for drawing them: each laying out of a Japanese text is dear.
 class LabelLayout {
 public:

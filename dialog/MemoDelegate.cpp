@@ -2,6 +2,7 @@
 
 #include <QLineEdit>
 #include <QPainter>
+#include <algorithm>
 
 #include "LabelLayout.h"
 #include "LineEditRules.h"
@@ -45,6 +46,8 @@ void MemoDelegate::paintIconCell(QPainter* painter, const QStyleOptionViewItem& 
                          kIconSide);
     cell.icon.paint(painter, iconRect, Qt::AlignCenter, selected ? QIcon::Selected : QIcon::Normal);
 
+    if (renaming_.isValid() && renaming_ == index)
+        return;  // the rename box stands in for the caption
     const QFontMetrics metrics(cell.font);
     const LabelLayout lines(cell.text, cell.font, cell.rect.width() - 2 * kLabelMargin, maxLines);
     const int widest = lines.widest();
@@ -70,8 +73,31 @@ QWidget* MemoDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&
     if (auto* edit = qobject_cast<QLineEdit*>(editor)) {
         KeepTitleOnOneLine(edit);
         RemoveLengthLimit(edit);
+        if (showIcons_) {
+            edit->setFrame(true);
+            edit->setAutoFillBackground(true);
+            renaming_ = index;
+        }
     }
     return editor;
+}
+
+void MemoDelegate::destroyEditor(QWidget* editor, const QModelIndex& index) const
+{
+    renaming_ = QPersistentModelIndex();
+    QStyledItemDelegate::destroyEditor(editor, index);
+}
+
+void MemoDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                                        const QModelIndex& index) const
+{
+    if (!showIcons_) {
+        QStyledItemDelegate::updateEditorGeometry(editor, option, index);
+        return;
+    }
+    const QRect& cell = option.rect;
+    const int top = cell.top() + kIconTop + kIconSide + kIconLabelGap - 2;
+    editor->setGeometry(cell.left(), top, cell.width(), std::max(editor->sizeHint().height(), cell.bottom() + 1 - top));
 }
 
 void MemoDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const

@@ -33,6 +33,11 @@ public:
     // the cell (the selected row's).
     void paintWholeLabel(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const;
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    // Among the icons, the rename box covers the caption, framed, and the
+    // caption is not drawn under it.
+    void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                              const QModelIndex& index) const override;
+    void destroyEditor(QWidget* editor, const QModelIndex& index) const override;
 
 protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
@@ -42,6 +47,7 @@ private:
                        int maxLines) const;
 
     bool showIcons_;
+    mutable QPersistentModelIndex renaming_;  // the row whose rename box is up
 };
 
 }  // namespace voicememo

@@ -7,6 +7,7 @@
 #include <QProxyStyle>
 #include <QSignalSpy>
 #include <QTest>
+#include <limits>
 
 #include "Application.h"
 #include "AsUser.h"
@@ -236,34 +237,41 @@ void DialogPartsTest::listReportsClicksAsTheUserMakesThem()
 
 void DialogPartsTest::iconLabelsWrapToTwoLines_data()
 {
+    // The lines expected; one ending in "…" is that text's start, cut.
     QTest::addColumn<QString>("title");
-    QTest::addColumn<int>("lineCount");
-    QTest::addColumn<bool>("cut");
-    QTest::newRow("fits") << "Voice3.wav" << 1 << false;
-    QTest::newRow("one long word breaks anywhere") << "Voice999.wav" << 2 << false;
-    QTest::newRow("words") << "Shopping list for the weekend party" << 2 << true;
-    QTest::newRow("Japanese") << QStringLiteral("会議のメモ、来週の月曜日までに資料を用意すること") << 2 << true;
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("fits") << "Voice3.wav" << QStringList{"Voice3.wav"};
+    QTest::newRow("a word too long is cut, not broken") << "Voice100.wav" << QStringList{"Voice100.…"};
+    QTest::newRow("a long word after a short one") << "Voice Voice1000.wav" << QStringList{"Voice", "Voice10…"};
+    QTest::newRow("at the space, not in the word")
+        << QStringLiteral("Voice 夕食.wav") << QStringList{"Voice", QStringLiteral("夕食.wav")};
+    QTest::newRow("words") << "Shopping list for the weekend party" << QStringList{"Shopping", "list for…"};
+    QTest::newRow("between Japanese characters")
+        << QStringLiteral("会議のメモ、来週の月曜日までに資料を用意すること")
+        << QStringList{QStringLiteral("会議のメモ、"), QStringLiteral("来週の月…")};
 }
 
 void DialogPartsTest::iconLabelsWrapToTwoLines()
 {
     QFETCH(QString, title);
-    QFETCH(int, lineCount);
-    QFETCH(bool, cut);
+    QFETCH(QStringList, expected);
     QFont font(QStringLiteral("IPAPGothic"));
     font.setPixelSize(12);
     const QFontMetrics metrics(font);
     const int width = 71;
     const QStringList lines = LabelLayout(title, font, width, 2).lines();
-    QCOMPARE(lines.size(), lineCount);
-    for (const QString& line : lines)
-        QVERIFY2(metrics.horizontalAdvance(line) <= width, qPrintable(line));
-    QVERIFY(title.startsWith(lines.first()));
-    QCOMPARE(lines.last().endsWith(u'\u2026'), cut);
-    if (!cut)
-        QCOMPARE(lines.join(QString()), title);
+    QCOMPARE(lines.size(), expected.size());
+    for (int i = 0; i < lines.size(); ++i) {
+        QVERIFY2(metrics.horizontalAdvance(lines[i]) <= width, qPrintable(lines[i]));
+        if (expected[i].endsWith(u'\u2026'))
+            QVERIFY2(lines[i].endsWith(u'\u2026') && lines[i].startsWith(expected[i].chopped(1)), qPrintable(lines[i]));
+        else
+            QCOMPARE(lines[i], expected[i]);
+    }
+    const int lineCount = static_cast<int>(lines.size());
     // Shown in full, nothing is lost.
-    QCOMPARE(LabelLayout(title, font, width, 1000).lines().join(QString()).remove(u' '), QString(title).remove(u' '));
+    QCOMPARE(LabelLayout(title, font, width, std::numeric_limits<int>::max()).lines().join(QString()).remove(u' '),
+             QString(title).remove(u' '));
 
     // Drawn, the ink keeps within the label's box, centred, and reaches its
     // last line.

@@ -191,6 +191,12 @@ void EditingTest::clickBackIntoTheListCommitsWithoutRenaming()
     QVERIFY(!renaming());
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, QPoint(cell.center().x(), cell.bottom() - 8));
     QTRY_VERIFY(renaming());
+    // The rename box covers the caption, framed, and leaves the icon alone.
+    auto* box = static_cast<QLineEdit*>(QApplication::focusWidget());
+    QVERIFY(box->hasFrame());
+    QCOMPARE(box->geometry().left(), cell.left());
+    QCOMPARE(box->geometry().width(), cell.width());
+    QVERIFY(box->geometry().top() >= cell.top() + 32 && box->geometry().bottom() <= cell.bottom() + 2);
 }
 
 void EditingTest::endSignalDuringStartUpMessageEndsTheProgram()
