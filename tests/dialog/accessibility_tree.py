@@ -84,9 +84,21 @@ def check(pyatspi, window):
     if icons:
         items = [icons[0].getChildAtIndex(i) for i in range(icons[0].childCount)]
         expect([item.name for item in items] == TITLES, "icon items " + repr([item.name for item in items]))
+        # No voice file is there: each memo says so, as its red cross shows.
+        expect(all(item.description == "ボイスファイルがありません" for item in items),
+               "icon descriptions " + repr([item.description for item in items]))
     for role, name in [("combo box", "年"), ("combo box", "月"), ("spin button", "日"),
                        ("push button", "1日後"), ("push button", "1日前")]:
         expect(any(n.getRoleName() == role and labelled(n) == name for n in nodes), f"{role} named {name}")
+    # The day box is one spin button, its value the day the box shows.
+    days = [n for n in nodes if n.getRoleName() == "spin button" and labelled(n) == "日"]
+    if days:
+        value = days[0].queryValue()
+        expect(1 <= value.currentValue <= 31 and value.minimumValue == 1 and value.maximumValue >= 28,
+               f"the day's value {value.currentValue} in {value.minimumValue}..{value.maximumValue}")
+    # The list's holder adds no name of its own on the way in.
+    expect(not any(n.getRoleName() != "label" and n.name.startswith("ボイスメモの一覧(") for n in nodes),
+           "the list named by its label")
     radios = [n for n in nodes if n.getRoleName() == "radio button"]
     expect(len(radios) == 2 and all(r.parent.name == "ボイスメモの種類" for r in radios),
            "the kind buttons in the group ボイスメモの種類")
