@@ -47,9 +47,6 @@ TForm1::TForm1(const DialogServices& services, QWidget* parent)
       tooltips_(new TooltipTimer(this)),
       mnemonics_(new MnemonicKeys(this))
 {
-    QFont dialogFont(QStringLiteral("ＭＳ Ｐゴシック"));
-    dialogFont.setPixelSize(12);
-    setFont(dialogFont);
     ui->setupUi(this);
     focusKeeper_ = new FocusKeeper(this, ui->ListView1);
     setWindowIcon(WindowIcon());

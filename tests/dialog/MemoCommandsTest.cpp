@@ -371,12 +371,13 @@ void MemoCommandsTest::addUnusedAdoptsOnlyFilesNothingNames()
         QCOMPARE(box.icon, QMessageBox::NoIcon);
         QCOMPARE(box.buttons, QStringList({"OK"}));
     }
-    // The memo loaded before keeps its title; the rows come in listing order.
+    // The memo loaded before keeps its title; the rows come in the order a
+    // person counts (Voice2 before Voice10).
     QCOMPARE(form.Memos().count(), 4);
     QCOMPARE(form.Memos().memo(0).Title, "changed"s);
-    QCOMPARE(form.Memos().memo(1),
+    QCOMPARE(form.Memos().memo(1).Title, "Voice2.wav"s);
+    QCOMPARE(form.Memos().memo(2),
              (VoiceMemo{"Voice10.wav", h.exeDir + "data/Voice10.wav", "2026/12/07", "23:59:59", "TODO", ""}));
-    QCOMPARE(form.Memos().memo(2).Title, "Voice2.wav"s);
     QCOMPARE(form.Memos().memo(3),
              (VoiceMemo{"Voice71.wav", h.exeDir + "data/Voice71.wav", "2026/12/07", "23:59:59", "TODO", ""}));
     QCOMPARE(form.EditIndex(), 3);
