@@ -72,13 +72,13 @@ QString UnusableFolderMessage(const UnusableFolder& error)
         .replace(u'\r', QStringLiteral("\\r"))
         .replace(u'\n', QStringLiteral("\\n"));
     if (error.reason() == UnusableFolder::Reason::NotInCodePage)
-        return QStringLiteral("フォルダ %1 のパスには Shift_JIS で書けない文字があるため、"
-                              "ボイスファイルの場所を Voice.dat に書けません。\n"
-                              "Shift_JIS で書ける文字だけのパスのフォルダにプログラムを移してください")
+        return QStringLiteral("フォルダー %1 のパスには Shift_JIS で表せない文字が含まれているため、"
+                              "Voice.dat にボイスファイルの場所を保存できません。\n"
+                              "Shift_JIS で表せる文字だけのパスのフォルダーに移動してください。")
             .arg(folder);
-    return QStringLiteral("フォルダ %1 のパスにはタブまたは改行があるため、"
-                          "ボイスファイルの場所を Voice.dat に書けません。\n"
-                          "タブも改行もないパスのフォルダにプログラムを移してください")
+    return QStringLiteral("フォルダー %1 のパスにはタブまたは改行が含まれているため、"
+                          "Voice.dat にボイスファイルの場所を保存できません。\n"
+                          "タブも改行もないパスのフォルダーに移動してください。")
         .arg(folder);
 }
 

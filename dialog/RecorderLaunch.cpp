@@ -13,7 +13,7 @@ bool StartRecorder(FileSystem& files, ProgramLauncher& launcher, const std::stri
         diskExeDir && diskVoicePath &&
         launcher.Start(*diskExeDir, QString::fromLatin1(kRecorderProgram), {QString::fromStdString(*diskVoicePath)});
     if (!started)
-        qCInfo(lcRecorder, "%s を起動できません (プログラムのフォルダにも PATH にもないか、実行できません)",
+        qCInfo(lcRecorder, "%s を起動できません (プログラムのフォルダーにも PATH にもないか、実行できません)",
                kRecorderProgram);
     return started;
 }

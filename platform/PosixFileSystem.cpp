@@ -163,7 +163,7 @@ WriteResult PosixFileSystem::ReplaceFile(const std::string& path, const std::str
     const int error = outcome.temporaryError;
     if (outcome.result == WriteResult::CannotCreate && exists &&
         (error == EACCES || error == EPERM || error == EROFS)) {
-        qCInfo(lcFiles, "フォルダに書き込めないため、その場で書き直します: %s", disk->c_str());
+        qCInfo(lcFiles, "フォルダーに書き込めないため、その場で書き直します: %s", disk->c_str());
         return RewriteInPlace(*disk, bytes);
     }
     return outcome.result;

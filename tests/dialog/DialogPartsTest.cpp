@@ -120,12 +120,13 @@ void DialogPartsTest::unusableFolderIsNamedAsTheUserSeesIt_data()
     QTest::addColumn<QByteArray>("folder");
     QTest::addColumn<int>("reason");
     QTest::addColumn<QString>("shown");
-    const QString notInCodePage = QStringLiteral(
-        "フォルダ %1 のパスには Shift_JIS で書けない文字があるため、ボイスファイルの場所を Voice.dat に書けません。\n"
-        "Shift_JIS で書ける文字だけのパスのフォルダにプログラムを移してください");
+    const QString notInCodePage =
+        QStringLiteral("フォルダー %1 のパスには Shift_JIS で表せない文字が含まれているため、Voice.dat "
+                       "にボイスファイルの場所を保存できません。\n"
+                       "Shift_JIS で表せる文字だけのパスのフォルダーに移動してください。");
     const QString breaksLine = QStringLiteral(
-        "フォルダ %1 のパスにはタブまたは改行があるため、ボイスファイルの場所を Voice.dat に書けません。\n"
-        "タブも改行もないパスのフォルダにプログラムを移してください");
+        "フォルダー %1 のパスにはタブまたは改行が含まれているため、Voice.dat にボイスファイルの場所を保存できません。\n"
+        "タブも改行もないパスのフォルダーに移動してください。");
     QTest::newRow("accented letter") << QByteArray("/home/u/caf\xc3\xa9") << int(Reason::NotInCodePage)
                                      << notInCodePage.arg(QStringLiteral("/home/u/café"));
     QTest::newRow("Japanese and an emoji")

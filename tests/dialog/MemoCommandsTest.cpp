@@ -188,7 +188,7 @@ void MemoCommandsTest::recordWithEveryNameTakenChangesNoFile()
         BoxAnswerer box;
         Click(h, "BitBtn1");
         QVERIFY(box.seen);
-        QCOMPARE(box.text, QStringLiteral("ボイスファイルの番号 (1～999) はすべて使用中です."));
+        QCOMPARE(box.text, QStringLiteral("ボイスファイルの番号（1～999）がすべて使われています。不要なボイスメモを削除してください."));
     }
     QCOMPARE(form.Memos().count(), 0);
     for (int n = 1; n <= 999; ++n)
