@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <string_view>
@@ -128,6 +130,8 @@ void SaveFloor(benchmark::State& state)
     }
 }
 
+// Two lists a memo apart, saved in turn: each save writes, as after an
+// edit in the window.
 void Save(benchmark::State& state)
 {
     CatalogueFolder& data = CatalogueOf(static_cast<int>(state.range(0)));
@@ -135,10 +139,53 @@ void Save(benchmark::State& state)
     // A catalogue of its own, so that the load benchmarks read what they expect.
     CatalogueFile catalogue(files, data.folder.dir() + "saved-");
     // As the dialog saves its list: from the table the memos are held in.
-    const MemoTable table(data.memos);
+    std::vector<VoiceMemo> edited = data.memos;
+    edited[edited.size() / 2].Title += "*";
+    const MemoTable tables[] = {MemoTable(data.memos), MemoTable(edited)};
+    std::size_t turn = 0;
     for (auto _ : state) {
-        if (!catalogue.SaveTable(table).empty())
+        const CatalogueSync saved = catalogue.SaveTable(tables[turn++ % 2]);
+        if (!saved.written || saved.memos)
             state.SkipWithError("not saved as it was");
+    }
+}
+
+// The same save after another program changed the file since the last one
+// (a memo renamed, one removed, one added, renamed over the file as a sync
+// tool does): the window's list, with an edit of its own, is merged with
+// the file. Its floor is the plain save.
+void SaveMerged(benchmark::State& state)
+{
+    CatalogueFolder& data = CatalogueOf(static_cast<int>(state.range(0)));
+    const std::string dir = data.folder.dir() + "merged-";
+    const std::string path = dir + kCatalogueFileName;
+    const std::string part = path + ".part";
+    std::ofstream(path, std::ios::binary) << FormatCatalogue(data.memos);
+    PosixFileSystem files;
+    CatalogueFile window(files, dir);
+    MemoTable list = window.LoadTable();
+    std::size_t round = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        ++round;
+        VoiceMemo ours = list.memo(round * 7919 % list.size());
+        ours.Title += "*";
+        list.set(round * 7919 % list.size(), ours);
+        MemoTable theirs = MemoTable::FromCatalogueText(ReadWhole(path));
+        VoiceMemo renamed = theirs.memo(round * 104729 % theirs.size());
+        renamed.Title += "+";
+        theirs.set(round * 104729 % theirs.size(), renamed);
+        theirs.erase(round * 15485863 % theirs.size());
+        theirs.append(bench::SampleMemo(data.folder.dir(), static_cast<int>(data.memos.size() + round)));
+        std::ofstream(part, std::ios::binary) << theirs.ToCatalogueText();
+        std::rename(part.c_str(), path.c_str());
+        state.ResumeTiming();
+
+        CatalogueSync saved = window.SaveTable(list);
+        if (!saved.written || !saved.memos)
+            state.SkipWithError("not merged");
+        else
+            list = std::move(*saved.memos);
     }
 }
 
@@ -215,6 +262,7 @@ void RegisterCatalogueBenchmarks()
         Register("SaveFloor", SaveFloor, count);
         Register("Save", Save, count);
     }
+    Register("SaveMerged", SaveMerged, 100000);
     Register("UnusedSearchFloor", UnusedSearchFloor, 10000);
     Register("UnusedSearch", UnusedSearch, 10000);
 }

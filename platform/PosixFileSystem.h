@@ -29,6 +29,9 @@ public:
     WriteResult ReplaceFile(const std::string& path, const std::string& bytes) override;
     void CreateEmptyFile(const std::string& path) override;
     bool DeleteFile(const std::string& path) override;
+    // One stat when the file is there as written; a link is followed.
+    std::optional<FileStamp> StampOf(const std::string& path) override;
+    void RemoveWriteLeftovers(const std::string& path) override;
     std::vector<std::string> ListFiles(const std::string& folder, const std::string& prefix,
                                        const std::string& suffix) override;
     // ResolveDiskPath: UTF-8, each missing component found without regard

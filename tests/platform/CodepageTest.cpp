@@ -85,6 +85,10 @@ TEST(CodepageTest, MessagesDecodeToTheirJapaneseText)
                                                           {messages::kTooManyOpenFiles, "ｵｰﾌﾟﾝしたﾌｧｲﾙが多すぎます"},
                                                           {messages::kAccessDenied, "ﾌｧｲﾙへのｱｸｾｽが拒否されました"},
                                                           {messages::kIoError, "I/O ｴﾗｰ (%d)"},
+                                                          {messages::kCatalogueBeingRewritten,
+                                                           "%s は別のプログラムが書き換えている途中のため、"
+                                                           "保存しませんでした。"
+                                                           "一覧はそのまま残し、後で保存します"},
                                                           {messages::kNoFreeVoiceName,
                                                            "ボイスファイルの番号 (1～999) はすべて使用中です"}}) {
         EXPECT_EQ(Cp932ToUtf8Exact(bytes), text);
