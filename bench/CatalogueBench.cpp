@@ -5,7 +5,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <map>
@@ -111,6 +110,13 @@ bool WriteAll(int fd, const std::string& bytes)
     return true;
 }
 
+void SyncFolder(const std::string& folder)
+{
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ::fsync(fd);
+    ::close(fd);
+}
+
 // Writing the same bytes beside the file, making them durable and renaming
 // them over it, the rename made durable too.
 void SaveFloor(benchmark::State& state)
@@ -124,9 +130,7 @@ void SaveFloor(benchmark::State& state)
         if (fd < 0 || !WriteAll(fd, bytes) || ::fsync(fd) != 0 || ::close(fd) != 0 ||
             ::rename(temporary.c_str(), path.c_str()) != 0)
             state.SkipWithError("cannot write");
-        int folderFd = ::open(data.folder.dir().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        ::fsync(folderFd);
-        ::close(folderFd);
+        SyncFolder(data.folder.dir());
     }
 }
 
@@ -177,8 +181,14 @@ void SaveMerged(benchmark::State& state)
         theirs.set(round * 104729 % theirs.size(), renamed);
         theirs.erase(round * 15485863 % theirs.size());
         theirs.append(bench::SampleMemo(data.folder.dir(), static_cast<int>(data.memos.size() + round)));
-        std::ofstream(part, std::ios::binary) << theirs.ToCatalogueText();
-        std::rename(part.c_str(), path.c_str());
+        // Made durable, as a sync tool does, so that its writing back does
+        // not fall into the save measured.
+        const std::string bytes = theirs.ToCatalogueText();
+        const int fd = ::open(part.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        if (fd < 0 || !WriteAll(fd, bytes) || ::fsync(fd) != 0 || ::close(fd) != 0 ||
+            ::rename(part.c_str(), path.c_str()) != 0)
+            state.SkipWithError("cannot write");
+        SyncFolder(data.folder.dir());
         state.ResumeTiming();
 
         CatalogueSync saved = window.SaveTable(list);

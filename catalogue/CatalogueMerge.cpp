@@ -21,13 +21,27 @@ bool SameFileAsWritten(const MemoTable& a, std::size_t rowA, const MemoTable& b,
 
 // Which row of a side each base row is, and the other way round.
 struct Pairing {
-    std::vector<std::size_t> sideOfBase;
-    std::vector<std::size_t> baseOfSide;
+    Pairing(std::size_t baseRows, std::size_t sideRows)
+        : sideOfBase(baseRows, kNone),
+          baseOfSide(sideRows, kNone),
+          sameLine(baseRows)
+    {
+    }
     void Pair(std::size_t base, std::size_t side)
     {
         sideOfBase[base] = side;
         baseOfSide[side] = base;
     }
+    bool Unchanged(const MemoTable& base, std::size_t b, const MemoTable& side, std::size_t s) const
+    {
+        return sameLine[b] || base.SameMemo(b, side, s);
+    }
+
+    std::vector<std::size_t> sideOfBase;
+    std::vector<std::size_t> baseOfSide;
+    // A base row whose side's row is the very same line, as the walk in
+    // step found it: unchanged, and written as the base's line.
+    std::vector<bool> sameLine;
 };
 
 // The rows each side skips to the nearest place after rowA and rowB where
@@ -84,10 +98,15 @@ std::vector<std::size_t> Unpaired(const std::vector<std::size_t>& partners)
 // keys: a memo moved, or named in other letters.
 Pairing PairWithBase(const MemoTable& base, const MemoTable& side, const FileKey& keyOf)
 {
-    Pairing pairing{std::vector<std::size_t>(base.size(), kNone), std::vector<std::size_t>(side.size(), kNone)};
+    Pairing pairing(base.size(), side.size());
     std::size_t b = 0, s = 0;
     while (b < base.size() && s < side.size()) {
-        if (base.SameMemo(b, side, s) || SameFileAsWritten(base, b, side, s)) {
+        if (base.SameLine(b, side, s)) {
+            pairing.sameLine[b] = true;
+            pairing.Pair(b++, s++);
+            continue;
+        }
+        if (SameFileAsWritten(base, b, side, s)) {
             pairing.Pair(b++, s++);
             continue;
         }
@@ -135,12 +154,16 @@ private:
 
 // A memo both sides hold: each field from the side that changed it, the
 // window's where both did.
-void AddBothKept(MergedLines& merged, const MemoTable& base, std::size_t b, const MemoTable& ours, std::size_t o,
-                 const MemoTable& theirs, std::size_t t)
+void AddBothKept(MergedLines& merged, const MemoTable& base, std::size_t b, const Pairing& withOurs,
+                 const MemoTable& ours, std::size_t o, const Pairing& withTheirs, const MemoTable& theirs,
+                 std::size_t t)
 {
-    if (base.SameMemo(b, ours, o)) {
+    const bool oursUnchanged = withOurs.Unchanged(base, b, ours, o);
+    if (oursUnchanged && withTheirs.sameLine[b]) {
+        merged.Add(base, b, o);
+    } else if (oursUnchanged) {
         merged.Add(theirs, t, o);
-    } else if (base.SameMemo(b, theirs, t)) {
+    } else if (withTheirs.Unchanged(base, b, theirs, t)) {
         merged.Add(ours, o, o);
     } else {
         const MemoTable::Fields was = base.fields(b), mine = ours.fields(o), other = theirs.fields(t);
@@ -177,8 +200,8 @@ MergedCatalogue MergeCatalogues(const MemoTable& base, const MemoTable& ours, co
             else
                 merged.Add(theirs, t, kNone);
         } else if (const std::size_t o = withOurs.sideOfBase[b]; o != kNone) {
-            AddBothKept(merged, base, b, ours, o, theirs, t);
-        } else if (!base.SameMemo(b, theirs, t)) {
+            AddBothKept(merged, base, b, withOurs, ours, o, withTheirs, theirs, t);
+        } else if (!withTheirs.Unchanged(base, b, theirs, t)) {
             merged.Add(theirs, t, kNone);  // removed by us, but changed by them
         }
     }
@@ -187,7 +210,7 @@ MergedCatalogue MergeCatalogues(const MemoTable& base, const MemoTable& ours, co
     for (std::size_t o = 0; o < ours.size(); ++o) {
         const std::size_t b = withOurs.baseOfSide[o];
         const bool keep =
-            b == kNone ? !addedByBoth[o] : withTheirs.sideOfBase[b] == kNone && !base.SameMemo(b, ours, o);
+            b == kNone ? !addedByBoth[o] : withTheirs.sideOfBase[b] == kNone && !withOurs.Unchanged(base, b, ours, o);
         if (keep)
             merged.Add(ours, o, o);
     }

@@ -119,17 +119,19 @@ std::vector<VoiceMemo> MemoTable::memos() const
     return all;
 }
 
-bool MemoTable::SameMemo(std::size_t row, const MemoTable& other, std::size_t otherRow) const
+bool MemoTable::SameLine(std::size_t row, const MemoTable& other, std::size_t otherRow) const
 {
     const Row& mine = rows_.at(row);
     const Row& theirs = other.rows_.at(otherRow);
-    // Where both lines read as their memos, lines alike are memos alike; a
-    // line of one text shared by both is the same without a look at it.
+    // A line of one text shared by both is the same without a look at it.
     if (!mine.written && !theirs.written && text_ == other.text_ && mine.at == theirs.at && mine.end == theirs.end)
         return true;
-    if (ReadsAsItStands(mine) && other.ReadsAsItStands(theirs) && LineOf(mine) == other.LineOf(theirs))
-        return true;
-    return FieldsOf(mine) == other.FieldsOf(theirs);
+    return ReadsAsItStands(mine) && other.ReadsAsItStands(theirs) && LineOf(mine) == other.LineOf(theirs);
+}
+
+bool MemoTable::SameMemo(std::size_t row, const MemoTable& other, std::size_t otherRow) const
+{
+    return SameLine(row, other, otherRow) || FieldsOf(rows_.at(row)) == other.FieldsOf(other.rows_.at(otherRow));
 }
 
 bool MemoTable::operator==(const MemoTable& other) const
@@ -204,6 +206,23 @@ bool HoldsEveryField(std::string_view line)
 void MemoTable::Builder::Append(const MemoTable& from, std::size_t row)
 {
     const Row& r = from.rows_.at(row);
+    if (!r.written && from.whole_) {
+        // Its line ends in CR LF, as every line a Builder writes.
+        if (run_ != from.text_.get() || r.at != runEnd_) {
+            CopyRun();
+            run_ = from.text_.get();
+            runStart_ = runEnd_ = r.at;
+            runTo_ = text_.size();
+        }
+        runEnd_ = r.end + 2;
+        CheckRoom(runTo_ + (runEnd_ - runStart_));
+        Row line{};
+        line.at = static_cast<std::uint32_t>(runTo_ + (r.at - runStart_));
+        line.end = static_cast<std::uint32_t>(runTo_ + (r.end - runStart_));
+        rows_.push_back(line);
+        return;
+    }
+    CopyRun();
     const std::size_t start = text_.size();
     // A line read with all its fields holds nothing a line may not hold:
     // it is written back as it is, as is a row written whole.
@@ -217,6 +236,7 @@ void MemoTable::Builder::Append(const MemoTable& from, std::size_t row)
 
 void MemoTable::Builder::Append(const Fields& fields)
 {
+    CopyRun();
     const std::size_t start = text_.size();
     text::AppendLine(text_, fields);
     EndLine(start);
@@ -232,11 +252,20 @@ void MemoTable::Builder::EndLine(std::size_t start)
     rows_.push_back(line);
 }
 
+void MemoTable::Builder::CopyRun()
+{
+    if (run_)
+        text_.append(*run_, runStart_, runEnd_ - runStart_);
+    run_ = nullptr;
+}
+
 MemoTable MemoTable::Builder::Build() &&
 {
+    CopyRun();
     MemoTable table;
     table.text_ = std::make_shared<const std::string>(std::move(text_));
     table.rows_ = std::move(rows_);
+    table.whole_ = true;
     return table;
 }
 

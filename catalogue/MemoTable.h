@@ -38,6 +38,9 @@ public:
 
     // Whether a row holds the same memo as a row of another table.
     bool SameMemo(std::size_t row, const MemoTable& other, std::size_t otherRow) const;
+    // Whether both rows stand as the very same line (so the same memo),
+    // told without splitting them.
+    bool SameLine(std::size_t row, const MemoTable& other, std::size_t otherRow) const;
     // The same memos in the same order.
     bool operator==(const MemoTable& other) const;
 
@@ -82,13 +85,15 @@ private:
     Fields FieldsOf(const Row& row) const;
 
     std::shared_ptr<const std::string> text_;
+    bool whole_ = false;  // each line of the text holds all its fields (a Builder's)
     std::string block_;
     std::vector<Row> rows_;
     std::vector<WrittenRow> written_;
 };
 
 // Puts a table together line by line as the catalogue file will hold it:
-// the table's text() is the file's text, each row a line of it.
+// the table's text() is the file's text, each row a line of it. The tables
+// rows are taken from must outlive the Builder.
 class MemoTable::Builder {
 public:
     Builder(std::size_t rows, std::size_t bytes)
@@ -103,9 +108,15 @@ public:
 
 private:
     void EndLine(std::size_t start);
+    void CopyRun();
 
     std::string text_;
     std::vector<Row> rows_;
+    // Lines of a Builder's text that follow one another there are copied
+    // together, once the run ends: the stretch of that text, and where it
+    // goes in ours.
+    const std::string* run_ = nullptr;
+    std::size_t runStart_ = 0, runEnd_ = 0, runTo_ = 0;
 };
 
 }  // namespace voicememo

@@ -462,5 +462,20 @@ TEST(MemoTableTest, ReadsAnyTextAsTheLinesDoAndFollowsEveryChange)
         }
         ASSERT_EQ(table.memos(), expected) << "round " << round;
         ASSERT_EQ(table.ToCatalogueText(), FormatCatalogue(expected)) << "round " << round;
+        // Its written form, changed and written again: the lines left
+        // are copied in runs.
+        MemoTable written = table.Written();
+        ASSERT_EQ(written.memos(), ParseCatalogue(FormatCatalogue(expected))) << "round " << round;
+        if (!expected.empty()) {
+            const std::size_t gone = random() % expected.size();
+            expected.erase(expected.begin() + static_cast<std::ptrdiff_t>(gone));
+            written.erase(gone);
+        }
+        if (!expected.empty()) {
+            const std::size_t at = random() % expected.size();
+            expected[at] = memo();
+            written.set(at, expected[at]);
+        }
+        ASSERT_EQ(written.Written().text(), FormatCatalogue(expected)) << "round " << round;
     }
 }

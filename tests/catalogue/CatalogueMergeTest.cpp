@@ -96,26 +96,29 @@ TEST(CatalogueMergeTest, EachSidesChangesMeet)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        // Base and theirs as read from a file, ours as the window edits it.
-        const MemoTable base = MemoTable::FromCatalogueText(FormatCatalogue(MemosOf(c.base)));
+        // Base as read from a file or as a save wrote it, theirs as read,
+        // ours as the window edits it.
+        const MemoTable read = MemoTable::FromCatalogueText(FormatCatalogue(MemosOf(c.base)));
         const MemoTable ours(MemosOf(c.ours));
         const MemoTable theirs = MemoTable::FromCatalogueText(FormatCatalogue(MemosOf(c.theirs)));
-        const MergedCatalogue merged = MergeCatalogues(base, ours, theirs, LowerKey);
-        const std::string result = ShortFormOf(merged.memos);
-        EXPECT_EQ(result, ShortFormOf(MemoTable(MemosOf(c.merged))));
-        EXPECT_EQ(merged.memos.text(), merged.memos.ToCatalogueText());
-        EXPECT_EQ(merged.sameAsOurs, result == ShortFormOf(ours));
-        EXPECT_EQ(merged.sameAsTheirs, result == ShortFormOf(theirs));
-        // Each of ours the window finds again is a memo of its file.
-        ASSERT_EQ(merged.rowOfOurs.size(), ours.size());
-        std::set<std::ptrdiff_t> rows;
-        for (std::size_t o = 0; o < ours.size(); ++o) {
-            const std::ptrdiff_t row = merged.rowOfOurs[o];
-            if (row < 0)
-                continue;
-            EXPECT_TRUE(rows.insert(row).second) << "row " << row << " taken twice";
-            EXPECT_EQ(LowerKey(merged.memos.field(static_cast<std::size_t>(row), MemoTable::kFilePath)),
-                      LowerKey(ours.field(o, MemoTable::kFilePath)));
+        for (const MemoTable& base : {read, read.Written()}) {
+            const MergedCatalogue merged = MergeCatalogues(base, ours, theirs, LowerKey);
+            const std::string result = ShortFormOf(merged.memos);
+            EXPECT_EQ(result, ShortFormOf(MemoTable(MemosOf(c.merged))));
+            EXPECT_EQ(merged.memos.text(), merged.memos.ToCatalogueText());
+            EXPECT_EQ(merged.sameAsOurs, result == ShortFormOf(ours));
+            EXPECT_EQ(merged.sameAsTheirs, result == ShortFormOf(theirs));
+            // Each of ours the window finds again is a memo of its file.
+            ASSERT_EQ(merged.rowOfOurs.size(), ours.size());
+            std::set<std::ptrdiff_t> rows;
+            for (std::size_t o = 0; o < ours.size(); ++o) {
+                const std::ptrdiff_t row = merged.rowOfOurs[o];
+                if (row < 0)
+                    continue;
+                EXPECT_TRUE(rows.insert(row).second) << "row " << row << " taken twice";
+                EXPECT_EQ(LowerKey(merged.memos.field(static_cast<std::size_t>(row), MemoTable::kFilePath)),
+                          LowerKey(ours.field(o, MemoTable::kFilePath)));
+            }
         }
     }
 }
