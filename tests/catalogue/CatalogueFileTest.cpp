@@ -321,31 +321,47 @@ TEST_F(CatalogueFileTest, WhatAnotherProgramWroteMeanwhileIsKept)
          line("a", 1) + line("B", 2) + line("d", 4), line("a", 1) + line("B", 2) + line("d", 4)},
         {"arrived while our list was empty", std::nullopt, false, false, line("a", 1), line("a", 1)},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        TempFolder own;
-        if (c.loaded)
-            own.Write("Voice.dat", *c.loaded);
-        CatalogueFile window(files, own.dir());
-        MemoTable list = window.LoadTable();
-        if (c.weRenameTheFirst) {
-            VoiceMemo first = list.memo(0);
-            first.Title = "A";
-            list.set(0, first);
+    // The window saves at once, or takes the file in first (as when it is
+    // activated) and saves what it then shows.
+    for (const bool takeInFirst : {false, true}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.what) + (takeInFirst ? ", taken in first" : ""));
+            TempFolder own;
+            if (c.loaded)
+                own.Write("Voice.dat", *c.loaded);
+            CatalogueFile window(files, own.dir());
+            MemoTable list = window.LoadTable();
+            if (c.weRenameTheFirst) {
+                VoiceMemo first = list.memo(0);
+                first.Title = "A";
+                list.set(0, first);
+            }
+            if (c.appendedInPlace) {
+                std::ofstream(own.path("Voice.dat"), std::ios::app | std::ios::binary) << c.written;
+            } else {
+                own.Write("Voice.dat.part", c.written);
+                fs::rename(own.path("Voice.dat.part"), own.path("Voice.dat"));
+            }
+            if (takeInFirst) {
+                const std::string theirs = own.Read("Voice.dat");
+                CatalogueSync taken = window.TakeInChanges(list);
+                EXPECT_FALSE(taken.written);
+                EXPECT_EQ(own.Read("Voice.dat"), theirs);
+                ASSERT_TRUE(taken.memos);
+                EXPECT_EQ(taken.memos->ToCatalogueText(), c.saved);
+                list = std::move(*taken.memos);
+            }
+            const CatalogueSync saved = window.SaveTable(list);
+            EXPECT_EQ(own.Read("Voice.dat"), c.saved);
+            // Written only for a change of ours; the window shows the file.
+            EXPECT_EQ(saved.written, c.weRenameTheFirst);
+            ASSERT_EQ(saved.memos.has_value(), !takeInFirst);
+            if (saved.memos) {
+                EXPECT_EQ(saved.memos->ToCatalogueText(), c.saved);
+                list = *saved.memos;
+            }
+            EXPECT_FALSE(window.SaveTable(list).written);
         }
-        if (c.appendedInPlace) {
-            std::ofstream(own.path("Voice.dat"), std::ios::app | std::ios::binary) << c.written;
-        } else {
-            own.Write("Voice.dat.part", c.written);
-            fs::rename(own.path("Voice.dat.part"), own.path("Voice.dat"));
-        }
-        const CatalogueSync saved = window.SaveTable(list);
-        EXPECT_EQ(own.Read("Voice.dat"), c.saved);
-        // Written only for a change of ours; the window shows the file.
-        EXPECT_EQ(saved.written, c.weRenameTheFirst);
-        ASSERT_TRUE(saved.memos);
-        EXPECT_EQ(saved.memos->ToCatalogueText(), c.saved);
-        EXPECT_FALSE(window.SaveTable(*saved.memos).written);
     }
 }
 
