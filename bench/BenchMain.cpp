@@ -80,10 +80,10 @@ int main(int argc, char** argv)
 
     std::vector<Figure> figures;
     auto pair = [&](const std::string& what, const std::string& name, int arg, double goal,
-                    const std::string& floorWhat) {
+                    const std::string& floorWhat, const std::string& floorName = "") {
         const std::string suffix = "/" + std::to_string(arg);
         auto measured = collector.seconds.find(name + suffix);
-        auto floor = collector.seconds.find(name + "Floor" + suffix);
+        auto floor = collector.seconds.find((floorName.empty() ? name + "Floor" : floorName) + suffix);
         if (measured != collector.seconds.end() && floor != collector.seconds.end())
             figures.push_back({what, measured->second * 1e3, floor->second * 1e3, "ms", goal, floorWhat});
     };
@@ -91,6 +91,8 @@ int main(int argc, char** argv)
         pair("load, " + std::string(size.text) + " memos", "Load", size.count, 2.0, "read + split lines");
     for (const Size& size : kCatalogueSizes)
         pair("save, " + std::string(size.text) + " memos", "Save", size.count, 1.5, "write + fsync + rename");
+    pair("save with a merge, 100,000 memos (the file changed meanwhile)", "SaveMerged", 100000, 2.0, "plain save",
+         "Save");
     pair("unused search, 10,000 files / 10,000 + 10,000 texts", "UnusedSearch", 10000, 3.0, "list + read");
 
     if (dialogRuns > 0) {

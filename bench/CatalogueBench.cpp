@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <string_view>
@@ -109,6 +110,13 @@ bool WriteAll(int fd, const std::string& bytes)
     return true;
 }
 
+void SyncFolder(const std::string& folder)
+{
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ::fsync(fd);
+    ::close(fd);
+}
+
 // Writing the same bytes beside the file, making them durable and renaming
 // them over it, the rename made durable too.
 void SaveFloor(benchmark::State& state)
@@ -122,12 +130,12 @@ void SaveFloor(benchmark::State& state)
         if (fd < 0 || !WriteAll(fd, bytes) || ::fsync(fd) != 0 || ::close(fd) != 0 ||
             ::rename(temporary.c_str(), path.c_str()) != 0)
             state.SkipWithError("cannot write");
-        int folderFd = ::open(data.folder.dir().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        ::fsync(folderFd);
-        ::close(folderFd);
+        SyncFolder(data.folder.dir());
     }
 }
 
+// Two lists a memo apart, saved in turn: each save writes, as after an
+// edit in the window.
 void Save(benchmark::State& state)
 {
     CatalogueFolder& data = CatalogueOf(static_cast<int>(state.range(0)));
@@ -135,10 +143,59 @@ void Save(benchmark::State& state)
     // A catalogue of its own, so that the load benchmarks read what they expect.
     CatalogueFile catalogue(files, data.folder.dir() + "saved-");
     // As the dialog saves its list: from the table the memos are held in.
-    const MemoTable table(data.memos);
+    std::vector<VoiceMemo> edited = data.memos;
+    edited[edited.size() / 2].Title += "*";
+    const MemoTable tables[] = {MemoTable(data.memos), MemoTable(edited)};
+    std::size_t turn = 0;
     for (auto _ : state) {
-        if (!catalogue.SaveTable(table).empty())
+        const CatalogueSync saved = catalogue.SaveTable(tables[turn++ % 2]);
+        if (!saved.written || saved.memos)
             state.SkipWithError("not saved as it was");
+    }
+}
+
+// The same save after another program changed the file since the last one
+// (a memo renamed, one removed, one added, renamed over the file as a sync
+// tool does): the window's list, with an edit of its own, is merged with
+// the file. Its floor is the plain save.
+void SaveMerged(benchmark::State& state)
+{
+    CatalogueFolder& data = CatalogueOf(static_cast<int>(state.range(0)));
+    const std::string dir = data.folder.dir() + "merged-";
+    const std::string path = dir + kCatalogueFileName;
+    const std::string part = path + ".part";
+    std::ofstream(path, std::ios::binary) << FormatCatalogue(data.memos);
+    PosixFileSystem files;
+    CatalogueFile window(files, dir);
+    MemoTable list = window.LoadTable();
+    std::size_t round = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        ++round;
+        VoiceMemo ours = list.memo(round * 7919 % list.size());
+        ours.Title += "*";
+        list.set(round * 7919 % list.size(), ours);
+        MemoTable theirs = MemoTable::FromCatalogueText(ReadWhole(path));
+        VoiceMemo renamed = theirs.memo(round * 104729 % theirs.size());
+        renamed.Title += "+";
+        theirs.set(round * 104729 % theirs.size(), renamed);
+        theirs.erase(round * 15485863 % theirs.size());
+        theirs.append(bench::SampleMemo(data.folder.dir(), static_cast<int>(data.memos.size() + round)));
+        // Made durable, as a sync tool does, so that its writing back does
+        // not fall into the save measured.
+        const std::string bytes = theirs.ToCatalogueText();
+        const int fd = ::open(part.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        if (fd < 0 || !WriteAll(fd, bytes) || ::fsync(fd) != 0 || ::close(fd) != 0 ||
+            ::rename(part.c_str(), path.c_str()) != 0)
+            state.SkipWithError("cannot write");
+        SyncFolder(data.folder.dir());
+        state.ResumeTiming();
+
+        CatalogueSync saved = window.SaveTable(list);
+        if (!saved.written || !saved.memos)
+            state.SkipWithError("not merged");
+        else
+            list = std::move(*saved.memos);
     }
 }
 
@@ -215,6 +272,7 @@ void RegisterCatalogueBenchmarks()
         Register("SaveFloor", SaveFloor, count);
         Register("Save", Save, count);
     }
+    Register("SaveMerged", SaveMerged, 100000);
     Register("UnusedSearchFloor", UnusedSearchFloor, 10000);
     Register("UnusedSearch", UnusedSearch, 10000);
 }

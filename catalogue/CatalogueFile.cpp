@@ -1,5 +1,6 @@
 #include "CatalogueFile.h"
 
+#include "CatalogueMerge.h"
 #include "CatalogueText.h"
 #include "Error.h"
 #include "Messages.h"
@@ -79,43 +80,179 @@ MemoTable CatalogueFile::LoadTable()
     // Counted as loaded only once everything below has succeeded: whatever
     // fails on the way (a read, memory for the memos), the close must not
     // take the empty list for the catalogue.
+    known_ = true;
     loadFailed_ = true;
-    // Read first and asked after a failure whether there was a file at all:
-    // the usual start, with a catalogue there, looks the path up only once.
+    base_ = {};
+    baseStamp_.reset();
+    // The stamp from before the read: a change after it, even one the read
+    // saw, shows as another stamp at the next look, and the bytes tell.
+    const auto stamp = files_.StampOf(path_);
+    if (stamp && !stamp->exists) {
+        Remember({}, stamp);
+        return {};
+    }
     auto content = files_.ReadFile(path_);
     if (!content) {
-        if (files_.FileExists(path_))
+        if (files_.FileExists(path_)) {
+            unreadableStamp_ = stamp;
             throw Error(FormatMessage(messages::kCannotOpen, path_));
-        loadFailed_ = false;
+        }
+        Remember({}, FileStamp{});  // gone meanwhile
         return {};
     }
-    MemoTable table = MemoTable::FromCatalogueText(std::move(*content));
-    loadFailed_ = false;
-    return table;
+    Remember(MemoTable::FromCatalogueText(std::move(*content)), stamp);
+    return base_;
 }
 
-std::vector<VoiceMemo> CatalogueFile::SaveTable(const MemoTable& memos)
+CatalogueSync CatalogueFile::SaveTable(const MemoTable& memos)
 {
-    std::vector<VoiceMemo> recovered;
-    if (loadFailed_ && files_.FileExists(path_)) {
-        if (memos.empty())
-            return {};  // nothing of ours to keep, and the file stays untouched
-        auto content = files_.ReadFile(path_);
-        if (!content)
-            throw Error(FormatMessage(messages::kCannotOpen, path_));
-        recovered = ParseCatalogue(*content);
+    if (!known_) {
+        CatalogueSync saved;
+        saved.written = Put(memos.Written());
+        return saved;
     }
+    const auto now = files_.StampOf(path_);
+    if (Unchanged(now))
+        return WriteOver(memos);
+    Snapshot file;
+    const ReadOutcome read = ReadAsItStands(now, file);
+    if (read != ReadOutcome::Read) {
+        if (memos == base_)
+            return {};
+        throw Error(
+            FormatMessage(read == ReadOutcome::Unreadable ? messages::kCannotOpen : messages::kCatalogueBeingRewritten,
+                          path_));
+    }
+    if (SameBytesAsBase(file)) {
+        baseStamp_ = file.stamp;
+        return WriteOver(memos);
+    }
+    return MergeIn(memos, std::move(file), true);
+}
 
-    if (recovered.empty() && memos.empty()) {
-        files_.DeleteFile(path_);  // a failed deletion is not reported
-        loadFailed_ = false;
+CatalogueSync CatalogueFile::TakeInChanges(const MemoTable& memos)
+{
+    if (!known_)
+        return {};  // the window has no list yet that the file's memos could join
+    const auto now = files_.StampOf(path_);
+    if (Unchanged(now) || (now && now == unreadableStamp_))
+        return {};
+    Snapshot file;
+    if (ReadAsItStands(now, file) != ReadOutcome::Read) {
+        unreadableStamp_ = now;
         return {};
     }
-    const std::string bytes =
-        recovered.empty() ? memos.ToCatalogueText() : FormatCatalogue(recovered) + memos.ToCatalogueText();
-    ReplaceOrThrow(files_, path_, bytes);
+    if (SameBytesAsBase(file)) {
+        baseStamp_ = file.stamp;
+        return {};
+    }
+    return MergeIn(memos, std::move(file), false);
+}
+
+bool CatalogueFile::Unchanged(const std::optional<FileStamp>& now) const
+{
+    return !loadFailed_ && baseStamp_ && now && *now == *baseStamp_;
+}
+
+// Touched, or written again with the same bytes: nothing changed.
+bool CatalogueFile::SameBytesAsBase(const Snapshot& file) const
+{
+    return !loadFailed_ && file.memos.text() == base_.text();
+}
+
+CatalogueFile::ReadOutcome CatalogueFile::ReadAsItStands(std::optional<FileStamp> before, Snapshot& file)
+{
+    // A file replaced or rewritten while it is read may have been read half
+    // old, half new: it is read again until its stamps before and after the
+    // read agree. A rename over it settles at once; a program still writing
+    // it is left to finish.
+    constexpr int kAttempts = 3;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        if (attempt > 0)
+            before = files_.StampOf(path_);
+        if (before && !before->exists) {
+            file = {{}, before};
+            return ReadOutcome::Read;
+        }
+        auto content = files_.ReadFile(path_);
+        const auto after = files_.StampOf(path_);
+        if (!content) {
+            if (files_.FileExists(path_))
+                return ReadOutcome::Unreadable;
+            file = {{}, after};  // removed meanwhile
+            return ReadOutcome::Read;
+        }
+        if (before == after) {
+            file = {MemoTable::FromCatalogueText(std::move(*content)), after};
+            return ReadOutcome::Read;
+        }
+    }
+    return ReadOutcome::Rewritten;
+}
+
+// The file is as last read or written.
+CatalogueSync CatalogueFile::WriteOver(const MemoTable& memos)
+{
+    CatalogueSync saved;
+    MemoTable written = memos.Written();
+    // Bytes alike are memos alike. Bytes that differ from a file another
+    // program wrote may still hold the same memos (a line without all its
+    // fields, lone LFs), from one this class wrote they cannot.
+    if (written.text() == base_.text() || (!baseAsWritten_ && memos == base_))
+        files_.RemoveWriteLeftovers(path_);  // as a save that writes would
+    else
+        saved.written = Put(std::move(written));
+    return saved;
+}
+
+CatalogueSync CatalogueFile::MergeIn(const MemoTable& memos, Snapshot theirs, bool write)
+{
+    MergedCatalogue merged = MergeCatalogues(base_, memos, theirs.memos,
+                                             [this](std::string_view path) { return files_.ComparisonKey(path); });
+    CatalogueSync sync;
+    if (write && !merged.sameAsTheirs) {
+        sync.written = Put(merged.memos);
+    } else {
+        // What the file holds becomes the base: the window's changes it
+        // lacks stay changes against it.
+        Remember(std::move(theirs.memos), theirs.stamp);
+    }
+    if (!merged.sameAsOurs) {
+        sync.memos = std::move(merged.memos);
+        sync.rowOf = std::move(merged.rowOfOurs);
+    }
+    return sync;
+}
+
+// Writes memos that stand as the file will hold them (text() is the file's
+// text), or deletes the file when there are none; they become the base.
+// A failed deletion is not reported, and nothing is remembered then.
+bool CatalogueFile::Put(MemoTable written)
+{
+    if (written.empty()) {
+        if (!files_.DeleteFile(path_))
+            return false;
+    } else {
+        ReplaceOrThrow(files_, path_, written.text());
+    }
+    // Another program's file there already (it wrote right after us):
+    // looked at anew at the next save.
+    auto stamp = files_.StampOf(path_);
+    if (stamp && (stamp->exists == written.empty() || stamp->size != written.text().size()))
+        stamp.reset();
+    Remember(std::move(written), stamp);
+    baseAsWritten_ = true;
+    return true;
+}
+
+void CatalogueFile::Remember(MemoTable memos, std::optional<FileStamp> stamp)
+{
+    base_ = std::move(memos);
+    baseAsWritten_ = false;
+    baseStamp_ = stamp;
+    unreadableStamp_.reset();
     loadFailed_ = false;
-    return recovered;
+    known_ = true;
 }
 
 }  // namespace voicememo

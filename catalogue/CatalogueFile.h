@@ -1,6 +1,8 @@
 #pragma once
 // The catalogue file Voice.dat: one memo per line, six TAB-separated fields,
 // each line ending in CR LF. The calendar reads the same file.
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +29,23 @@ std::string FormatCatalogue(const std::vector<VoiceMemo>& memos);
 // stays as it was.
 void ReplaceOrThrow(FileSystem& files, const std::string& path, const std::string& bytes);
 
+// What a save or a take-in leaves for the window.
+struct CatalogueSync {
+    bool written = false;  // the file was written, or deleted
+    // The memos as the file now holds them, when they are not the window's
+    // list (another program's changes were merged in): the window shows
+    // these in its list's place.
+    std::optional<MemoTable> memos;
+    // With memos: where each row of the window's list now stands in them;
+    // -1 for a memo that another program removed.
+    std::vector<std::ptrdiff_t> rowOf;
+};
+
+// The catalogue file as the window reads and writes it while other programs
+// (a sync tool, a copy on another machine, a text editor) may write it too.
+// It remembers the memos it last read or wrote (the base) and the file's
+// stamp then, so a look at the file's status tells whether anyone else
+// wrote it since.
 class CatalogueFile {
 public:
     CatalogueFile(FileSystem& files, const std::string& exeDir);
@@ -36,25 +55,58 @@ public:
     // The memos of the file, held as the file's text with the fields found
     // in it; none when it does not exist. A file that exists but cannot be
     // read throws "ﾌｧｲﾙ %s は開けません" and is remembered, so that a later
-    // save never destroys it.
+    // save never destroys it: its memos are merged in once it reads.
     MemoTable LoadTable();
 
-    // Writes the memos, or deletes the file when there are none. After a
-    // failed load the file is read again first: when that works, its memos
-    // are put before the given ones and written with them, and returned so
-    // the caller can show them (nothing is returned otherwise); when it fails
-    // again, nothing is written and, if there are memos to keep,
-    // "ﾌｧｲﾙ %s は開けません" is thrown.
-    // Failures to write throw "ﾌｧｲﾙ %s を作成できません" or
-    // "ｽﾄﾘｰﾑへの書き込みｴﾗｰ" and leave the old file as it was.
-    std::vector<VoiceMemo> SaveTable(const MemoTable& memos);
+    // Saves the window's list. When the file is as last read or written
+    // (its stamp unchanged, or only its time: the bytes tell), the list is
+    // written, or the file deleted when the list is empty; nothing is
+    // written when the list is the memos last read or written either.
+    // When another program changed the file, the list, the file and the
+    // base are merged (CatalogueMerge.h), the result is written unless the
+    // file already holds it, and returned in memos so the window shows it.
+    // Before any load the list is written as it stands.
+    // A file that cannot be read throws "ﾌｧｲﾙ %s は開けません", one that
+    // changes while it is read kCatalogueBeingRewritten; nothing is written
+    // then, and nothing is said when the list is the base (nothing of the
+    // window's would be lost). Failures to write throw
+    // "ﾌｧｲﾙ %s を作成できません" or "ｽﾄﾘｰﾑへの書き込みｴﾗｰ" and leave the old
+    // file as it was. A save that throws changes nothing here either.
+    CatalogueSync SaveTable(const MemoTable& memos);
+
+    // Takes in what other programs wrote since the last read or write: the
+    // same merge as a save's, nothing written. One stat when the file did
+    // not change. Nothing before the first load, nor while the file cannot
+    // be read or is being written (tried again once it changes).
+    CatalogueSync TakeInChanges(const MemoTable& memos);
 
     bool loadFailed() const { return loadFailed_; }
 
 private:
+    struct Snapshot {
+        MemoTable memos;
+        std::optional<FileStamp> stamp;
+    };
+    enum class ReadOutcome { Read, Unreadable, Rewritten };
+
+    bool Unchanged(const std::optional<FileStamp>& now) const;
+    bool SameBytesAsBase(const Snapshot& file) const;
+    ReadOutcome ReadAsItStands(std::optional<FileStamp> before, Snapshot& file);
+    CatalogueSync WriteOver(const MemoTable& memos);
+    CatalogueSync MergeIn(const MemoTable& memos, Snapshot theirs, bool write);
+    bool Put(MemoTable written);
+    void Remember(MemoTable memos, std::optional<FileStamp> stamp);
+
     FileSystem& files_;
     std::string path_;
+    bool known_ = false;  // loaded, or written, once
     bool loadFailed_ = false;
+    // The memos last read or written, as the file held them; empty after a
+    // failed load. A loaded table shares its text.
+    MemoTable base_;
+    bool baseAsWritten_ = false;                // its text is Written's
+    std::optional<FileStamp> baseStamp_;        // the file's then; nothing when not known
+    std::optional<FileStamp> unreadableStamp_;  // the file's when it last could not be read
 };
 
 }  // namespace voicememo

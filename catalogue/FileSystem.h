@@ -3,6 +3,7 @@
 // byte strings; the implementation converts them for the file system.
 // Names compare without regard to ASCII case, as on the system whose files
 // the calendar shares with us.
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,6 +28,19 @@ enum class WriteResult {
     Done,
     CannotCreate,  // the file could not be created or replaced
     WriteFailed,   // the bytes could not all be written and made durable
+};
+
+// What one look at a file's status tells of it: enough to notice that
+// another program wrote it since (a new file renamed over it, or its bytes
+// rewritten), without reading it.
+struct FileStamp {
+    bool exists = false;  // false: no file there (a folder counts as none)
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::uint64_t size = 0;
+    std::int64_t modifiedNs = 0;
+    std::int64_t changedNs = 0;  // the status change, which no program can set back
+    bool operator==(const FileStamp&) const = default;
 };
 
 class FileSystem {
@@ -79,6 +93,14 @@ public:
         (void)folder;
         return Discard::OutsideFolder;
     }
+
+    // The file's stamp, from one look at its status; nothing when it cannot
+    // be told, and then whoever asked reads the file to compare it.
+    virtual std::optional<FileStamp> StampOf(const std::string&) { return std::nullopt; }
+
+    // Removes what replaces of the file killed midway left beside it, as
+    // every replace does first: for a save that has nothing to write.
+    virtual void RemoveWriteLeftovers(const std::string&) {}
 
     // The names of the folder's files (folders left out) whose names begin
     // with prefix and end with suffix, compared without regard to ASCII

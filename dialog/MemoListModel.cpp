@@ -119,6 +119,14 @@ void MemoListModel::insertMemos(int row, const std::vector<VoiceMemo>& memos)
     endInsertRows();
 }
 
+void MemoListModel::replaceMemos(MemoTable&& memos)
+{
+    beginResetModel();
+    memos_ = std::move(memos);
+    shown_ = memos_.size();
+    endResetModel();
+}
+
 void MemoListModel::appendMemo(const VoiceMemo& memo)
 {
     if (holding_) {

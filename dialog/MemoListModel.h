@@ -37,6 +37,8 @@ public:
     // Takes a loaded table over without copying it, when the list is empty.
     void appendMemos(MemoTable&& memos);
     void insertMemos(int row, const std::vector<VoiceMemo>& memos);
+    // The whole list anew: the catalogue as a save left it.
+    void replaceMemos(MemoTable&& memos);
     void appendMemo(const VoiceMemo& memo);
 
     // Rows appended while new rows are held reach the views together, in

@@ -245,14 +245,13 @@ bool TForm1::FormCloseQuery()
 
 void TForm1::SaveCatalogue()
 {
-    // After a load that failed, the memos the file held are saved before
-    // ours: show them too, so the list stays the catalogue.
-    std::vector<VoiceMemo> recovered = catalogue_.SaveTable(model_.memos());
-    if (!recovered.empty()) {
-        const int count = static_cast<int>(recovered.size());
-        model_.insertMemos(0, recovered);
+    // Memos another program wrote meanwhile, or that a failed load missed,
+    // are merged in: show the list as saved, so it stays the catalogue.
+    CatalogueSync saved = catalogue_.SaveTable(model_.memos());
+    if (saved.memos) {
         if (editIndex_ >= 0)
-            editIndex_ += count;
+            editIndex_ = static_cast<int>(saved.rowOf[static_cast<std::size_t>(editIndex_)]);
+        model_.replaceMemos(std::move(*saved.memos));
     }
     WriteCalendarFeedAfterSave(services_.files, services_.exeDir, catalogue_, model_.memos());
     ShowFileSystemNotices(this, services_.files);

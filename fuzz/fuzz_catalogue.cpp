@@ -1,12 +1,14 @@
 // The catalogue reader and writer on any file content: what is read writes
-// back to a file that reads as the same memos, and a save through
-// CatalogueFile writes exactly that file.
+// back to a file that reads as the same memos, a save through CatalogueFile
+// writes exactly that file, and a change on one side of a merge alone is
+// what the merge gives.
 #include <cstdint>
 #include <map>
 #include <string>
 
 #include "ByteText.h"
 #include "CatalogueFile.h"
+#include "CatalogueMerge.h"
 #include "FuzzCheck.h"
 
 using namespace voicememo;
@@ -60,20 +62,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(ParseCatalogue(written) == memos);
     FUZZ_CHECK(FormatCatalogue(ParseCatalogue(written)) == written);
 
-    // The same through the file: load, save, load again; saved as the table
-    // read holds it, and as a table built from the memos.
+    // The same through the file. A save of what was loaded writes nothing;
+    // a save of a changed list writes exactly its text; a change on one
+    // side alone merges to that side.
     MemoryFiles files;
     files.files["/app/Voice.dat"] = content;
     CatalogueFile catalogue(files, "/app/");
     const MemoTable loaded = catalogue.LoadTable();
     FUZZ_CHECK(loaded.memos() == memos);
-    for (const MemoTable& saved : {loaded, MemoTable(memos)}) {
-        FUZZ_CHECK(catalogue.SaveTable(saved).empty());
-        if (memos.empty())
-            FUZZ_CHECK(!files.FileExists("/app/Voice.dat"));
-        else
-            FUZZ_CHECK(files.files["/app/Voice.dat"] == written);
-        FUZZ_CHECK(CatalogueFile(files, "/app/").LoadTable().memos() == memos);
-    }
+    FUZZ_CHECK(!catalogue.SaveTable(loaded).written && files.files["/app/Voice.dat"] == content);
+
+    const VoiceMemo added{"new", "/app/data/Voice1.wav", "d", "t", kKindTodo, ""};
+    MemoTable grown = loaded;
+    grown.append(added);
+    const CatalogueSync saved = catalogue.SaveTable(grown);
+    FUZZ_CHECK(saved.written && !saved.memos);
+    FUZZ_CHECK(files.files["/app/Voice.dat"] == written + FormatCatalogueLine(added) + "\r\n");
+    FUZZ_CHECK(!catalogue.SaveTable(MemoTable(memos)).memos);
+    if (memos.empty())
+        FUZZ_CHECK(!files.FileExists("/app/Voice.dat"));
+    else
+        FUZZ_CHECK(files.files["/app/Voice.dat"] == written);
+    FUZZ_CHECK(CatalogueFile(files, "/app/").LoadTable().memos() == memos);
+
+    const FileKey key = [](std::string_view path) { return LowerAscii(path); };
+    const MergedCatalogue ours = MergeCatalogues(loaded, grown, loaded, key);
+    FUZZ_CHECK(ours.sameAsOurs && ours.memos == grown);
+    const MergedCatalogue theirs = MergeCatalogues(loaded, loaded, grown, key);
+    FUZZ_CHECK(theirs.sameAsTheirs && theirs.memos == grown);
     return 0;
 }

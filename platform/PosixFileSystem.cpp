@@ -243,6 +243,49 @@ Discard PosixFileSystem::DiscardFileIn(const std::string& path, const std::strin
     return ::unlink(real->c_str()) == 0 ? Discard::Deleted : Discard::Failed;
 }
 
+namespace {
+
+FileStamp StampFrom(const struct stat& info)
+{
+    if (S_ISDIR(info.st_mode))
+        return {};
+    auto nanoseconds = [](const timespec& time) { return std::int64_t{time.tv_sec} * 1'000'000'000 + time.tv_nsec; };
+    return {true,
+            static_cast<std::uint64_t>(info.st_dev),
+            static_cast<std::uint64_t>(info.st_ino),
+            static_cast<std::uint64_t>(info.st_size),
+            nanoseconds(info.st_mtim),
+            nanoseconds(info.st_ctim)};
+}
+
+bool NoSuchFile(int error) { return error == ENOENT || error == ENOTDIR; }
+
+}  // namespace
+
+std::optional<FileStamp> PosixFileSystem::StampOf(const std::string& path)
+{
+    struct stat info {};
+    if (auto asWritten = Cp932ToUtf8Exact(path); asWritten && !asWritten->empty()) {
+        if (::stat(asWritten->c_str(), &info) == 0)
+            return StampFrom(info);
+        if (!NoSuchFile(errno))
+            return std::nullopt;
+    }
+    // Not there as written: perhaps in other letters, or a link leading nowhere.
+    auto disk = ResolveDiskPath(path);
+    if (!disk)
+        return std::nullopt;
+    if (::stat(disk->c_str(), &info) == 0)
+        return StampFrom(info);
+    return NoSuchFile(errno) ? std::optional(FileStamp{}) : std::nullopt;
+}
+
+void PosixFileSystem::RemoveWriteLeftovers(const std::string& path)
+{
+    if (auto disk = TargetOf(path))
+        RemoveAbandonedTemporaries(*disk);
+}
+
 std::vector<std::string> PosixFileSystem::ListFiles(const std::string& folder, const std::string& prefix,
                                                     const std::string& suffix)
 {

@@ -35,6 +35,9 @@ public:
     bool DeleteFile(const std::string& path) override;
     // The trash is the desktop's (freedesktop) trash, QFile::moveToTrash.
     Discard DiscardFileIn(const std::string& path, const std::string& folder) override;
+    // One stat when the file is there as written; a link is followed.
+    std::optional<FileStamp> StampOf(const std::string& path) override;
+    void RemoveWriteLeftovers(const std::string& path) override;
     std::vector<std::string> ListFiles(const std::string& folder, const std::string& prefix,
                                        const std::string& suffix) override;
     // ResolveDiskPath: UTF-8, each missing component found without regard

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <new>
 #include <random>
@@ -16,6 +20,7 @@
 using namespace voicememo;
 using namespace std::string_literals;
 using voicememo::testing::TempFolder;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -23,6 +28,12 @@ VoiceMemo Memo(std::string title, std::string path, std::string date, std::strin
                std::string shown)
 {
     return {std::move(title), std::move(path), std::move(date), std::move(time), std::move(kind), std::move(shown)};
+}
+
+ino_t InodeOf(const fs::path& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
 }
 
 class CatalogueFileTest : public ::testing::Test {
@@ -82,7 +93,7 @@ TEST(CatalogueLineTest, NoFieldEndsItsLineEarly)
 TEST_F(CatalogueFileTest, MissingFileLoadsNothingAndEmptyCatalogueLeavesNoFile)
 {
     EXPECT_TRUE(catalogue.LoadTable().empty());
-    EXPECT_TRUE(catalogue.SaveTable({}).empty());
+    EXPECT_FALSE(catalogue.SaveTable({}).written);
     EXPECT_FALSE(folder.Exists("Voice.dat"));
 }
 
@@ -104,6 +115,7 @@ TEST_F(CatalogueFileTest, OddLinesLoadAndAreWrittenBackAsRows)
     EXPECT_EQ(memos[4], Memo("last", "", "", "", "", "line"));
     EXPECT_EQ(memos[5], Memo("", "", "", "", "", "after"));
     EXPECT_EQ(memos[6], Memo("", "", "", "", "", "more"));
+    memos.push_back(Memo("n", "p", "d", "t", "TODO", ""));  // something to save
     catalogue.SaveTable(MemoTable(memos));
     EXPECT_EQ(folder.Read("Voice.dat"),
               "\x94\x83\x82\xa2\x95\xa8\t/t/data/Voice2.wav\t2001/04/05\t09:12:30\tDAILY\t2001/4/7\r\n"
@@ -112,7 +124,8 @@ TEST_F(CatalogueFileTest, OddLinesLoadAndAreWrittenBackAsRows)
               "a\tb\tc\t\t\td\r\n"
               "last\t\t\t\t\tline\r\n"
               "\t\t\t\t\tafter\r\n"
-              "\t\t\t\t\tmore\r\n");
+              "\t\t\t\t\tmore\r\n"
+              "n\tp\td\tt\tTODO\t\r\n");
 }
 
 TEST_F(CatalogueFileTest, WellFormedFileIsWrittenBackByteForByte)
@@ -120,8 +133,10 @@ TEST_F(CatalogueFileTest, WellFormedFileIsWrittenBackByteForByte)
     const std::string content = "\x8e\x64\x8e\x96\t/t/data/Voice1.wav\t2001/04/05\t09:12:30\tTODO\t\r\n"
                                 "x\t/t/data/Voice3.wav\t2001-04-06\t10.00.00\tDAILY\t2002/11/3\r\n";
     folder.Write("Voice.dat", content);
-    catalogue.SaveTable(catalogue.LoadTable());
-    EXPECT_EQ(folder.Read("Voice.dat"), content);
+    MemoTable memos = catalogue.LoadTable();
+    memos.append(Memo("n", "p", "d", "t", "TODO", ""));
+    catalogue.SaveTable(memos);
+    EXPECT_EQ(folder.Read("Voice.dat"), content + "n\tp\td\tt\tTODO\t\r\n");
 }
 
 TEST_F(CatalogueFileTest, DeletingEveryMemoDeletesTheFile)
@@ -186,9 +201,11 @@ TEST_F(CatalogueFileTest, LoadCutShortByAnyFailureIsNeverDestroyedBySave)
         CatalogueFile cut(failing, folder.dir());
         EXPECT_ANY_THROW(cut.LoadTable());
         EXPECT_TRUE(cut.loadFailed());
-        cut.SaveTable({});
+        EXPECT_FALSE(cut.SaveTable({}).written);
         EXPECT_EQ(folder.Read("Voice.dat"), "old\tp1\td\tt\tTODO\t\r\n");
         // A memo added meanwhile is saved after the memos the file holds.
+        failing.fail = failures[i];
+        EXPECT_ANY_THROW(cut.LoadTable());
         cut.SaveTable(MemoTable({Memo("new", "p2", "d", "t", "TODO", "")}));
         EXPECT_EQ(folder.Read("Voice.dat"), "old\tp1\td\tt\tTODO\t\r\nnew\tp2\td\tt\tTODO\t\r\n");
     }
@@ -201,16 +218,17 @@ TEST_F(CatalogueFileTest, FileReadableAgainAtSaveIsMergedBeforeTheNewMemos)
     std::filesystem::remove(folder.path("Voice.dat"));
     folder.Write("Voice.dat", "old\tp1\td\tt\tTODO\t\r\n");
 
-    auto recovered = catalogue.SaveTable(MemoTable({Memo("new", "p2", "d", "t", "TODO", "")}));
-    ASSERT_EQ(recovered.size(), 1u);
-    EXPECT_EQ(recovered[0].Title, "old");
+    auto saved = catalogue.SaveTable(MemoTable({Memo("new", "p2", "d", "t", "TODO", "")}));
+    ASSERT_TRUE(saved.memos);
+    ASSERT_EQ(saved.memos->size(), 2u);
+    EXPECT_EQ(saved.memos->memo(0).Title, "old");
+    EXPECT_EQ(saved.rowOf, std::vector<std::ptrdiff_t>{1});
     EXPECT_EQ(folder.Read("Voice.dat"), "old\tp1\td\tt\tTODO\t\r\nnew\tp2\td\tt\tTODO\t\r\n");
     EXPECT_FALSE(catalogue.loadFailed());
-    // Once merged, a second save does not merge again.
-    EXPECT_TRUE(
-        catalogue
-            .SaveTable(MemoTable({Memo("old", "p1", "d", "t", "TODO", ""), Memo("new", "p2", "d", "t", "TODO", "")}))
-            .empty());
+    // Once merged, a second save of the list shown does not merge again.
+    saved = catalogue.SaveTable(*saved.memos);
+    EXPECT_FALSE(saved.memos);
+    EXPECT_FALSE(saved.written);
     EXPECT_EQ(folder.Read("Voice.dat"), "old\tp1\td\tt\tTODO\t\r\nnew\tp2\td\tt\tTODO\t\r\n");
 }
 
@@ -246,6 +264,152 @@ TEST_F(CatalogueFileTest, WriteThatStopsShortIsAStreamError)
     } catch (const Error& error) {
         EXPECT_EQ(error.message(), messages::kStreamWriteError);
     }
+}
+
+TEST_F(CatalogueFileTest, SaveWithNothingNewLeavesTheFileAlone)
+{
+    struct CountingFiles : PosixFileSystem {
+        int stamps = 0, reads = 0;
+        std::optional<FileStamp> StampOf(const std::string& path) override
+        {
+            ++stamps;
+            return PosixFileSystem::StampOf(path);
+        }
+        std::optional<std::string> ReadFile(const std::string& path) override
+        {
+            ++reads;
+            return PosixFileSystem::ReadFile(path);
+        }
+    } counting;
+    // Written by hand: a save that wrote it would change its line ends and
+    // its second line.
+    const std::string content = "a\t/x/data/Voice1.wav\t2001/04/05\t09:12:30\tTODO\t\nno tabs\n";
+    folder.Write("Voice.dat", content);
+    CatalogueFile window(counting, folder.dir());
+    const MemoTable loaded = window.LoadTable();
+    // Touched by another program: another time, the same bytes.
+    const auto touched = fs::file_time_type::clock::now() - std::chrono::hours(5);
+    fs::last_write_time(folder.path("Voice.dat"), touched);
+    const ino_t inode = InodeOf(folder.path("Voice.dat"));
+    for (const MemoTable& same : {loaded, MemoTable(loaded.memos())}) {
+        const CatalogueSync saved = window.SaveTable(same);
+        EXPECT_FALSE(saved.written);
+        EXPECT_FALSE(saved.memos);
+        // Once the touch is seen, a look at the file is one stat.
+        counting.stamps = counting.reads = 0;
+        EXPECT_FALSE(window.TakeInChanges(same).memos);
+        EXPECT_EQ(counting.stamps, 1);
+        EXPECT_EQ(counting.reads, 0);
+    }
+    EXPECT_EQ(folder.Read("Voice.dat"), content);
+    EXPECT_EQ(InodeOf(folder.path("Voice.dat")), inode);
+    EXPECT_EQ(fs::last_write_time(folder.path("Voice.dat")), touched);
+}
+
+TEST_F(CatalogueFileTest, WhatAnotherProgramWroteMeanwhileIsKept)
+{
+    auto line = [](const std::string& title, int voice) {
+        return title + "\t/x/data/Voice" + std::to_string(voice) + ".wav\t2001/04/05\t09:12:30\tTODO\t\r\n";
+    };
+    struct Case {
+        const char* what;
+        std::optional<std::string> loaded;  // none: no file
+        bool weRenameTheFirst;
+        bool appendedInPlace;  // or renamed over the file, as a sync tool does
+        std::string written;
+        std::string saved;
+    };
+    const Case cases[] = {
+        {"a line appended while we edited", line("a", 1) + line("b", 2), true, true, line("c", 3),
+         line("A", 1) + line("b", 2) + line("c", 3)},
+        {"a sync renamed one, removed one and added one", line("a", 1) + line("b", 2) + line("c", 3), false, false,
+         line("a", 1) + line("B", 2) + line("d", 4), line("a", 1) + line("B", 2) + line("d", 4)},
+        {"arrived while our list was empty", std::nullopt, false, false, line("a", 1), line("a", 1)},
+    };
+    // The window saves at once, or takes the file in first (as when it is
+    // activated) and saves what it then shows.
+    for (const bool takeInFirst : {false, true}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.what) + (takeInFirst ? ", taken in first" : ""));
+            TempFolder own;
+            if (c.loaded)
+                own.Write("Voice.dat", *c.loaded);
+            CatalogueFile window(files, own.dir());
+            MemoTable list = window.LoadTable();
+            if (c.weRenameTheFirst) {
+                VoiceMemo first = list.memo(0);
+                first.Title = "A";
+                list.set(0, first);
+            }
+            if (c.appendedInPlace) {
+                std::ofstream(own.path("Voice.dat"), std::ios::app | std::ios::binary) << c.written;
+            } else {
+                own.Write("Voice.dat.part", c.written);
+                fs::rename(own.path("Voice.dat.part"), own.path("Voice.dat"));
+            }
+            if (takeInFirst) {
+                const std::string theirs = own.Read("Voice.dat");
+                CatalogueSync taken = window.TakeInChanges(list);
+                EXPECT_FALSE(taken.written);
+                EXPECT_EQ(own.Read("Voice.dat"), theirs);
+                ASSERT_TRUE(taken.memos);
+                EXPECT_EQ(taken.memos->ToCatalogueText(), c.saved);
+                list = std::move(*taken.memos);
+            }
+            const CatalogueSync saved = window.SaveTable(list);
+            EXPECT_EQ(own.Read("Voice.dat"), c.saved);
+            // Written only for a change of ours; the window shows the file.
+            EXPECT_EQ(saved.written, c.weRenameTheFirst);
+            ASSERT_EQ(saved.memos.has_value(), !takeInFirst);
+            if (saved.memos) {
+                EXPECT_EQ(saved.memos->ToCatalogueText(), c.saved);
+                list = *saved.memos;
+            }
+            EXPECT_FALSE(window.SaveTable(list).written);
+        }
+    }
+}
+
+TEST_F(CatalogueFileTest, FileRewrittenWhileItIsReadIsNotMergedAndTheListWaits)
+{
+    // Another program renames a new catalogue over the file at every read,
+    // as one writing it over and over: no read sees one file throughout.
+    struct RewrittenAtEachRead : PosixFileSystem {
+        const TempFolder* folder = nullptr;
+        bool busy = true;
+        int writes = 0;
+        std::optional<std::string> ReadFile(const std::string& path) override
+        {
+            if (busy) {
+                folder->Write("next", "v\t/x/data/Voice" + std::to_string(++writes) + ".wav\t\t\tTODO\t\r\n");
+                fs::rename(folder->path("next"), folder->path("Voice.dat"));
+            }
+            return PosixFileSystem::ReadFile(path);
+        }
+    } rewriting;
+    rewriting.folder = &folder;
+    folder.Write("Voice.dat", "a\t/x/data/Voice1.wav\t2001/04/05\t09:12:30\tTODO\t\r\n");
+    CatalogueFile window(rewriting, folder.dir());
+    const MemoTable loaded = window.LoadTable();
+    MemoTable grown = loaded;
+    grown.append(Memo("new", "/x/data/Voice999.wav", "d", "t", "TODO", ""));
+
+    EXPECT_FALSE(window.TakeInChanges(grown).memos);
+    EXPECT_FALSE(window.SaveTable(loaded).written);  // nothing of ours to lose, nothing said
+    try {
+        window.SaveTable(grown);
+        FAIL() << "a file read half old, half new must not be merged";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.message(), FormatMessage(messages::kCatalogueBeingRewritten, window.path()));
+    }
+    EXPECT_EQ(folder.Read("Voice.dat").find("new"), std::string::npos);
+
+    // Once the other program is done, the same list saves with its file.
+    rewriting.busy = false;
+    const CatalogueSync saved = window.SaveTable(grown);
+    EXPECT_EQ(folder.Read("Voice.dat"), "v\t/x/data/Voice" + std::to_string(rewriting.writes) +
+                                            ".wav\t\t\tTODO\t\r\nnew\t/x/data/Voice999.wav\td\tt\tTODO\t\r\n");
+    EXPECT_TRUE(saved.written && saved.memos);
 }
 
 TEST_F(CatalogueFileTest, RandomMemosSurviveSaveAndLoad)
@@ -319,5 +483,20 @@ TEST(MemoTableTest, ReadsAnyTextAsTheLinesDoAndFollowsEveryChange)
         }
         ASSERT_EQ(table.memos(), expected) << "round " << round;
         ASSERT_EQ(table.ToCatalogueText(), FormatCatalogue(expected)) << "round " << round;
+        // Its written form, changed and written again: the lines left
+        // are copied in runs.
+        MemoTable written = table.Written();
+        ASSERT_EQ(written.memos(), ParseCatalogue(FormatCatalogue(expected))) << "round " << round;
+        if (!expected.empty()) {
+            const std::size_t gone = random() % expected.size();
+            expected.erase(expected.begin() + static_cast<std::ptrdiff_t>(gone));
+            written.erase(gone);
+        }
+        if (!expected.empty()) {
+            const std::size_t at = random() % expected.size();
+            expected[at] = memo();
+            written.set(at, expected[at]);
+        }
+        ASSERT_EQ(written.Written().text(), FormatCatalogue(expected)) << "round " << round;
     }
 }

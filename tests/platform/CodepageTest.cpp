@@ -86,7 +86,10 @@ TEST(CodepageTest, MessagesDecodeToTheirJapaneseText)
              {messages::kTooManyOpenFiles, "ｵｰﾌﾟﾝしたﾌｧｲﾙが多すぎます"},
              {messages::kAccessDenied, "ﾌｧｲﾙへのｱｸｾｽが拒否されました"},
              {messages::kIoError, "I/O ｴﾗｰ (%d)"},
-             {messages::kNoFreeVoiceName, "ボイスファイルの番号（1～999）がすべて使われています。不要なボイスメモを削除してください"},
+             {messages::kNoFreeVoiceName,
+              "ボイスファイルの番号（1～999）がすべて使われています。不要なボイスメモを削除してください"},
+             {messages::kCatalogueBeingRewritten, "%s は別のプログラムが書き換えている途中のため、"
+                                                  "保存しませんでした。一覧はそのまま残し、後で保存します"},
              {messages::kNotACalendarFeed, "%s は iCalendar ファイルではないため、上書きしません"},
              {messages::kJournalSetAside, "%s を書き直す前の内容の記録が見つかりましたが、ファイルは"
                                           "途中で止まった書き直しの跡とは違うため、元に戻しません"

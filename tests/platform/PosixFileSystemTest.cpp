@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <sys/stat.h>
 
 #include "AsUser.h"
@@ -450,6 +453,42 @@ TEST_F(PosixFileSystemTest, TheUsersOwnRightsDecideWhatIsReplacedOrDeleted)
         if (!result)
             GTEST_SKIP() << kSkipReason;
         EXPECT_EQ(*result, c.expected);
+    }
+}
+
+TEST_F(PosixFileSystemTest, StampFindsTheFileAsAReadDoesAndChangesWithEachWrite)
+{
+    // No file: none there, a folder, a link leading nowhere.
+    folder.MakeFolder("folder.dat");
+    fs::create_symlink("target.dat", folder.path("link.dat"));
+    for (const char* name : {"Voice.dat", "folder.dat", "link.dat"})
+        EXPECT_EQ(files.StampOf(At(name)), FileStamp{}) << name;
+
+    folder.Write("VOICE.DAT", "12345");
+    folder.Write("target.dat", "1");
+    const auto stamp = files.StampOf(At("Voice.dat"));  // in other letters
+    ASSERT_TRUE(stamp && stamp->exists);
+    EXPECT_EQ(stamp->size, 5u);
+    EXPECT_EQ(files.StampOf(At("link.dat"))->size, 1u);
+
+    // Another program appends, renames a new file over it, or sets its time.
+    const std::vector<std::function<void()>> writes = {
+        [&] { std::ofstream(folder.path("VOICE.DAT"), std::ios::app) << "6"; },
+        [&] {
+            folder.Write("new.dat", "123456");
+            fs::rename(folder.path("new.dat"), folder.path("VOICE.DAT"));
+        },
+        [&] {
+            fs::last_write_time(folder.path("VOICE.DAT"), fs::file_time_type::clock::now() - std::chrono::hours(1));
+        },
+    };
+    auto last = stamp;
+    for (std::size_t write = 0; write < writes.size(); ++write) {
+        writes[write]();
+        const auto now = files.StampOf(At("Voice.dat"));
+        EXPECT_NE(now, last) << "write " << write;
+        EXPECT_EQ(files.StampOf(At("Voice.dat")), now);
+        last = now;
     }
 }
 

@@ -1,0 +1,41 @@
+#pragma once
+// The three-way merge of the catalogue: what the window last read or wrote
+// (the base), the window's list (ours) and the file as another program left
+// it (theirs). A memo is known by its voice file.
+// - Memos added on either side are kept; a memo both sides added is one
+//   memo, with the window's fields.
+// - A memo removed on one side is removed, unless the other side changed it.
+// - A field changed on one side takes that side's value; changed on both,
+//   the window's.
+// - The order is the file's, with the window's memos it does not hold after
+//   them, in the window's order.
+// Rows pair in order where both sides name the same file byte for byte at
+// the same place (a hand-edited file may name a file twice, and blank lines
+// are memos too); the rows left pair by the key of their file, the k-th of a
+// key on one side with the k-th on the other. No line is lost but by a
+// removal.
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "MemoTable.h"
+
+namespace voicememo {
+
+// The "same file" key of a voice file's path (FileSystem::ComparisonKey).
+using FileKey = std::function<std::string(std::string_view path)>;
+
+struct MergedCatalogue {
+    MemoTable memos;  // read from the text the file is to hold
+    // For each row of ours, its row in memos; -1 where it was removed.
+    std::vector<std::ptrdiff_t> rowOfOurs;
+    bool sameAsOurs = false;
+    bool sameAsTheirs = false;
+};
+
+MergedCatalogue MergeCatalogues(const MemoTable& base, const MemoTable& ours, const MemoTable& theirs,
+                                const FileKey& keyOf);
+
+}  // namespace voicememo
