@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QShowEvent>
 #include <QTimer>
 #include <system_error>
@@ -15,6 +16,7 @@
 #include "Application.h"
 #include "ByteText.h"
 #include "CalendarFeed.h"
+#include "Error.h"
 #include "ErrorBox.h"
 #include "FocusKeeper.h"
 #include "LineEditRules.h"
@@ -34,140 +36,6 @@ namespace voicememo {
 
 namespace {
 constexpr int kYearChoices = 10;
-}
-
-TForm1::TForm1(const DialogServices& services, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      services_(services),
-      voiceFiles_(services.files),
-      ui(std::make_unique<Ui::TForm1>()),
-      catalogue_(services.files, services.exeDir),
-      catalogueReadAhead_(ReadCatalogueAhead()),
-      tooltips_(new TooltipTimer(this)),
-      mnemonics_(new MnemonicKeys(this))
-{
-    ui->setupUi(this);
-    focusKeeper_ = new FocusKeeper(this, ui->ListView1);
-    setWindowIcon(WindowIcon());
-    for (QLabel* label : {ui->Label1, ui->Label2, ui->Label3, ui->Label4})
-        label->adjustSize();  // labels size themselves to their caption
-
-    // Made when a row first draws them, at its screen's scale.
-    const QIcon itemImage = ItemImage();
-    model_.setItemImages(itemImage, EmptyItemImage(itemImage));
-    model_.setVoiceFileCheck(&voiceFiles_);
-    ui->ListView1->setModel(&model_);
-    ui->UpDown3->setBuddy(ui->Edit2);
-    ui->BitBtn1->setIcon(Glyph(QStringLiteral("record")));
-    ui->BitBtn2->setIcon(Glyph(QStringLiteral("play")));
-    ui->BitBtn3->setIcon(Glyph(QStringLiteral("delete")));
-    ui->BitBtn4->setIcon(Glyph(QStringLiteral("close")));
-    KeepTitleOnOneLine(ui->Edit1);
-    RemoveLengthLimit(ui->Edit1);
-    for (QComboBox* box : {ui->ComboBox1, ui->ComboBox2}) {
-        box->setCompleter(nullptr);  // the year rule sees exactly what is typed
-        new StepFromShownEntry(box);
-        KeepDatePartOnOneLine(box->lineEdit());
-        RemoveLengthLimit(box->lineEdit());
-    }
-    KeepDatePartOnOneLine(ui->Edit2);
-    RemoveLengthLimit(ui->Edit2);
-
-    CreatePopupMenu();
-    WireHandlers();
-    // Created at the screen's top-left corner; FormShow moves it to the
-    // stored place before it becomes visible.
-    move(0, 0);
-    FormCreate();
-}
-
-TForm1::~TForm1() = default;
-
-bool TForm1::ShowHint() const { return tooltips_->enabled(); }
-
-void TForm1::CreatePopupMenu()
-{
-    PopupMenu1 = new QMenu(this);
-    N1 = PopupMenu1->addAction(QStringLiteral("再生(&P)"));
-    Delete1 = PopupMenu1->addAction(QStringLiteral("削除(&D)"));
-    T1 = PopupMenu1->addAction(QStringLiteral("タイトルを変える(&T)"));
-    N2 = PopupMenu1->addSeparator();
-    LargeIcon1 = PopupMenu1->addAction(QStringLiteral("大きいアイコン(&G)"));
-    Detail1 = PopupMenu1->addAction(QStringLiteral("詳細(&S)"));
-    // The keyboard's way to the button, which is no tab stop.
-    N3 = PopupMenu1->addSeparator();
-    AddUnused1 = PopupMenu1->addAction(QStringLiteral("未使用追加(&A)"));
-    N1->setObjectName(QStringLiteral("N1"));
-    Delete1->setObjectName(QStringLiteral("Delete1"));
-    T1->setObjectName(QStringLiteral("T1"));
-    N2->setObjectName(QStringLiteral("N2"));
-    LargeIcon1->setObjectName(QStringLiteral("LargeIcon1"));
-    Detail1->setObjectName(QStringLiteral("Detail1"));
-    N3->setObjectName(QStringLiteral("N3"));
-    AddUnused1->setObjectName(QStringLiteral("AddUnused1"));
-    // The default entry, the one the list's double-click runs, is bold.
-    QFont bold = N1->font();
-    bold.setBold(true);
-    N1->setFont(bold);
-    PopupMenu1->setDefaultAction(N1);
-}
-
-void TForm1::WireHandlers()
-{
-    auto guarded = [this](void (TForm1::*handler)()) {
-        return [this, handler] { Guarded(this, [this, handler] { (this->*handler)(); }); };
-    };
-    // A command may change the voice files: their marks are looked at anew.
-    auto command = [this, guarded](void (TForm1::*handler)()) {
-        return [this, run = guarded(handler)] {
-            run();
-            model_.refreshMarks();
-        };
-    };
-    connect(ui->ListView1, &MemoListView::clicked, this, guarded(&TForm1::ListView1Click));
-    connect(ui->ListView1, &MemoListView::doubleClicked, this, command(&TForm1::BitBtn2Click));
-    connect(ui->ListView1, &MemoListView::contextMenuRequested, this,
-            [this](const QPoint& at) { PopupMenu1->popup(at); });
-    connect(&model_, &MemoListModel::titleEdited, this,
-            [this](int row, const QString& text) { Guarded(this, [&] { ListView1Edited(row, text); }); });
-    connect(ui->Edit1, &QLineEdit::textChanged, this, guarded(&TForm1::Edit1Change));
-    for (QRadioButton* kind : {ui->RadioButton1, ui->RadioButton2})
-        connect(kind, &QRadioButton::toggled, this, [this](bool checked) {
-            UpdateKindTabStop();
-            if (checked)
-                Guarded(this, [this] { RadioButton1Click(); });
-        });
-    UpdateKindTabStop();
-    // The boxes' change handlers run for the user's typing and picking only.
-    connect(ui->ComboBox1->lineEdit(), &QLineEdit::textEdited, this, guarded(&TForm1::ComboBox1Change));
-    connect(ui->ComboBox1, &QComboBox::textActivated, this, guarded(&TForm1::ComboBox1Change));
-    connect(ui->ComboBox2->lineEdit(), &QLineEdit::textEdited, this, guarded(&TForm1::ComboBox2Change));
-    connect(ui->ComboBox2, &QComboBox::textActivated, this, guarded(&TForm1::ComboBox2Change));
-    connect(ui->Edit2, &QLineEdit::textChanged, this, guarded(&TForm1::Edit2Change));
-    connect(ui->UpDown3, &UpDown::clicked, this, guarded(&TForm1::UpDown3Click));
-
-    connect(ui->BitBtn1, &QPushButton::clicked, this, command(&TForm1::BitBtn1Click));
-    connect(ui->BitBtn2, &QPushButton::clicked, this, command(&TForm1::BitBtn2Click));
-    connect(ui->BitBtn3, &QPushButton::clicked, this, command(&TForm1::BitBtn3Click));
-    connect(ui->BitBtn4, &QPushButton::clicked, this, guarded(&TForm1::BitBtn4Click));
-    connect(ui->SpeedButton1, &QToolButton::clicked, this, command(&TForm1::SpeedButton1Click));
-
-    connect(N1, &QAction::triggered, this, command(&TForm1::BitBtn2Click));
-    connect(Delete1, &QAction::triggered, this, command(&TForm1::BitBtn3Click));
-    connect(T1, &QAction::triggered, this, guarded(&TForm1::T1Click));
-    connect(LargeIcon1, &QAction::triggered, this, guarded(&TForm1::LargeIcon1Click));
-    connect(Detail1, &QAction::triggered, this, guarded(&TForm1::Detail1Click));
-    connect(AddUnused1, &QAction::triggered, this, guarded(&TForm1::SpeedButton1Click));
-    connect(PopupMenu1, &QMenu::aboutToShow, this, [this] { AddUnused1->setEnabled(ui->SpeedButton1->isEnabled()); });
-}
-
-// Of the two kind buttons only the checked one is a tab stop; the arrow
-// keys move between them.
-void TForm1::UpdateKindTabStop()
-{
-    for (QRadioButton* kind : {ui->RadioButton1, ui->RadioButton2})
-        kind->setFocusPolicy(kind->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
 // ---- start-up and close -------------------------------------------------
@@ -194,25 +62,8 @@ void TForm1::FormShow()
     tooltips_->setEnabled(settings.showHint);
     placedAt_ = QPoint(settings.left, settings.top);
     PlaceFrameAt(*this, placedAt_);
-    LoadCatalogue();
+    catalogue_->Load();
     ShowFileSystemNotices(this, services_.files);
-}
-
-// Without a thread to spare, the catalogue is read when the window shows.
-std::future<MemoTable> TForm1::ReadCatalogueAhead()
-{
-    try {
-        return std::async(std::launch::async, [this] { return catalogue_.LoadTable(); });
-    } catch (const std::system_error&) {
-        return {};
-    }
-}
-
-void TForm1::LoadCatalogue()
-{
-    MemoTable memos = catalogueReadAhead_.valid() ? catalogueReadAhead_.get() : catalogue_.LoadTable();
-    VoiceStore(services_.files, services_.exeDir).FollowMovedFolder(memos);
-    model_.appendMemos(std::move(memos));
 }
 
 bool TForm1::FormCloseQuery()
@@ -243,18 +94,63 @@ bool TForm1::FormCloseQuery()
     return true;
 }
 
+// Edits are written into their memo first. Memos another program wrote
+// meanwhile, or that a failed load missed, are merged in: the list shows
+// the catalogue as saved, the memo being edited still the one edited.
 void TForm1::SaveCatalogue()
 {
-    // Memos another program wrote meanwhile, or that a failed load missed,
-    // are merged in: show the list as saved, so it stays the catalogue.
-    CatalogueSync saved = catalogue_.SaveTable(model_.memos());
-    if (saved.memos) {
-        if (editIndex_ >= 0)
-            editIndex_ = static_cast<int>(saved.rowOf[static_cast<std::size_t>(editIndex_)]);
-        model_.replaceMemos(std::move(*saved.memos));
-    }
-    WriteCalendarFeedAfterSave(services_.files, services_.exeDir, catalogue_, model_.memos());
+    CommitEditingControls();
+    const int selected = ui->ListView1->selectedRow();
+    FollowRowMoves(selected, catalogue_->Save());
     ShowFileSystemNotices(this, services_.files);
+}
+
+// Saved as the window goes (edits at rest, the window left): a failure is
+// said once, and the save tried again at the next occasion.
+void TForm1::SaveAsYouGo()
+{
+    if (!shown_ || closed_ || handlerRunning_ || QApplication::activeModalWidget())
+        return;
+    try {
+        SaveCatalogue();
+        unsavedBecause_.clear();
+    } catch (const Error& error) {
+        if (error.message() != unsavedBecause_)
+            ShowErrorBox(this, unsavedBecause_ = error.message());
+    }
+}
+
+// What others wrote, taken in while nothing is under way here: no edit, no
+// command, no box or menu, no title being renamed in place.
+void TForm1::TakeInCatalogue()
+{
+    QWidget* focus = QApplication::focusWidget();
+    const bool renaming = qobject_cast<QLineEdit*>(focus) && ui->ListView1->isAncestorOf(focus);
+    if (!shown_ || closed_ || handlerRunning_ || renaming || catalogue_->EditPending() || walk_.running() ||
+        playback_.playing() || QApplication::activeModalWidget() || QApplication::activePopupWidget())
+        return;
+    const int selected = ui->ListView1->selectedRow();
+    try {
+        FollowRowMoves(selected, catalogue_->TakeIn());
+    } catch (const Error&) {
+        // Tried again once the file changes; a save says what is wrong.
+    }
+}
+
+void TForm1::FollowRowMoves(int selected, const CatalogueKeeper::RowMoves& moves)
+{
+    if (!moves)
+        return;
+    const auto moved = [&moves](int row) {
+        return row >= 0 && static_cast<std::size_t>(row) < moves->size() ? static_cast<int>((*moves)[row]) : -1;
+    };
+    editIndex_ = moved(editIndex_);
+    if (moved(selected) >= 0)
+        ui->ListView1->selectRow(moved(selected));
+    if (editIndex_ < 0) {
+        SetFieldBytes(ui->Edit1, "");
+        SetEditControlsEnabled(false);
+    }
 }
 
 void TForm1::showEvent(QShowEvent* event)
@@ -292,8 +188,12 @@ void TForm1::closeEvent(QCloseEvent* event)
 // Back in the window, the user may have recorded or removed voice files.
 void TForm1::changeEvent(QEvent* event)
 {
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
         model_.refreshMarks();
+        TakeInCatalogue();
+    } else if (event->type() == QEvent::ActivationChange) {
+        SaveAsYouGo();  // the window left: what was edited is kept
+    }
     QWidget::changeEvent(event);
 }
 

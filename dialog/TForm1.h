@@ -8,7 +8,7 @@
 #include <string>
 
 #include "Calendar.h"
-#include "CatalogueFile.h"
+#include "CatalogueKeeper.h"
 #include "Clock.h"
 #include "FileSystem.h"
 #include "MemoListModel.h"
@@ -100,9 +100,11 @@ private:
     void ApplyMonthRule();
     void ApplyDayLimit();
     void ClampDayFromSpinner();
-    std::future<MemoTable> ReadCatalogueAhead();
-    void LoadCatalogue();
     void SaveCatalogue();
+    void SaveAsYouGo();
+    void TakeInCatalogue();
+    // The edited and the selected row follow their memos into a merged list.
+    void FollowRowMoves(int selected, const CatalogueKeeper::RowMoves& moves);
     void AddMemoRow(const std::string& name, const std::string& path);
     void AppendNewMemos(const std::vector<std::pair<std::string, std::string>>& files);
     void ShowLastMemo();
@@ -117,10 +119,7 @@ private:
     VoiceFileCheck voiceFiles_;
     std::unique_ptr<Ui::TForm1> ui;
     MemoListModel model_;
-    CatalogueFile catalogue_;
-    // The catalogue read while the window is built, on a thread of its own;
-    // FormShow takes it (an error the read met comes with it).
-    std::future<MemoTable> catalogueReadAhead_;
+    CatalogueKeeper* catalogue_;
     QMenu* PopupMenu1 = nullptr;
     QAction* N1 = nullptr;
     QAction* Delete1 = nullptr;
@@ -145,6 +144,8 @@ private:
     bool closeAfterCommand_ = false;  // a close came while a command ran
     bool closed_ = false;
     bool settingsUnwritable_ = false;  // a close failed to write the window's place
+    std::string unsavedBecause_;       // why the last save as you go failed, said once
+    bool handlerRunning_ = false;
 };
 
 }  // namespace voicememo

@@ -344,8 +344,13 @@ void StartupCloseTest::catalogueReadableAgainAtCloseComesFirst()
     startUpBox.reset();
     h.folder.Write("data/Voice1.wav", "");
     {
-        BoxAnswerer box;
+        // The adoption is saved at once, which the unreadable file stops:
+        // the user is told.
+        BoxAnswerer box({}, true);
         QTest::mouseClick(h.Find<QAbstractButton>("SpeedButton1"), Qt::LeftButton);  // adopts Voice1.wav
+        QCOMPARE(box.later,
+                 QStringList(
+                     QStringLiteral("ﾌｧｲﾙ %1Voice.dat は開けません.").arg(QString::fromStdString(h.folder.dir()))));
     }
     h.ClickRow(0);
     QCOMPARE(form.EditIndex(), 0);

@@ -1,0 +1,66 @@
+#include "CatalogueKeeper.h"
+
+#include <system_error>
+#include <utility>
+
+#include "CalendarFeed.h"
+#include "VoiceStore.h"
+
+namespace voicememo {
+
+namespace {
+// About the time a person takes to go on typing: an edit saved after it is
+// one that has ended.
+constexpr int kEditRestMs = 2000;
+// A look at the file costs one stat.
+constexpr int kLookEveryMs = 2000;
+}  // namespace
+
+CatalogueKeeper::CatalogueKeeper(FileSystem& files, std::string exeDir, MemoListModel& model, QObject* parent)
+    : QObject(parent),
+      files_(files),
+      exeDir_(std::move(exeDir)),
+      model_(model),
+      catalogue_(files, exeDir_)
+{
+    // Without a thread to spare, the catalogue is read when the window shows.
+    try {
+        readAhead_ = std::async(std::launch::async, [this] { return catalogue_.LoadTable(); });
+    } catch (const std::system_error&) {
+    }
+    settle_.setSingleShot(true);
+    settle_.setInterval(kEditRestMs);
+    connect(&settle_, &QTimer::timeout, this, &CatalogueKeeper::settled);
+    look_.setInterval(kLookEveryMs);
+    connect(&look_, &QTimer::timeout, this, &CatalogueKeeper::lookDue);
+}
+
+void CatalogueKeeper::Load()
+{
+    MemoTable memos = readAhead_.valid() ? readAhead_.get() : catalogue_.LoadTable();
+    VoiceStore(files_, exeDir_).FollowMovedFolder(memos);
+    model_.appendMemos(std::move(memos));
+    look_.start();
+}
+
+CatalogueKeeper::RowMoves CatalogueKeeper::Save()
+{
+    settle_.stop();
+    RowMoves moves = Show(catalogue_.SaveTable(model_.memos()));
+    WriteCalendarFeedAfterSave(files_, exeDir_, catalogue_, model_.memos());
+    return moves;
+}
+
+CatalogueKeeper::RowMoves CatalogueKeeper::TakeIn() { return Show(catalogue_.TakeInChanges(model_.memos())); }
+
+void CatalogueKeeper::EditMade() { settle_.start(); }
+
+CatalogueKeeper::RowMoves CatalogueKeeper::Show(CatalogueSync sync)
+{
+    if (!sync.memos)
+        return std::nullopt;
+    model_.replaceMemos(std::move(*sync.memos));
+    return std::move(sync.rowOf);
+}
+
+}  // namespace voicememo

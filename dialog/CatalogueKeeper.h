@@ -1,0 +1,69 @@
+#pragma once
+// The catalogue as the window keeps it while others (a sync tool, a second
+// machine, a text editor) may write it too: read ahead while the window is
+// built, saved with what others wrote merged in after each command and a
+// moment after an edit ends, and what others wrote taken in while nothing is
+// under way. The model then shows the catalogue as the file holds it.
+#include <QObject>
+#include <QTimer>
+#include <cstddef>
+#include <future>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "CatalogueFile.h"
+#include "MemoListModel.h"
+
+namespace voicememo {
+
+class CatalogueKeeper : public QObject {
+    Q_OBJECT
+public:
+    // Where each row of the list went when the list was replaced by the
+    // merged catalogue; -1 for a memo another program removed.
+    using RowMoves = std::optional<std::vector<std::ptrdiff_t>>;
+
+    // Starts reading the catalogue on a thread of its own, where one can be
+    // had.
+    CatalogueKeeper(FileSystem& files, std::string exeDir, MemoListModel& model, QObject* parent = nullptr);
+
+    const CatalogueFile& file() const { return catalogue_; }
+
+    // The memos read into the model (a memo of a moved folder follows it).
+    // Throws the error the read met.
+    void Load();
+
+    // Saves the list, merged with what others wrote; the calendar feed
+    // follows where the user switched it on. Throws Error; the list and the
+    // file then stay as they were.
+    RowMoves Save();
+    // Takes in what others wrote since the last read or write; writes
+    // nothing. Throws Error when the file cannot be read.
+    RowMoves TakeIn();
+
+    // An edit was made: settled is sent once the edits rest for a moment.
+    void EditMade();
+    bool EditPending() const { return settle_.isActive(); }
+    // The wait for the edits to rest stops (a save is under way).
+    void CancelPendingEdit() { settle_.stop(); }
+
+signals:
+    // The edits have rested: time to save them.
+    void settled();
+    // A look at the file is due, for what others wrote.
+    void lookDue();
+
+private:
+    RowMoves Show(CatalogueSync sync);
+
+    FileSystem& files_;
+    std::string exeDir_;
+    MemoListModel& model_;
+    CatalogueFile catalogue_;
+    std::future<MemoTable> readAhead_;
+    QTimer settle_;
+    QTimer look_;
+};
+
+}  // namespace voicememo
