@@ -1,6 +1,7 @@
 #include "RecorderApplication.h"
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QStyleFactory>
 
 #include "DialogFace.h"
@@ -18,6 +19,15 @@ void SetUpRecorderApplication(QApplication& app, bool keepUserStyle)
     QApplication::setWindowIcon(WindowIcon());
     app.setStyle(QStyleFactory::create(StyleToUse(keepUserStyle)));
     UseDialogFace();
+}
+
+void ShowRecorderError(const QString& message)
+{
+    // A button added by its words gets no picture from the desktop's theme,
+    // as QMessageBox::Ok would.
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("録音"), message, QMessageBox::NoButton);
+    box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    box.exec();
 }
 
 }  // namespace voicememo

@@ -1,21 +1,22 @@
 #include "RecorderWindow.h"
 
-#include <QAccessible>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
 #include <QVBoxLayout>
 #include <cmath>
 
 #include "AccessibleRoles.h"
+#include "LevelMeter.h"
 #include "SoundPlayer.h"
+#include "StatusArea.h"
 #include "TakeFile.h"
 #include "TakeWords.h"
 
@@ -25,6 +26,8 @@ namespace {
 
 constexpr int kMeterIntervalMs = 50;
 const QString kSourceKey = QStringLiteral("Input/Source");
+const QString kTakeTimeCaption = QStringLiteral("録音時間:");
+const QString kPlayPositionCaption = QStringLiteral("再生位置:");
 
 // The recorder's own settings: ~/.config/voicememo/voicememo-recorder.conf.
 std::unique_ptr<QSettings> RecorderSettings()
@@ -56,17 +59,9 @@ QString FormatTakeLength(double seconds)
     return QStringLiteral("%1:%2.%3").arg(tenths / 600).arg(tenths / 10 % 60, 2, 10, QLatin1Char('0')).arg(tenths % 10);
 }
 
-void StatusLine::Tell(const QString& text)
+QString FormatPlayPosition(double seconds, double length)
 {
-    if (text == this->text())
-        return;
-    setText(text);
-    // Shown but not focused, the line would change unheard; a hidden one
-    // (the window being built) has nothing to announce.
-    if (isVisible()) {
-        QAccessibleEvent changed(this, QAccessible::NameChanged);
-        QAccessible::updateAccessibility(&changed);
-    }
+    return QStringLiteral("%1 / %2").arg(FormatTakeLength(std::min(seconds, length)), FormatTakeLength(length));
 }
 
 RecorderWindow::RecorderWindow(const std::string& target, SoundPlayer& player, QWidget* parent)
@@ -77,7 +72,6 @@ RecorderWindow::RecorderWindow(const std::string& target, SoundPlayer& player, Q
       hasTake_(HoldsTake(target))
 {
     GiveAccessibleRole(RecorderWindow::staticMetaObject, QAccessible::Window);
-    GiveAccessibleRole(StatusLine::staticMetaObject, QAccessible::StatusBar);
     recorder_.SetSource(chosenSource_);
     const QString fileName = FileNameOf(target);
     setWindowTitle(QStringLiteral("録音 - %1").arg(fileName));
@@ -85,21 +79,9 @@ RecorderWindow::RecorderWindow(const std::string& target, SoundPlayer& player, Q
     auto* nameLabel = new QLabel(fileName);
     nameLabel->setObjectName(QStringLiteral("nameLabel"));
     nameLabel->setToolTip(QString::fromUtf8(target));
-    elapsedLabel_ = new QLabel(FormatTakeLength(0));
-    elapsedLabel_->setObjectName(QStringLiteral("elapsedLabel"));
-    QFont large = elapsedLabel_->font();
-    large.setPixelSize(20);
-    elapsedLabel_->setFont(large);
-    levelBar_ = new QProgressBar;
-    levelBar_->setObjectName(QStringLiteral("levelBar"));
-    levelBar_->setRange(0, 100);
-    levelBar_->setValue(0);
-    levelBar_->setTextVisible(false);
-    statusLabel_ = new StatusLine;
-    statusLabel_->setObjectName(QStringLiteral("statusLabel"));
-    statusLabel_->setWordWrap(true);
-    statusLabel_->setMinimumHeight(statusLabel_->fontMetrics().height() * 2);
-    statusLabel_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    levelMeter_ = new LevelMeter;
+    levelMeter_->setObjectName(QStringLiteral("levelMeter"));
+    statusArea_ = new StatusArea;
 
     sourceBox_ = new QComboBox;
     sourceBox_->setObjectName(QStringLiteral("sourceBox"));
@@ -108,8 +90,7 @@ RecorderWindow::RecorderWindow(const std::string& target, SoundPlayer& player, Q
     auto* fields = new QFormLayout;
     fields->addRow(QStringLiteral("ファイル:"), nameLabel);
     fields->addRow(QStringLiteral("入力:"), sourceBox_);
-    fields->addRow(QStringLiteral("録音時間:"), elapsedLabel_);
-    fields->addRow(QStringLiteral("入力レベル:"), levelBar_);
+    fields->addRow(QStringLiteral("入力レベル:"), levelMeter_);
 
     recordButton_ = new QPushButton(QStringLiteral("録音(&R)"));
     pauseButton_ = new QPushButton(QStringLiteral("一時停止(&U)"));
@@ -131,9 +112,8 @@ RecorderWindow::RecorderWindow(const std::string& target, SoundPlayer& player, Q
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
-    layout->addWidget(statusLabel_);
+    layout->addWidget(statusArea_);
     layout->addLayout(buttons);
-    setMinimumWidth(380);
 
     connect(recordButton_, &QPushButton::clicked, this, &RecorderWindow::RecordPressed);
     connect(pauseButton_, &QPushButton::clicked, this, &RecorderWindow::PauseTake);
@@ -147,6 +127,7 @@ RecorderWindow::RecorderWindow(const std::string& target, SoundPlayer& player, Q
     connect(&meterTimer_, &QTimer::timeout, this, &RecorderWindow::ShowProgress);
 
     ShowStatus(QStringLiteral("「録音」を押すと録音を始めます。"));
+    ShowTakeLength();
     ShowSources();
     UpdateButtons();
 }
@@ -188,11 +169,12 @@ void RecorderWindow::StartTake()
     const TakeOutcome started = recorder_.Start();
     if (started.problem != TakeProblem::None) {
         ShowStatus(DescribeProblem(started), started.cause);
+        ShowTakeLength();
     } else {
         ShowStatus(QStringLiteral("録音中…"));
         meterTimer_.start();
+        ShowProgress();
     }
-    ShowProgress();
     UpdateButtons();
 }
 
@@ -211,7 +193,8 @@ void RecorderWindow::StopTake()
         return;
     meterTimer_.stop();
     ShowOutcome(recorder_.Stop());
-    ShowProgress();
+    levelMeter_->SetValue(0);
+    ShowTakeLength();
     UpdateButtons();
 }
 
@@ -222,9 +205,22 @@ void RecorderWindow::PlayTake()
     playing_ = true;
     ShowStatus(QStringLiteral("再生中…"));
     UpdateButtons();
-    player_.PlayToEnd(recorder_.target(), [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 20); });
+    // The place is the time since the sound began: the player tells no
+    // other, and the server's start-up delay is a few milliseconds.
+    const double length = TakeSeconds(recorder_.target());
+    QElapsedTimer played;
+    played.start();
+    const auto showPosition = [&] {
+        statusArea_->ShowTime(kPlayPositionCaption, FormatPlayPosition(played.elapsed() / 1000.0, length));
+    };
+    showPosition();
+    player_.PlayToEnd(recorder_.target(), [&] {
+        showPosition();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    });
     playing_ = false;
     ShowStatus({});
+    ShowTakeLength();
     UpdateButtons();
     if (closeAfterPlaying_)
         close();
@@ -251,10 +247,11 @@ void RecorderWindow::ResumeTake()
 
 void RecorderWindow::closeEvent(QCloseEvent* event)
 {
-    // Playback runs inside this window's button handler; the window goes
-    // when it returns.
+    // Playback runs inside this window's button handler: the sound is
+    // ended at once, and the window goes when the handler returns.
     if (playing_) {
         closeAfterPlaying_ = true;
+        player_.Stop();
         event->ignore();
         return;
     }
@@ -272,8 +269,14 @@ void RecorderWindow::ShowProgress()
         StopTake();
         return;
     }
-    elapsedLabel_->setText(FormatTakeLength(recorder_.Seconds()));
-    levelBar_->setValue(recorder_.Level());
+    statusArea_->ShowTime(kTakeTimeCaption, FormatTakeLength(recorder_.Seconds()));
+    levelMeter_->SetValue(recorder_.Level());
+}
+
+// Outside a take, the length of the take the file holds: what 再生 plays.
+void RecorderWindow::ShowTakeLength()
+{
+    statusArea_->ShowTime(kTakeTimeCaption, FormatTakeLength(TakeSeconds(recorder_.target())));
 }
 
 void RecorderWindow::ShowOutcome(const TakeOutcome& outcome)
@@ -285,8 +288,7 @@ void RecorderWindow::ShowOutcome(const TakeOutcome& outcome)
 
 void RecorderWindow::ShowStatus(const QString& text, const ProblemCause& cause)
 {
-    statusLabel_->Tell(text);
-    statusLabel_->setToolTip(DescribeCause(cause));
+    statusArea_->Tell(text, DescribeCause(cause));
 }
 
 void RecorderWindow::UpdateButtons()

@@ -1,10 +1,9 @@
 #pragma once
 // The recorder's one window: the file's name, the input it records from
 // (the server's default, or one the user chose, remembered in the
-// recorder's settings), the take's length, the input level, a status line,
-// and the buttons record, pause, resume, stop, play
-// and close.
-#include <QLabel>
+// recorder's settings), the input level, a status bar with the take's time
+// (its length, the running take's, or the place played), and the buttons
+// record, pause, resume, stop, play and close.
 #include <QTimer>
 #include <QWidget>
 #include <string>
@@ -13,21 +12,13 @@
 #include "TakeRecorder.h"
 
 class QComboBox;
-class QProgressBar;
 class QPushButton;
 
 namespace voicememo {
 
+class LevelMeter;
 class SoundPlayer;
-
-// The window's status line, announced to a screen reader as one: each new
-// status shown is told to it as the line's new name.
-class StatusLine : public QLabel {
-    Q_OBJECT
-public:
-    using QLabel::QLabel;
-    void Tell(const QString& text);
-};
+class StatusArea;
 
 class RecorderWindow : public QWidget {
     Q_OBJECT
@@ -50,6 +41,7 @@ private:
     void ShowSources();
     void ChooseSource(int index);
     void ShowProgress();
+    void ShowTakeLength();
     void ShowOutcome(const TakeOutcome& outcome);
     void ShowStatus(const QString& text, const ProblemCause& cause = {});
     void UpdateButtons();
@@ -64,9 +56,8 @@ private:
     bool closeAfterPlaying_ = false;
 
     QComboBox* sourceBox_;
-    QLabel* elapsedLabel_;
-    QProgressBar* levelBar_;
-    StatusLine* statusLabel_;
+    LevelMeter* levelMeter_;
+    StatusArea* statusArea_;
     QPushButton* recordButton_;
     QPushButton* pauseButton_;
     QPushButton* resumeButton_;
@@ -77,5 +68,7 @@ private:
 
 // A take's length as the window shows it: "m:ss.s".
 QString FormatTakeLength(double seconds);
+// The place played in a take of that length: "0:03.2 / 0:22.3".
+QString FormatPlayPosition(double seconds, double length);
 
 }  // namespace voicememo

@@ -15,6 +15,7 @@
 #include "AtomicReplace.h"
 #include "FileBytes.h"
 #include "Trash.h"
+#include "VoiceDecoder.h"
 
 namespace voicememo {
 
@@ -167,6 +168,16 @@ bool HoldsTake(const std::string& path)
 {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0 && info.st_size > 0;
+}
+
+double TakeSeconds(const std::string& path)
+{
+    struct stat info {};
+    const int fd = OpenRegularFile(path, O_RDONLY | O_CLOEXEC, info);
+    if (fd < 0)
+        return 0;
+    const VoiceDecoder sound(fd);
+    return sound.IsOpen() && sound.Rate() > 0 ? static_cast<double>(sound.Frames()) / sound.Rate() : 0;
 }
 
 std::unique_ptr<TakeFile> TakeFile::Create(const std::string& target, int& error)

@@ -71,4 +71,8 @@ private:
 // a name the dialog reserved, which the first take fills.
 bool HoldsTake(const std::string& path);
 
+// The length in seconds of the sound the file at path holds, as its header
+// gives it; 0 when it holds none that can be read, or is no regular file.
+double TakeSeconds(const std::string& path);
+
 }  // namespace voicememo

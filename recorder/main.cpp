@@ -2,7 +2,6 @@
 // argument besides Qt's own options (-style and the like), from the sound
 // server's default input. See CommandLine.h.
 #include <QApplication>
-#include <QMessageBox>
 #include <QTimer>
 #include <filesystem>
 
@@ -18,7 +17,7 @@ namespace {
 
 int Refuse(const QString& message)
 {
-    QMessageBox::critical(nullptr, QStringLiteral("録音"), message);
+    voicememo::ShowRecorderError(message);
     return 2;
 }
 

@@ -19,7 +19,7 @@ QHash<QString, RoleAndNaming>& Roles()
     return roles;
 }
 
-class WidgetInRole : public QAccessibleWidget {
+class WidgetInRole : public QAccessibleWidget, public QAccessibleValueInterface {
 public:
     WidgetInRole(QWidget* widget, RoleAndNaming given) : QAccessibleWidget(widget, given.role), naming_(given.naming) {}
 
@@ -27,6 +27,8 @@ public:
     {
         if (naming_ == AccessibleNaming::Nameless && (kind == QAccessible::Name || kind == QAccessible::Description))
             return {};
+        if (kind == QAccessible::Value && HasValue())
+            return currentValue().toString();
         const QString own = QAccessibleWidget::text(kind);
         if (kind == QAccessible::Name && own.isEmpty())
             if (auto* label = qobject_cast<QLabel*>(widget()))
@@ -34,7 +36,23 @@ public:
         return own;
     }
 
+    void* interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::ValueInterface && HasValue())
+            return static_cast<QAccessibleValueInterface*>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+
+    // Read as the widget shows it; a screen reader sets nothing.
+    QVariant currentValue() const override { return widget()->property("value"); }
+    void setCurrentValue(const QVariant&) override {}
+    QVariant maximumValue() const override { return widget()->property("maximum"); }
+    QVariant minimumValue() const override { return widget()->property("minimum"); }
+    QVariant minimumStepSize() const override { return 0; }
+
 private:
+    bool HasValue() const { return widget()->metaObject()->indexOfProperty("value") >= 0; }
+
     AccessibleNaming naming_;
 };
 

@@ -16,26 +16,9 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from desktop_processes import Processes, start_x_server, wait_for  # noqa: E402
+from desktop_processes import Processes, report, start_accessibility_session, wait_for  # noqa: E402
 
 TITLES = ["Apple", "Banana", "Cherry"]
-def start_session(processes, folder):
-    env = dict(os.environ)
-    out = subprocess.run(["dbus-daemon", "--session", "--fork", "--print-address=1", "--print-pid=1"],
-                         check=True, capture_output=True, text=True).stdout.split()
-    env["DBUS_SESSION_BUS_ADDRESS"], bus_pid = out[0], int(out[1])
-    processes.add(bus_pid)
-    runtime = os.path.join(folder, "runtime")
-    os.mkdir(runtime, 0o700)
-    env["XDG_RUNTIME_DIR"] = runtime
-    launcher = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"], env=env,
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    processes.add(launcher.pid)
-    env["DISPLAY"] = start_x_server(processes)
-    env.pop("WAYLAND_DISPLAY", None)
-    env["QT_QPA_PLATFORM"] = "xcb"
-    env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
-    return env
 
 
 def start_program(processes, program, folder, env):
@@ -115,7 +98,7 @@ def main():
     processes = Processes()
     folder = tempfile.mkdtemp(prefix="voicememo-atspi-")
     try:
-        env = start_session(processes, folder)
+        env = start_accessibility_session(processes, folder)
         os.environ["DBUS_SESSION_BUS_ADDRESS"] = env["DBUS_SESSION_BUS_ADDRESS"]
         os.environ["DISPLAY"] = env["DISPLAY"]
         import pyatspi
@@ -135,10 +118,7 @@ def main():
         frame = wait_for(window, "the window on the accessibility bus")
         problems = check(pyatspi, frame)
 
-        for problem in problems:
-            print("FAIL:", problem)
-        print("ok" if not problems else f"{len(problems)} problems")
-        return 1 if problems else 0
+        return report(problems)
     finally:
         processes.stop()
         shutil.rmtree(folder, ignore_errors=True)
