@@ -1,8 +1,9 @@
 #pragma once
 // The catalogue as an iCalendar (RFC 5545) feed that calendar programs
 // subscribe to: each "DAILY" memo with a real date an all-day event on that
-// date, each "TODO" memo a to-do. Memos of another kind, and dated ones
-// whose date is no real day, are left out, as no day shows them.
+// date, each "TODO" memo an all-day event that repeats daily from the day
+// it was recorded. Memos of another kind, and dated ones whose date is no
+// real day, are left out, as no day shows them.
 #include <string>
 #include <vector>
 
