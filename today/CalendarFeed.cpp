@@ -146,6 +146,13 @@ void WriteCalendarFeed(FileSystem& files, const std::string& feedPath, const std
     ReplaceOrThrow(files, feedPath, FormatCalendarFeed(memos, catalogueDir));
 }
 
+void SwitchCalendarFeedOn(FileSystem& files, const std::string& catalogueDir, const std::vector<VoiceMemo>& memos)
+{
+    WriteCalendarFeed(files, catalogueDir + kCalendarFeedFileName, memos, catalogueDir);
+    ProfileFile profile(files, catalogueDir + kSettingsFileName);
+    SwitchCalendarFeedSettingOn(profile);
+}
+
 bool WriteCalendarFeedAfterSave(FileSystem& files, const std::string& exeDir, const CatalogueFile& catalogue,
                                 const MemoTable& memos)
 {

@@ -33,6 +33,14 @@ std::string FormatCalendarFeed(const std::vector<VoiceMemo>& memos, const std::s
 void WriteCalendarFeed(FileSystem& files, const std::string& feedPath, const std::vector<VoiceMemo>& memos,
                        const std::string& catalogueDir);
 
+// Writes Voice.ics beside the catalogue in catalogueDir (code page 932,
+// trailing "/") and switches the feed on in sorvane.ini beside it, so that
+// each save of the window writes it again. The feed comes first: where it
+// cannot be written (a Voice.ics that is no feed), the settings stay as they
+// were. Throws Error as WriteCalendarFeed does, or "%s に書き込めません"
+// for the settings.
+void SwitchCalendarFeedOn(FileSystem& files, const std::string& catalogueDir, const std::vector<VoiceMemo>& memos);
+
 // After a save of the catalogue in exeDir: writes Voice.ics beside it when
 // the user has switched the feed on ([Voice] CalendarFeed in sorvane.ini).
 // Nothing is written while the catalogue's load has failed (the memos are
