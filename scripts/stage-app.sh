@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Stages the portable program folder app/: the program, its recorder, the
-# command for the day's memos and an empty data/ folder beside them. The
-# user's Voice.dat, sorvane.ini and voice files are never touched.
+# command for the day's memos with the icon its notification shows, and an
+# empty data/ folder beside them. The user's Voice.dat, sorvane.ini and
+# voice files are never touched.
 set -euo pipefail
 build_dir=${1:-build}
 app_dir=${2:-app}
@@ -20,3 +21,5 @@ mkdir -p "$app_dir/data"
 stage_program "$build_dir/dialog/voicememo" voicememo
 stage_program "$build_dir/recorder/voicememo-recorder" voicememo-recorder
 stage_program "$build_dir/today/voicememo-today" voicememo-today
+install -m 0644 "$(dirname "$0")/../resources/hicolor/64x64/apps/voicememo.png" "$app_dir/voicememo.png.new"
+mv -f "$app_dir/voicememo.png.new" "$app_dir/voicememo.png"
