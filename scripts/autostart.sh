@@ -16,10 +16,8 @@ entry="$autostart_dir/voicememo-today.desktop"
 # a folder is refused rather than given an entry that one of them would
 # skip or run wrongly.
 refuse_unportable_path() {
-  if [[ "$1" == *[\\\$\`]* ]]; then
-    echo "フォルダー $1 のパスに「\\」「\$」「\`」のどれかがあるため、ログイン時の通知を登録できません（デスクトップによって読み方が違い、正しく起動されません）。これらの文字のないパスのフォルダーに移してください" >&2
-    return 1
-  fi
+  refuse_folder_with "$1" '[\\$`]' '「\」「$」「`」' \
+    'ログイン時の通知を登録できません（デスクトップによって読み方が違い、正しく起動されません）'
 }
 
 case "$action" in

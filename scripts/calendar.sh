@@ -32,12 +32,7 @@ file_uri() {
 
 # The local backend of evolution-data-server decodes the file's path once
 # more after the URI's own decoding: a "%" in it makes the file unopenable.
-refuse_percent() {
-  if [[ "$1" == *%* ]]; then
-    echo "フォルダー $1 のパスに「%」があるため、デスクトップのカレンダーが Voice.ics を開けません。「%」のないパスのフォルダーに移してください" >&2
-    return 1
-  fi
-}
+refuse_percent() { refuse_folder_with "$1" % '「%」' 'デスクトップのカレンダーが Voice.ics を開けません'; }
 
 case "${1:-}" in
   install)

@@ -17,14 +17,25 @@ program_folder() {
   printf '%s\n' "$app_dir"
 }
 
-# A desktop entry holds one line per key: a path with a TAB or a line break
-# cannot be written (the program refuses such a folder too).
-refuse_broken_lines() {
-  if [[ "$1" == *[$'\t\r\n']* ]]; then
-    echo "フォルダー $(printf '%q' "$1") のパスにタブまたは改行があるため、登録できません。タブも改行もないパスのフォルダーに移してください" >&2
+# Refuses a folder whose path holds a character that a reader of the file
+# would take otherwise, saying what the user is to do; the folder is shown
+# as the user sees it, a TAB, CR or LF written \t, \r, \n as the program
+# writes them:
+#   refuse_folder_with PATH GLOB CHARACTERS CONSEQUENCE
+refuse_folder_with() {
+  # shellcheck disable=SC2053 # the glob is to match as a pattern
+  if [[ "$1" == *$2* ]]; then
+    local shown=${1//$'\t'/\\t}
+    shown=${shown//$'\r'/\\r}
+    shown=${shown//$'\n'/\\n}
+    echo "フォルダー $shown のパスに$3があるため、$4。$3のないパスのフォルダーに移してください" >&2
     return 1
   fi
 }
+
+# A desktop entry holds one line per key: a path with a TAB or a line break
+# cannot be written (the program refuses such a folder too).
+refuse_broken_lines() { refuse_folder_with "$1" $'[\t\r\n]' タブや改行 登録できません; }
 
 # A key file string: "\" doubled.
 entry_string() { printf '%s' "${1//\\/\\\\}"; }
