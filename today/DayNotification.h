@@ -42,7 +42,7 @@ QString DayName(const QDate& day, const QDate& today);
 class DayNotification : public QObject {
     Q_OBJECT
 public:
-    DayNotification(QDateTime giveUpAt, int callTimeoutMs = 10000);
+    explicit DayNotification(QDateTime giveUpAt, int callTimeoutMs = 10000);
     NotificationResult Send(const DayNotice& notice);
 
 private slots:
