@@ -7,6 +7,8 @@
 # make bench builds the benchmarks and prints their table (not part of make test)
 # make autostart         stages app/ and has voicememo-today --notify run at login
 # make autostart-remove  takes that away again
+# make calendar          stages app/ and shows its memos in the desktop's calendar
+# make calendar-remove   takes that registration away again
 BUILD_DIR ?= build
 TEST_DIR ?= build-test
 SANITIZE_DIR ?= build-asan
@@ -144,6 +146,16 @@ autostart: stage
 
 autostart-remove:
 	@bash scripts/autostart.sh remove
+
+# The feed app/Voice.ics, written now and at each save of the window, as a
+# read-only calendar of the desktop's evolution-data-server (a key file in
+# ~/.config/evolution/sources); calendar-remove takes the registration away.
+.PHONY: calendar calendar-remove
+calendar: stage
+	@bash scripts/calendar.sh install app
+
+calendar-remove:
+	@bash scripts/calendar.sh remove
 
 clean:
 	rm -rf $(BUILD_DIR) $(TEST_DIR) $(SANITIZE_DIR) $(BENCH_DIR)

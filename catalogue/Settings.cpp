@@ -55,6 +55,12 @@ bool ReadCalendarFeedSetting(ProfileStore& profile)
     return ReadBool(profile, kVoiceSection, kCalendarFeedKey, false);
 }
 
+void SwitchCalendarFeedSettingOn(ProfileStore& profile)
+{
+    if (!ReadCalendarFeedSetting(profile))
+        profile.WriteString(kVoiceSection, kCalendarFeedKey, "1");
+}
+
 std::vector<std::string> ReadSettingsLines(FileSystem& files, const std::string& exeDir)
 {
     const std::string path = exeDir + kSettingsFileName;

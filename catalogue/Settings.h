@@ -32,6 +32,8 @@ void WriteDialogSettings(ProfileStore& profile, const DialogSettings& settings);
 // [Voice] CalendarFeed: whether each save of the catalogue also writes the
 // calendar feed Voice.ics beside it. Off when missing.
 bool ReadCalendarFeedSetting(ProfileStore& profile);
+// Switches it on ("1"); a value that reads as on already stays as it is.
+void SwitchCalendarFeedSettingOn(ProfileStore& profile);
 
 // Every line of the settings file as plain text (the calendar's voice alarms
 // name their files there); none when the file does not exist. A file that

@@ -4,21 +4,28 @@
 #   autostart.sh install [APP_DIR]   (APP_DIR defaults to app)
 #   autostart.sh remove
 set -euo pipefail
-action=${1:?install or remove}
+source "$(dirname "$0")/desktop-entries.sh"
+action=${1:?install または remove}
 autostart_dir="${XDG_CONFIG_HOME:-$HOME/.config}/autostart"
 entry="$autostart_dir/voicememo-today.desktop"
 
+# systemd's autostart generator (KDE Plasma's session) reads Exec with one
+# unescaping more than the desktop entry format and GLib do, and writes "$"
+# and "`" into its unit with escapes that systemd then keeps: no writing of
+# "\", "$" or "`" in the path reaches both GLib and systemd as itself. Such
+# a folder is refused rather than given an entry that one of them would
+# skip or run wrongly.
+refuse_unportable_path() {
+  refuse_folder_with "$1" '[\\$`]' '「\」「$」「`」' \
+    'ログイン時の通知を登録できません（デスクトップによって読み方が違い、正しく起動されません）'
+}
+
 case "$action" in
 install)
-  app_dir=$(cd "${2:-app}" 2>/dev/null && pwd || echo "${2:-app}")
+  app_dir=$(program_folder "${2:-app}" voicememo-today)
+  refuse_broken_lines "$app_dir"
+  refuse_unportable_path "$app_dir"
   program="$app_dir/voicememo-today"
-  if [[ ! -x "$program" ]]; then
-    echo "$program がありません。先に make run か make stage を実行してください" >&2
-    exit 1
-  fi
-  # Exec quotes the path: inside quotes \ " ` $ take a backslash, which the
-  # file's own string escapes write as two; % is doubled.
-  quoted=$(printf '%s' "$program" | sed -e 's/[\\"`$]/\\\\&/g' -e 's/%/%%/g')
   mkdir -p "$autostart_dir"
   tmp=$(mktemp "$autostart_dir/.voicememo-today.XXXXXX")
   cat >"$tmp" <<DESKTOP
@@ -26,7 +33,8 @@ install)
 Type=Application
 Name=今日のボイスメモ
 Comment=ログインしたときに今日のボイスメモを通知します
-Exec="$quoted" --notify
+TryExec=$(entry_string "$program")
+Exec=$(exec_value "$program" --notify)
 Terminal=false
 NoDisplay=true
 X-GNOME-Autostart-enabled=true

@@ -7,23 +7,11 @@
 # icons/hicolor/<size>/apps/voicememo.png. Nothing outside the user's home.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
+source "$here/scripts/desktop-entries.sh"
 data_home="${XDG_DATA_HOME:-$HOME/.local/share}"
 entry="$data_home/applications/voicememo.desktop"
 icons="$data_home/icons/hicolor"
 sizes=(16x16 32x32 48x48 64x64 128x128 256x256)
-
-# A desktop entry's string: "\" doubled. Exec's argument is quoted besides:
-# '"', '`', '$' and '\' escaped inside the quotes, then '%' doubled.
-entry_string() { printf '%s' "${1//\\/\\\\}"; }
-exec_argument() {
-  local quoted=$1
-  quoted=${quoted//\\/\\\\}
-  quoted=${quoted//\"/\\\"}
-  quoted=${quoted//\`/\\\`}
-  quoted=${quoted//\$/\\\$}
-  quoted=${quoted//%/%%}
-  entry_string "\"$quoted\""
-}
 
 # Desktops watch the applications folder themselves. An icon cache is kept
 # up to date only where the user has one already: a new one would hide the
@@ -34,20 +22,32 @@ refresh_icon_cache() {
   fi
 }
 
+# The launcher's template with the program's place filled in.
+write_entry() {
+  local app_dir=$1 line
+  while IFS= read -r line; do
+    if [[ "$line" == Exec=* ]]; then
+      printf 'TryExec=%s\n' "$(entry_string "$app_dir/voicememo")"
+      printf 'Exec=%s\n' "$(exec_value "$app_dir/voicememo")"
+      printf 'Path=%s\n' "$(entry_string "$app_dir")"
+    else
+      printf '%s\n' "$line"
+    fi
+  done <"$here/resources/voicememo.desktop"
+}
+
 case "${1:-}" in
   install)
-    app_dir="$(cd "${2:?the program folder}" && pwd)"
-    [[ -x "$app_dir/voicememo" ]] || { echo "no program at $app_dir/voicememo (make stage first)" >&2; exit 1; }
+    app_dir=$(program_folder "${2:?プログラムのフォルダー}" voicememo)
+    refuse_broken_lines "$app_dir"
     mkdir -p "$(dirname "$entry")"
     for size in "${sizes[@]}"; do
       install -D -m 0644 "$here/resources/hicolor/$size/apps/voicememo.png" "$icons/$size/apps/voicememo.png"
     done
-    sed -e "s|^Exec=.*|Exec=$(exec_argument "$app_dir/voicememo" | sed 's/[|&\\]/\\&/g')|" \
-        -e "/^Exec=/a Path=$(entry_string "$app_dir" | sed 's/[|&\\]/\\&/g')" \
-        "$here/resources/voicememo.desktop" >"$entry.new"
+    write_entry "$app_dir" >"$entry.new"
     mv -f "$entry.new" "$entry"
     refresh_icon_cache
-    echo "launcher: $entry"
+    echo "メニューに登録しました: $entry"
     ;;
   remove)
     rm -f "$entry"
@@ -55,9 +55,10 @@ case "${1:-}" in
       rm -f "$icons/$size/apps/voicememo.png"
     done
     refresh_icon_cache
+    echo "メニューの登録を取り消しました"
     ;;
   *)
-    echo "usage: $0 install APP_DIR | remove" >&2
+    echo "使い方: desktop-entry.sh install APP_DIR | remove" >&2
     exit 2
     ;;
 esac

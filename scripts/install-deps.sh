@@ -44,6 +44,13 @@ test_packages=(
   # voicememo-today's tests: a notification server, notify-send to check it
   # by hand, and a feed reader that is not ours
   dunst libnotify-bin python3-icalendar
+  # make calendar's registration read by the desktop's calendar service and
+  # its Python client (large: for the tests only; make calendar writes its
+  # key file without them)
+  evolution-data-server gir1.2-edataserver-1.2 gir1.2-ecal-2.0
+  # the launchers loaded as GLib loads them, and the login entry made into a
+  # unit by systemd's autostart generator, as KDE Plasma's session does
+  python3-gi gir1.2-glib-2.0 systemd
 )
 bench_packages=(libbenchmark-dev)
 fuzz_packages=(clang libclang-rt-14-dev ninja-build lld)

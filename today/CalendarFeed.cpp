@@ -4,6 +4,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 
 #include <QCryptographicHash>
 #include <QString>
@@ -16,6 +17,7 @@
 #include "Messages.h"
 #include "ProfileFile.h"
 #include "Settings.h"
+#include "SystemServices.h"
 #include "VoiceFiles.h"
 
 namespace voicememo {
@@ -65,6 +67,25 @@ std::string UidOf(const std::string& diskPath, std::map<std::string, int>& seen)
     return uid + "@voicememo";
 }
 
+struct FeedPlace {
+    CalendarDay first;
+    bool everyDay = false;
+};
+
+// Where a memo stands in the feed: a "DAILY" memo on its day alone, a
+// "TODO" memo every day from the day it was recorded (calendars place a
+// to-do without a date on no day, so it is an event that repeats). A TODO
+// memo whose recorded date cannot be read starts on the day the feed is
+// written. Nothing for a memo no day shows.
+std::optional<FeedPlace> PlaceInFeed(const VoiceMemo& memo, const CalendarDay& writtenOn)
+{
+    if (memo.Kind == kKindTodo)
+        return FeedPlace{RecordedDay(memo).value_or(writtenOn), true};
+    if (const auto day = ShownDay(memo))
+        return FeedPlace{*day, false};
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::string FormatCalendarFeed(const std::vector<VoiceMemo>& memos, const std::string& catalogueDir)
@@ -77,20 +98,24 @@ std::string FormatCalendarFeed(const std::vector<VoiceMemo>& memos, const std::s
     icalcomponent_add_property(calendar.get(), name);
 
     const icaltimetype stamp = icaltime_current_time_with_zone(icaltimezone_get_utc_timezone());
+    const LocalDateTime now = SystemClock().Now();
+    const CalendarDay writtenOn{now.year, now.month, now.day};
     std::map<std::string, int> seen;
     for (const VoiceMemo& memo : memos) {
-        icalcomponent* item = nullptr;
-        if (memo.Kind == kKindTodo) {
-            item = icalcomponent_new_vtodo();
-        } else if (const auto day = ShownDay(memo)) {
-            item = icalcomponent_new_vevent();
-            icaltimetype start = DateOf(*day);
-            icaltimetype end = start;
-            icaltime_adjust(&end, 1, 0, 0, 0);
-            icalcomponent_add_property(item, icalproperty_new_dtstart(start));
-            icalcomponent_add_property(item, icalproperty_new_dtend(end));
-        } else {
+        const auto shown = PlaceInFeed(memo, writtenOn);
+        if (!shown)
             continue;
+        icalcomponent* item = icalcomponent_new_vevent();
+        const icaltimetype start = DateOf(shown->first);
+        icaltimetype end = start;
+        icaltime_adjust(&end, 1, 0, 0, 0);
+        icalcomponent_add_property(item, icalproperty_new_dtstart(start));
+        icalcomponent_add_property(item, icalproperty_new_dtend(end));
+        if (shown->everyDay) {
+            icalrecurrencetype daily;
+            icalrecurrencetype_clear(&daily);
+            daily.freq = ICAL_DAILY_RECURRENCE;
+            icalcomponent_add_property(item, icalproperty_new_rrule(daily));
         }
         const std::string diskPath = VoiceDiskPath(memo, catalogueDir);
         icalcomponent_add_property(item, icalproperty_new_uid(UidOf(diskPath, seen).c_str()));
@@ -119,6 +144,13 @@ void WriteCalendarFeed(FileSystem& files, const std::string& feedPath, const std
             throw Error(FormatMessage(messages::kNotACalendarFeed, feedPath));
     }
     ReplaceOrThrow(files, feedPath, FormatCalendarFeed(memos, catalogueDir));
+}
+
+void SwitchCalendarFeedOn(FileSystem& files, const std::string& catalogueDir, const std::vector<VoiceMemo>& memos)
+{
+    WriteCalendarFeed(files, catalogueDir + kCalendarFeedFileName, memos, catalogueDir);
+    ProfileFile profile(files, catalogueDir + kSettingsFileName);
+    SwitchCalendarFeedSettingOn(profile);
 }
 
 bool WriteCalendarFeedAfterSave(FileSystem& files, const std::string& exeDir, const CatalogueFile& catalogue,

@@ -1,8 +1,9 @@
 #pragma once
 // The catalogue as an iCalendar (RFC 5545) feed that calendar programs
 // subscribe to: each "DAILY" memo with a real date an all-day event on that
-// date, each "TODO" memo a to-do. Memos of another kind, and dated ones
-// whose date is no real day, are left out, as no day shows them.
+// date, each "TODO" memo an all-day event that repeats daily from the day
+// it was recorded. Memos of another kind, and dated ones whose date is no
+// real day, are left out, as no day shows them.
 #include <string>
 #include <vector>
 
@@ -31,6 +32,14 @@ std::string FormatCalendarFeed(const std::vector<VoiceMemo>& memos, const std::s
 // stays as it was.
 void WriteCalendarFeed(FileSystem& files, const std::string& feedPath, const std::vector<VoiceMemo>& memos,
                        const std::string& catalogueDir);
+
+// Writes Voice.ics beside the catalogue in catalogueDir (code page 932,
+// trailing "/") and switches the feed on in sorvane.ini beside it, so that
+// each save of the window writes it again. The feed comes first: where it
+// cannot be written (a Voice.ics that is no feed), the settings stay as they
+// were. Throws Error as WriteCalendarFeed does, or "%s に書き込めません"
+// for the settings.
+void SwitchCalendarFeedOn(FileSystem& files, const std::string& catalogueDir, const std::vector<VoiceMemo>& memos);
 
 // After a save of the catalogue in exeDir: writes Voice.ics beside it when
 // the user has switched the feed on ([Voice] CalendarFeed in sorvane.ini).

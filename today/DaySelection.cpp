@@ -1,5 +1,7 @@
 #include "DaySelection.h"
 
+#include <algorithm>
+
 #include "Calendar.h"
 #include "NumberText.h"
 
@@ -34,26 +36,45 @@ std::vector<VoiceMemo> MemosShownOn(const std::vector<VoiceMemo>& memos, const C
     return shown;
 }
 
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The three numbers of a date written year, month, day with one separator
+// between them, each number of 1 to its most digits; a real day only.
+std::optional<CalendarDay> ParseDayParts(std::string_view text, char separator, std::size_t yearDigits,
+                                         std::size_t monthDigits, std::size_t dayDigits)
+{
+    int parts[3] = {};
+    const std::size_t most[3] = {yearDigits, monthDigits, dayDigits};
+    std::size_t at = 0;
+    for (int part = 0; part < 3; ++part) {
+        if (part > 0 && (at >= text.size() || text[at++] != separator))
+            return std::nullopt;
+        const std::size_t first = at;
+        while (at < text.size() && IsDigit(text[at]) && at - first < most[part])
+            parts[part] = parts[part] * 10 + (text[at++] - '0');
+        if (at == first)
+            return std::nullopt;
+    }
+    const CalendarDay parsed{parts[0], parts[1], parts[2]};
+    return at == text.size() && IsRealDay(parsed) ? std::optional(parsed) : std::nullopt;
+}
+
+}  // namespace
+
 std::optional<CalendarDay> ParseIsoDay(std::string_view text)
 {
-    if (text.size() != 10 || text[4] != '-' || text[7] != '-')
+    return text.size() == 10 ? ParseDayParts(text, '-', 4, 2, 2) : std::nullopt;
+}
+
+std::optional<CalendarDay> RecordedDay(const VoiceMemo& memo)
+{
+    const std::string_view text = memo.RecordedDate;
+    const auto separator = std::find_if_not(text.begin(), text.end(), IsDigit);
+    if (separator == text.end())
         return std::nullopt;
-    auto digits = [text](std::size_t from, std::size_t count) -> std::optional<int> {
-        int value = 0;
-        for (std::size_t i = from; i < from + count; ++i) {
-            if (text[i] < '0' || text[i] > '9')
-                return std::nullopt;
-            value = value * 10 + (text[i] - '0');
-        }
-        return value;
-    };
-    const auto year = digits(0, 4);
-    const auto month = digits(5, 2);
-    const auto day = digits(8, 2);
-    if (!year || !month || !day)
-        return std::nullopt;
-    const CalendarDay parsed{*year, *month, *day};
-    return IsRealDay(parsed) ? std::optional(parsed) : std::nullopt;
+    return ParseDayParts(text, *separator, 4, 2, 2);
 }
 
 }  // namespace voicememo

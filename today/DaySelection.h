@@ -38,4 +38,10 @@ std::vector<VoiceMemo> MemosShownOn(const std::vector<VoiceMemo>& memos, const C
 // "YYYY-MM-DD" as a real day; nothing for any other text.
 std::optional<CalendarDay> ParseIsoDay(std::string_view text);
 
+// The day a memo was recorded, from its recorded date: year, month and day
+// joined by one separator, the one of the regional settings at the time
+// ("2025/01/02", "2025-01-02", "2025.1.2"). Nothing for any other text and
+// for no real day.
+std::optional<CalendarDay> RecordedDay(const VoiceMemo& memo);
+
 }  // namespace voicememo

@@ -86,13 +86,14 @@ private:
     pid_t pid_ = -1;
 };
 
+// dunst keeps each notification until it is closed, as some servers do
+// (notification-daemon): none expires while a test looks at it.
 class DesktopSession {
 public:
-    // pickAction: the name of the action the context menu picks.
-    explicit DesktopSession(const std::string& pickAction)
+    DesktopSession()
     {
         StartDisplay();
-        StartNotificationServer(pickAction);
+        StartNotificationServer();
     }
     ~DesktopSession()
     {
@@ -119,8 +120,17 @@ public:
         const std::string count = Dunstctl({"count", "displayed"});
         return count.empty() ? -1 : std::stoi(count);
     }
-    // The lines the context menu was offered, as the notification server
-    // wrote them ("#name (summary) [id,key]").
+    // Picks the first line of the newest notification's context menu that
+    // matches the extended regular expression; the menu's lines read
+    // "#name (summary) [id,key]".
+    void Pick(const std::string& line) const
+    {
+        folder_.Write("pick.txt", line + "\n");
+        Dunstctl({"context"});
+    }
+    // A click on the newest notification: its default action.
+    void Click() const { Dunstctl({"action", "0"}); }
+    // The lines the context menu was last offered.
     std::string ContextMenu() const { return folder_.Read("menu.txt"); }
 
 private:
@@ -143,14 +153,18 @@ private:
         ::setenv("DISPLAY", (":" + number).c_str(), 1);
     }
 
-    void StartNotificationServer(const std::string& pickAction)
+    void StartNotificationServer()
     {
         // The context menu's chooser: keeps what it was offered and picks
-        // the line of the action named.
+        // the line Pick asked for.
         const std::string menu = folder_.path("menu.txt").string();
-        folder_.Write("pick.sh", "#!/bin/sh\ntee '" + menu + "' | grep -m1 '^#" + pickAction + " '\n");
+        folder_.Write("pick.sh",
+                      "#!/bin/sh\ntee '" + menu + "' | grep -m1 -E -f '" + folder_.path("pick.txt").string() + "'\n");
         folder_.SetMode("pick.sh", 0755);
-        folder_.Write("dunstrc", "[global]\n    dmenu = " + folder_.path("pick.sh").string() + "\n");
+        std::string config = "[global]\n    dmenu = " + folder_.path("pick.sh").string() + "\n";
+        for (const char* urgency : {"low", "normal", "critical"})
+            config += std::string("[urgency_") + urgency + "]\n    timeout = 0\n";
+        folder_.Write("dunstrc", config);
         dunst_ =
             SpawnProgram({"dunst", "-config", folder_.path("dunstrc").string()}, folder_.path("dunst.log").string());
         if (!WaitUntil([&] { return Displayed() == 0; }))

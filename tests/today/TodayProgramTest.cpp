@@ -2,8 +2,12 @@
 // code page 932, and nothing else of the dialog's on the machine.
 #include <gtest/gtest.h>
 
+#include <QString>
+
 #include <ctime>
 #include <filesystem>
+#include <set>
+#include <sstream>
 
 #include "Codepage.h"
 #include "CutRewrite.h"
@@ -89,25 +93,94 @@ TEST(TodayProgramTest, WhatCannotBeDoneIsSaidAndFails)
     TempFolder scratch;
     scratch.MakeFolder("unreadable");
     scratch.MakeUnreadable("unreadable/Voice.dat");
+    // A folder that code page 932 cannot name, the program's own too.
+    scratch.MakeFolder("dir-☃");
+    const std::string program = scratch.path("dir-☃/voicememo-today").string();
+    std::filesystem::copy_file(TODAY_PROGRAM, program);
     struct Case {
         std::vector<std::string> arguments;
         int status;
         std::string message;
+        std::string program = TODAY_PROGRAM;
     };
-    for (const auto& [arguments, status, message] : std::initializer_list<Case>{
+    for (const auto& [arguments, status, message, runProgram] : std::initializer_list<Case>{
              {{"--folder", scratch.path("unreadable").string()},
               1,
               "ﾌｧｲﾙ " + scratch.path("unreadable").string() + "/Voice.dat は開けません"},
-             {{"--date", "2025-02-29"}, 2, "日付 2025-02-29 は YYYY-MM-DD の形の実在する日ではありません"},
+             {{"--date", "2025-02-29"},
+              2,
+              "日付 2025-02-29 が正しくありません。実在する日付を YYYY-MM-DD の形式で指定してください。"},
              {{"--date"}, 2, "--date には値が必要です"},
              {{"--today"}, 2, "不明なオプションです: --today"},
              {{"--folder", scratch.dir(), "--ics", "/nonexistent/Voice.ics"},
               1,
               "ﾌｧｲﾙ /nonexistent/Voice.ics を作成できません"},
+             // The folder as the user sees it, with no "?" for its character.
+             {{"--folder", scratch.dir() + "dir-☃/"},
+              1,
+              "voicememo-today: " + scratch.dir() + "dir-☃ の名前はボイスメモでは使えません\n"},
+             {{}, 1, "voicememo-today: " + scratch.dir() + "dir-☃ の名前はボイスメモでは使えません\n", program},
          }) {
-        const ProgramRun run = RunToday(scratch, arguments);
-        EXPECT_EQ(run.status, status) << arguments[0];
+        const ProgramRun run = RunToday(scratch, arguments, runProgram);
+        EXPECT_EQ(run.status, status) << run.output;
         EXPECT_NE(run.output.find(message), std::string::npos) << run.output;
+    }
+}
+
+// Each option's description starts at the same column of a terminal, where
+// a full-width character takes two.
+TEST(TodayProgramTest, TheHelpKeepsItsColumnsWithFullWidthText)
+{
+    TempFolder scratch;
+    const ProgramRun run = RunToday(scratch, {"--help"});
+    ASSERT_EQ(run.status, 0);
+    std::set<int> columns;
+    std::istringstream lines(run.output);
+    for (std::string line; std::getline(lines, line);) {
+        const std::u32string text = QString::fromStdString(line).toStdU32String();
+        if (!text.starts_with(U"  -") && !text.starts_with(U"     "))
+            continue;
+        // The description follows the first run of two spaces after the
+        // option, or the indentation of a continued line.
+        int column = 0;
+        std::size_t at = text.starts_with(U"  -") ? text.find(U"  ", 2) : 0;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (i >= at && text[i] != U' ')
+                break;
+            // Full width: CJK, kana and the full-width forms; the half-width
+            // katakana are not.
+            column += (text[i] >= 0x1100 && !(text[i] >= 0xFF61 && text[i] <= 0xFF9F)) ? 2 : 1;
+        }
+        columns.insert(column);
+    }
+    EXPECT_EQ(columns.size(), 1u) << run.output;
+}
+
+// --feed-on writes the feed beside the catalogue, then switches it on for
+// the window's saves, every other byte of the calendar's settings kept; a
+// Voice.ics that is no feed keeps both as they were.
+TEST(TodayProgramTest, FeedOnWritesTheFeedThenTheSetting)
+{
+    const std::string settings = Utf8ToCp932("[Option]\r\nShowHint=0\r\n[Voice]\r\nLeft=3\r\n; 目覚まし\r\n");
+    for (const bool feedInTheWay : {false, true}) {
+        SCOPED_TRACE(feedInTheWay);
+        TempFolder scratch;
+        scratch.Write("Voice.dat", MemoLine("買い物", "/v/1.wav", "TODO", ""));
+        scratch.Write("sorvane.ini", settings);
+        if (feedInTheWay)
+            scratch.Write("Voice.ics", "not a feed");
+        const ProgramRun run = RunToday(scratch, {"--folder", scratch.dir(), "--feed-on"});
+        if (feedInTheWay) {
+            EXPECT_EQ(run.status, 1);
+            EXPECT_EQ(scratch.Read("Voice.ics"), "not a feed");
+            EXPECT_EQ(scratch.Read("sorvane.ini"), settings);
+        } else {
+            EXPECT_EQ(run.status, 0) << run.output;
+            EXPECT_EQ(run.output, "");
+            EXPECT_NE(scratch.Read("Voice.ics").find("SUMMARY:買い物"), std::string::npos);
+            EXPECT_EQ(Cp932ToUtf8(scratch.Read("sorvane.ini")),
+                      "[Option]\r\nShowHint=0\r\n[Voice]\r\nLeft=3\r\n; 目覚まし\r\nCalendarFeed=1\r\n");
+        }
     }
 }
 
