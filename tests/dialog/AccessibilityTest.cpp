@@ -2,6 +2,7 @@
 // through QAccessible: the names and roles of the controls and one item per
 // memo in the icon view.
 #include <QAccessible>
+#include <QLineEdit>
 #include <QListView>
 #include <QTableView>
 #include <QToolButton>
@@ -20,6 +21,7 @@ private slots:
     void controlsHaveNamesAndRoles();
     void everyInputControlIsNamed();
     void iconViewHasOneItemPerMemo();
+    void everyControlIsAChildOfItsParent();
 };
 
 namespace {
@@ -152,6 +154,35 @@ void AccessibilityTest::iconViewHasOneItemPerMemo()
     list->showDetails();
     QAccessibleTableInterface* table = Accessible(list->detailView())->tableInterface();
     QCOMPARE(table->cellAt(2, 3)->text(QAccessible::Description), marks[2]);
+}
+
+// The tree is one: every control, a title being renamed in the list and
+// the views' scroll bars and header among them, is found among the
+// children of the parent it names (a screen reader asks where each stands).
+void AccessibilityTest::everyControlIsAChildOfItsParent()
+{
+    Harness h;
+    TForm1& form = OpenMemos(h, {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k", "l", "m", "n", "o", "p"});
+    auto* list = h.Find<MemoListView>("ListView1");
+    for (bool details : {false, true}) {
+        details ? list->showDetails() : list->showLargeIcons();
+        list->editTitle(1);
+        QTRY_VERIFY(qobject_cast<QLineEdit*>(QApplication::focusWidget()));
+        for (QWidget* widget : form.findChildren<QWidget*>()) {
+            QAccessibleInterface* accessible = Accessible(widget);
+            if (!accessible || !widget->isVisibleTo(&form))
+                continue;
+            QAccessibleInterface* parent = accessible->parent();
+            QVERIFY2(parent, qPrintable(widget->objectName()));
+            const int index = parent->indexOfChild(accessible);
+            QVERIFY2(index >= 0 && parent->child(index) == accessible,
+                     qPrintable(QStringLiteral("%1 (%2) in %3")
+                                    .arg(widget->metaObject()->className(), widget->objectName(),
+                                         parent->object() ? parent->object()->metaObject()->className() : "")));
+        }
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QTRY_VERIFY(!qobject_cast<QLineEdit*>(QApplication::focusWidget()));
+    }
 }
 
 VOICEMEMO_DIALOG_TEST_MAIN(AccessibilityTest)

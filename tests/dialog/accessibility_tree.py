@@ -117,6 +117,15 @@ def main():
 
         frame = wait_for(window, "the window on the accessibility bus")
         problems = check(pyatspi, frame)
+        # Asked where each object stands, as a screen reader asks: every one is
+        # among its parent's children, and Qt has nothing to warn of.
+        for node in walk(frame):
+            index = node.getIndexInParent()
+            if index < 0 or node.parent.getChildAtIndex(index) != node:
+                problems.append(f"{node.getRoleName()} {node.name!r} not among its parent's children")
+        with open(os.path.join(folder, "program.log"), errors="replace") as log:
+            if "Fix my children" in log.read():
+                problems.append("Qt warned of an accessibility tree that does not hold")
 
         return report(problems)
     finally:
