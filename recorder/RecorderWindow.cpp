@@ -18,7 +18,7 @@
 #include "SoundPlayer.h"
 #include "StatusArea.h"
 #include "TakeFile.h"
-#include "TakeWords.h"
+#include "RecorderMessages.h"
 
 namespace voicememo {
 

@@ -19,7 +19,7 @@
 #include "LevelMeter.h"
 #include "RecorderApplication.h"
 #include "RecorderWindowFixture.h"
-#include "TakeWords.h"
+#include "RecorderMessages.h"
 
 using namespace voicememo;
 using namespace voicememo::testing;
@@ -102,7 +102,7 @@ TEST_F(RecorderWindowWithServer, ATakeWhoseFileWasReplacedIsKeptBesideIt)
 
     EXPECT_EQ(Status(),
               QStringLiteral(
-                  "ファイルがほかで削除または変更されています。録音は「Voice1 (2).wav」として保存しました。"));
+                  "ファイルがほかのプログラムによって削除または変更されたため、録音を「Voice1 (2).wav」として保存しました。"));
     EXPECT_EQ(folder.Read("Voice1.wav"), "the other recorder's take");
     EXPECT_TRUE(IsTakeWav(ReadWavFormat(folder.path("Voice1 (2).wav"))));
     EXPECT_TRUE(HiddenFiles(folder.path("")).empty());
@@ -277,7 +277,7 @@ TEST_F(RecorderWindowTest, WithoutSoundServerSaysSoAndRecordsNothing)
     QTest::mouseClick(Button("recordButton"), Qt::LeftButton);
     EXPECT_LT(std::chrono::steady_clock::now() - before, 1s);
 
-    EXPECT_EQ(Status(), QStringLiteral("サウンドサーバーに接続できません。録音できません。"));
+    EXPECT_EQ(Status(), QStringLiteral("サウンドサーバーに接続できないため、録音できません。"));
     EXPECT_TRUE(Button("recordButton")->isEnabled());
     EXPECT_FALSE(Button("stopButton")->isEnabled());
     EXPECT_FALSE(Button("playButton")->isEnabled());
@@ -290,7 +290,7 @@ TEST_F(RecorderWindowTest, AFolderThatTakesNoFileIsReported)
 {
     Open("gone/Voice1.wav");
     QTest::mouseClick(Button("recordButton"), Qt::LeftButton);
-    EXPECT_EQ(Status(), QStringLiteral("録音用の一時ファイルを保存先のフォルダーに作成できません。録音できません。"));
+    EXPECT_EQ(Status(), QStringLiteral("保存先のフォルダーに一時ファイルを作成できないため、録音できません。"));
     EXPECT_FALSE(Button("stopButton")->isEnabled());
 }
 
@@ -305,7 +305,7 @@ TEST_F(RecorderWindowWithServer, ProblemsAndTheirCausesAreToldInJapanese)
         QString cause;
     } cases[] = {
         {"gone/Voice1.wav", nullptr,
-         QStringLiteral("録音用の一時ファイルを保存先のフォルダーに作成できません。録音できません。"),
+         QStringLiteral("保存先のフォルダーに一時ファイルを作成できないため、録音できません。"),
          QStringLiteral("ファイルまたはフォルダーが見つかりません。")},
         {"Voice1.wav",
          [this] {
@@ -323,7 +323,7 @@ TEST_F(RecorderWindowWithServer, ProblemsAndTheirCausesAreToldInJapanese)
          },
          QStringLiteral("録音をファイルに書き込めなくなりました。そこまでの録音を保存しました。"),
          QStringLiteral("ファイルが大きすぎます。")},
-        {"no server/Voice1.wav", nullptr, QStringLiteral("サウンドサーバーに接続できません。録音できません。"),
+        {"no server/Voice1.wav", nullptr, QStringLiteral("サウンドサーバーに接続できないため、録音できません。"),
          QStringLiteral("サウンドサーバーが動いていません。")},
     };
     for (const auto& row : cases) {
@@ -361,7 +361,7 @@ TEST_F(RecorderWindowWithServer, SpaceTwiceRecordsATakeAndTheWindowStaysOpen)
     EXPECT_TRUE(window->isVisible());
 }
 
-TEST(TakeWords, HoldNoLatinLetters)
+TEST(RecorderMessages, HoldNoLatinLetters)
 {
     const ProblemCause causes[] = {
         {},

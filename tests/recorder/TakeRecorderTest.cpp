@@ -11,7 +11,7 @@
 #include "SmallDisk.h"
 #include "TakeFile.h"
 #include "TakeRecorder.h"
-#include "TakeWords.h"
+#include "RecorderMessages.h"
 #include "TempFolder.h"
 
 using namespace voicememo;

@@ -1,4 +1,4 @@
-#include "TakeWords.h"
+#include "RecorderMessages.h"
 
 #include <cerrno>
 #include <filesystem>
@@ -35,7 +35,7 @@ QString DescribeSystemError(int error)
     case EIO:
         return QStringLiteral("ディスクの読み書きに失敗しました。");
     default:
-        return QStringLiteral("システムのエラーです（エラー番号 %1）。").arg(error);
+        return QStringLiteral("システムエラーが発生しました（エラー番号 %1）。").arg(error);
     }
 }
 
@@ -49,7 +49,7 @@ QString DescribeSoundServerError(int error)
     case PA_ERR_AUTHKEY:
         return QStringLiteral("サウンドサーバーへのアクセスが拒否されました。");
     case PA_ERR_TIMEOUT:
-        return QStringLiteral("サウンドサーバーの応答が時間内にありませんでした。");
+        return QStringLiteral("サウンドサーバーから時間内に応答がありませんでした。");
     case PA_ERR_NOENTITY:
         return QStringLiteral("入力装置が見つかりません。");
     case PA_ERR_CONNECTIONTERMINATED:
@@ -57,9 +57,9 @@ QString DescribeSoundServerError(int error)
     case PA_ERR_KILLED:
         return QStringLiteral("入力がサウンドサーバーによって閉じられました。");
     case PA_ERR_BUSY:
-        return QStringLiteral("入力装置はほかで使用中です。");
+        return QStringLiteral("入力装置はほかのアプリが使用中です。");
     default:
-        return QStringLiteral("サウンドサーバーのエラーです（エラー番号 %1）。").arg(error);
+        return QStringLiteral("サウンドサーバーでエラーが発生しました（エラー番号 %1）。").arg(error);
     }
 }
 
@@ -91,13 +91,13 @@ QString DescribeProblem(const TakeOutcome& outcome)
                                              ? QStringLiteral("録音を保存しました。前の録音はごみ箱に移しました。")
                                              : QStringLiteral("録音を保存しました。"));
     case TakeProblem::CannotCreateFile:
-        return QStringLiteral("録音用の一時ファイルを保存先のフォルダーに作成できません。録音できません。");
+        return QStringLiteral("保存先のフォルダーに一時ファイルを作成できないため、録音できません。");
     case TakeProblem::NoSoundServer:
-        return QStringLiteral("サウンドサーバーに接続できません。録音できません。");
+        return QStringLiteral("サウンドサーバーに接続できないため、録音できません。");
     case TakeProblem::NoInput:
-        return QStringLiteral("録音できる入力がありません。録音できません。");
+        return QStringLiteral("録音に使える入力装置がないため、録音できません。");
     case TakeProblem::ServerNotAnswering:
-        return QStringLiteral("サウンドサーバーが応答しません。録音できません。");
+        return QStringLiteral("サウンドサーバーが応答しないため、録音できません。");
     case TakeProblem::TakeAbandoned:
         return QStringLiteral("サウンドサーバーが応答しません。この録音は保存されませんでした。");
     case TakeProblem::InputLost:
@@ -109,7 +109,7 @@ QString DescribeProblem(const TakeOutcome& outcome)
     case TakeProblem::CannotSave:
         return QStringLiteral("録音を保存できませんでした。ファイルは元のままです。");
     case TakeProblem::TargetChanged:
-        return QStringLiteral("ファイルがほかで削除または変更されています。録音は「%1」として保存しました。")
+        return QStringLiteral("ファイルがほかのプログラムによって削除または変更されたため、録音を「%1」として保存しました。")
             .arg(FileNameOf(outcome.keptAs));
     case TakeProblem::TargetReadOnly:
         return QStringLiteral("ファイルは読み取り専用です。録音は「%1」として保存しました。")
