@@ -87,7 +87,7 @@ test: format-check test-suite test-sanitize
 
 # The code's layout is .clang-format's: make format applies it, make test
 # checks it.
-SOURCES = $(shell find catalogue platform dialog recorder today resources tests bench fuzz \
+SOURCES = $(shell find catalogue platform feed widgets dialog recorder today resources tests bench fuzz \
 	-name '*.cpp' -o -name '*.h')
 format:
 	@clang-format -i $(SOURCES)

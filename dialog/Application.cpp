@@ -13,7 +13,7 @@
 #include <QWindow>
 
 #include "Accessibility.h"
-#include "DialogFace.h"
+#include "DialogFont.h"
 #include "EndSignals.h"
 #include "ErrorBox.h"
 #include "ProgramStyle.h"
@@ -85,7 +85,7 @@ void SetUpApplication(QApplication& app, bool keepUserStyle)
     QGuiApplication::setDesktopFileName(QStringLiteral("voicememo"));
     app.setStyle(new DialogStyle(QStyleFactory::create(StyleToUse(keepUserStyle))));
 
-    UseDialogFace();
+    UseDialogFont();
 
     auto* translator = new QTranslator(&app);
     if (translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

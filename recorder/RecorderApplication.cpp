@@ -4,7 +4,7 @@
 #include <QMessageBox>
 #include <QStyleFactory>
 
-#include "DialogFace.h"
+#include "DialogFont.h"
 #include "PictureFiles.h"
 #include "ProgramStyle.h"
 
@@ -18,7 +18,7 @@ void SetUpRecorderApplication(QApplication& app, bool keepUserStyle)
     QGuiApplication::setDesktopFileName(QStringLiteral("voicememo"));
     QApplication::setWindowIcon(WindowIcon());
     app.setStyle(QStyleFactory::create(StyleToUse(keepUserStyle)));
-    UseDialogFace();
+    UseDialogFont();
 }
 
 void ShowRecorderError(const QString& message)

@@ -5,6 +5,6 @@
 namespace voicememo {
 
 // Makes it the application's font; call once the application exists.
-void UseDialogFace();
+void UseDialogFont();
 
 }  // namespace voicememo

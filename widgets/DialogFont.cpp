@@ -1,11 +1,11 @@
-#include "DialogFace.h"
+#include "DialogFont.h"
 
 #include <QFont>
 #include <QGuiApplication>
 
 namespace voicememo {
 
-void UseDialogFace()
+void UseDialogFont()
 {
     const QString dialogFace = QStringLiteral("ＭＳ Ｐゴシック");
     QFont::insertSubstitutions(dialogFace, {QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"),
