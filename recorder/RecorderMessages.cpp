@@ -109,7 +109,8 @@ QString DescribeProblem(const TakeOutcome& outcome)
     case TakeProblem::CannotSave:
         return QStringLiteral("録音を保存できませんでした。ファイルは元のままです。");
     case TakeProblem::TargetChanged:
-        return QStringLiteral("ファイルがほかのプログラムによって削除または変更されたため、録音を「%1」として保存しました。")
+        return QStringLiteral(
+                   "ファイルがほかのプログラムによって削除または変更されたため、録音を「%1」として保存しました。")
             .arg(FileNameOf(outcome.keptAs));
     case TakeProblem::TargetReadOnly:
         return QStringLiteral("ファイルは読み取り専用です。録音は「%1」として保存しました。")

@@ -15,10 +15,10 @@
 
 #include "AccessibleRoles.h"
 #include "LevelMeter.h"
+#include "RecorderMessages.h"
 #include "SoundPlayer.h"
 #include "StatusArea.h"
 #include "TakeFile.h"
-#include "RecorderMessages.h"
 
 namespace voicememo {
 

@@ -199,7 +199,9 @@ TEST_F(RecorderScreen, EveryTextFitsAtTheScaleItRunsAt)
     MakeTake("Voice1.wav", "0.5");
     Open();
     window->findChild<StatusArea*>()->Tell(
-        QStringLiteral("ファイルがほかのプログラムによって削除または変更されたため、録音を「Voice1 (2).wav」として保存しました。"), {});
+        QStringLiteral(
+            "ファイルがほかのプログラムによって削除または変更されたため、録音を「Voice1 (2).wav」として保存しました。"),
+        {});
     window->findChild<StatusArea*>()->ShowTime(QStringLiteral("再生位置:"), QStringLiteral("59:59.9 / 59:59.9"));
     QCoreApplication::processEvents();
     const qreal scale = window->devicePixelRatioF();

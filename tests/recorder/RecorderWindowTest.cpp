@@ -18,8 +18,8 @@
 
 #include "LevelMeter.h"
 #include "RecorderApplication.h"
-#include "RecorderWindowFixture.h"
 #include "RecorderMessages.h"
+#include "RecorderWindowFixture.h"
 
 using namespace voicememo;
 using namespace voicememo::testing;
@@ -100,9 +100,8 @@ TEST_F(RecorderWindowWithServer, ATakeWhoseFileWasReplacedIsKeptBesideIt)
 
     QTest::mouseClick(Button("stopButton"), Qt::LeftButton);
 
-    EXPECT_EQ(Status(),
-              QStringLiteral(
-                  "ファイルがほかのプログラムによって削除または変更されたため、録音を「Voice1 (2).wav」として保存しました。"));
+    EXPECT_EQ(Status(), QStringLiteral("ファイルがほかのプログラムによって削除または変更されたため、録音を「Voice1 "
+                                       "(2).wav」として保存しました。"));
     EXPECT_EQ(folder.Read("Voice1.wav"), "the other recorder's take");
     EXPECT_TRUE(IsTakeWav(ReadWavFormat(folder.path("Voice1 (2).wav"))));
     EXPECT_TRUE(HiddenFiles(folder.path("")).empty());

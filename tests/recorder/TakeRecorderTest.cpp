@@ -7,11 +7,11 @@
 #include <system_error>
 #include <thread>
 
+#include "RecorderMessages.h"
 #include "RecorderTestSupport.h"
 #include "SmallDisk.h"
 #include "TakeFile.h"
 #include "TakeRecorder.h"
-#include "RecorderMessages.h"
 #include "TempFolder.h"
 
 using namespace voicememo;
