@@ -93,8 +93,12 @@ void SetUpApplication(QApplication& app, bool keepUserStyle)
     InstallAccessibleRoles();
 }
 
-void BringToFront(QWidget& window)
+void BringToFront(QWidget& window, const QString& activationToken)
 {
+    // Qt's Wayland window hands the token to the compositor as it asks to
+    // be activated.
+    if (!activationToken.isEmpty())
+        qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
     if (window.isMinimized())
         window.showNormal();
     window.raise();

@@ -3,6 +3,7 @@
 // and translations, and the ways the program is ended from outside.
 #include <QObject>
 #include <QPoint>
+#include <QString>
 
 #include "ProgramStyle.h"  // UserChoseStyle, for main
 
@@ -35,8 +36,9 @@ QPoint KeptPosition(const QWidget& window, const QPoint& placedAt);
 void SetUpApplication(QApplication& app, bool keepUserStyle = false);
 
 // Shows the window in front of the others and makes it the active one,
-// from minimized too.
-void BringToFront(QWidget& window);
+// from minimized too. A Wayland compositor lets it come forward with the
+// activation token of the start that asked (xdg-activation).
+void BringToFront(QWidget& window, const QString& activationToken = {});
 
 // Closes the window through its close query when the desktop session ends
 // (a failed save cancels the log-off; a close that waits for the walk for

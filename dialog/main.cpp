@@ -37,9 +37,9 @@ int main(int argc, char* argv[])
     // and ends, so only one list of the catalogue is ever kept.
     voicememo::TForm1* window = nullptr;
     voicememo::FolderInstance instance(exeDir);
-    if (instance.claim([&window] {
+    if (instance.claim([&window](const QString& token) {
             if (window)
-                voicememo::BringToFront(*window);
+                voicememo::BringToFront(*window, token);
         }) == voicememo::FolderInstance::Claim::AnotherRuns)
         return 0;
 

@@ -27,14 +27,18 @@ QString PathFor(const std::string& folder, const char* suffix)
            QString::fromLatin1(key) + QString::fromLatin1(suffix);
 }
 
+// Asks the first copy to come forward, with the activation token the
+// compositor gave this start (a Wayland compositor lets a window come
+// forward only with one).
 bool AskToRaise(const QString& serverPath)
 {
+    const QByteArray request = "raise " + qgetenv("XDG_ACTIVATION_TOKEN").trimmed() + "\n";
     const QDeadlineTimer deadline(kReachMs);
     while (!deadline.hasExpired()) {
         QLocalSocket socket;
         socket.connectToServer(serverPath);
         if (socket.waitForConnected(kAttemptMs)) {
-            socket.write("raise\n");
+            socket.write(request);
             return socket.waitForBytesWritten(kAttemptMs);
         }
         QThread::msleep(kRetryPauseMs);
@@ -56,7 +60,7 @@ FolderInstance::FolderInstance(const std::string& folder)
 
 FolderInstance::~FolderInstance() = default;
 
-FolderInstance::Claim FolderInstance::claim(std::function<void()> raise)
+FolderInstance::Claim FolderInstance::claim(std::function<void(const QString& token)> raise)
 {
     if (!lock_.tryLock(0)) {
         if (lock_.error() != QLockFile::LockFailedError)
@@ -72,8 +76,16 @@ FolderInstance::Claim FolderInstance::claim(std::function<void()> raise)
                          [server = server_.get(), raise = std::move(raise)] {
                              while (QLocalSocket* socket = server->nextPendingConnection()) {
                                  QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-                                 socket->disconnectFromServer();
-                                 raise();
+                                 // The request's line, once whole: "raise" and the token.
+                                 auto answer = [socket, raise] {
+                                     if (!socket->canReadLine())
+                                         return;
+                                     const QByteArray line = socket->readLine().trimmed();
+                                     socket->disconnectFromServer();
+                                     raise(QString::fromUtf8(line.mid(line.indexOf(' ') + 1)).trimmed());
+                                 };
+                                 QObject::connect(socket, &QLocalSocket::readyRead, socket, answer);
+                                 answer();
                              }
                          });
     }

@@ -26,8 +26,9 @@ public:
         AnotherRuns,  // another copy holds it and was asked to come forward
         Unchecked,    // no lock could be made (no runtime folder): run anyway
     };
-    // As the first, calls raise whenever a later start asks.
-    Claim claim(std::function<void()> raise);
+    // As the first, calls raise whenever a later start asks, with the
+    // activation token the later start was given (empty when none).
+    Claim claim(std::function<void(const QString& token)> raise);
 
 private:
     QString lockPath_;

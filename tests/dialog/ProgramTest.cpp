@@ -139,13 +139,24 @@ void ProgramTest::laterStartOnTheFolderRaisesTheFirst()
     qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime.path("").string()));
     int firstRaised = 0;
     int otherRaised = 0;
+    QString token;
     voicememo::FolderInstance first("/memos/");
     voicememo::FolderInstance other("/memos/other/");
     voicememo::FolderInstance later("/memos/");
-    QCOMPARE(first.claim([&] { ++firstRaised; }), voicememo::FolderInstance::Claim::First);
-    QCOMPARE(other.claim([&] { ++otherRaised; }), voicememo::FolderInstance::Claim::First);
-    QCOMPARE(later.claim([] { QFAIL("the later start was raised"); }), voicememo::FolderInstance::Claim::AnotherRuns);
+    QCOMPARE(first.claim([&](const QString& given) {
+        ++firstRaised;
+        token = given;
+    }),
+             voicememo::FolderInstance::Claim::First);
+    QCOMPARE(other.claim([&](const QString&) { ++otherRaised; }), voicememo::FolderInstance::Claim::First);
+    // The compositor's token for the later start reaches the first, which
+    // may come forward with it under Wayland.
+    qputenv("XDG_ACTIVATION_TOKEN", "token-of-the-later-start");
+    QCOMPARE(later.claim([](const QString&) { QFAIL("the later start was raised"); }),
+             voicememo::FolderInstance::Claim::AnotherRuns);
+    qunsetenv("XDG_ACTIVATION_TOKEN");
     QTRY_COMPARE(firstRaised, 1);
+    QCOMPARE(token, QStringLiteral("token-of-the-later-start"));
     QCOMPARE(otherRaised, 0);
 }
 
