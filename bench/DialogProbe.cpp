@@ -23,9 +23,9 @@
 #include <memory>
 
 #include "Application.h"
+#include "LocalTime.h"
 #include "PosixFileSystem.h"
 #include "PulseSoundPlayer.h"
-#include "SystemServices.h"
 #include "TForm1.h"
 
 namespace {

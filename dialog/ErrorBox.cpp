@@ -7,7 +7,7 @@
 
 #include "ByteText.h"
 #include "Error.h"
-#include "SystemServices.h"
+#include "ProgramFolder.h"
 #include "TextCodec.h"
 
 namespace voicememo {

@@ -7,9 +7,10 @@
 #include "Error.h"
 #include "ErrorBox.h"
 #include "FolderInstance.h"
+#include "LocalTime.h"
 #include "PosixFileSystem.h"
+#include "ProgramFolder.h"
 #include "PulseSoundPlayer.h"
-#include "SystemServices.h"
 #include "TForm1.h"
 
 int main(int argc, char* argv[])

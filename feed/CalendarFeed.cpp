@@ -14,10 +14,10 @@
 #include "Codepage.h"
 #include "DaySelection.h"
 #include "Error.h"
+#include "LocalTime.h"
 #include "Messages.h"
 #include "ProfileFile.h"
 #include "Settings.h"
-#include "SystemServices.h"
 #include "VoiceFiles.h"
 
 namespace voicememo {

@@ -19,10 +19,11 @@
 #include "DaySelection.h"
 #include "DiskPaths.h"
 #include "Error.h"
+#include "LocalTime.h"
 #include "PosixFileSystem.h"
+#include "ProgramFolder.h"
 #include "ProgramLauncher.h"
 #include "PulseSoundPlayer.h"
-#include "SystemServices.h"
 #include "VoiceFiles.h"
 
 using namespace voicememo;

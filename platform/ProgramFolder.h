@@ -1,11 +1,7 @@
 #pragma once
-// The program's own folder, the local clock and the regional separators.
+// The program's own folder, where all its files lie.
 #include <stdexcept>
 #include <string>
-
-#include "Clock.h"
-
-class QString;
 
 namespace voicememo {
 
@@ -29,24 +25,5 @@ private:
 // 932 text. Throws UnusableFolder when the folder's path cannot stand in
 // the catalogue, Error when the executable cannot be found.
 std::string ExeDir();
-
-class SystemClock : public Clock {
-public:
-    LocalDateTime Now() override;
-};
-
-// The separator a date or time format uses: its first character that is
-// neither a letter nor a digit, or the fallback when there is none or it is
-// not a single ASCII character.
-char SeparatorOfFormat(const QString& format, char fallback);
-
-// Reads the separators from the system locale's short formats at each call,
-// so a memo takes those in force when it is added (also after a change of
-// the regional settings while the program runs); under the C or POSIX
-// locale they are "/" and ":".
-class SystemRegionalSettings : public RegionalSettings {
-public:
-    Separators Current() override;
-};
 
 }  // namespace voicememo

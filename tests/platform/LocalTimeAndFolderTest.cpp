@@ -8,11 +8,12 @@
 #include <time.h>
 
 #include "Codepage.h"
-#include "SystemServices.h"
+#include "LocalTime.h"
+#include "ProgramFolder.h"
 
 using namespace voicememo;
 
-TEST(SystemServicesTest, SeparatorIsTheFirstCharacterThatIsNeitherLetterNorDigit)
+TEST(LocalTimeAndFolderTest, SeparatorIsTheFirstCharacterThatIsNeitherLetterNorDigit)
 {
     struct Case {
         const char* format;
@@ -37,7 +38,7 @@ TEST(SystemServicesTest, SeparatorIsTheFirstCharacterThatIsNeitherLetterNorDigit
 
 // The environment as a session sets it, changed while the program runs;
 // each memo takes the separators in force when it is added.
-TEST(SystemServicesTest, SeparatorsFollowTheRegionalSettingsAndArePlainUnderTheCLocale)
+TEST(LocalTimeAndFolderTest, SeparatorsFollowTheRegionalSettingsAndArePlainUnderTheCLocale)
 {
     struct Case {
         const char* lcAll;
@@ -69,7 +70,7 @@ TEST(SystemServicesTest, SeparatorsFollowTheRegionalSettingsAndArePlainUnderTheC
     ::setenv("LANG", saved[2].c_str(), 1);
 }
 
-TEST(SystemServicesTest, ExeDirIsTheFolderOfThisProgram)
+TEST(LocalTimeAndFolderTest, ExeDirIsTheFolderOfThisProgram)
 {
     std::string dir = ExeDir();
     ASSERT_FALSE(dir.empty());
@@ -81,7 +82,7 @@ TEST(SystemServicesTest, ExeDirIsTheFolderOfThisProgram)
 // In a zone fourteen hours east of UTC, the clock gives the zone's date and
 // time: a UTC reading, or a field off by one, falls outside the times read
 // around the call.
-TEST(SystemServicesTest, ClockReadsTheLocalDateTime)
+TEST(LocalTimeAndFolderTest, ClockReadsTheLocalDateTime)
 {
     const std::optional<QByteArray> saved =
         qEnvironmentVariableIsSet("TZ") ? std::optional(qgetenv("TZ")) : std::nullopt;
