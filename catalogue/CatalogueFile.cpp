@@ -18,26 +18,11 @@ text::Fields FieldsOf(const VoiceMemo& memo)
 
 }  // namespace
 
-std::string SanitizeTitle(std::string title)
-{
-    for (char& c : title)
-        if (text::kSpaced.inField[static_cast<unsigned char>(c)])
-            c = ' ';
-    return title;
-}
-
 VoiceMemo ParseCatalogueLine(std::string_view line)
 {
     const text::Fields fields = text::SplitFields(line);
     return {std::string(fields[0]), std::string(fields[1]), std::string(fields[2]),
             std::string(fields[3]), std::string(fields[4]), std::string(fields[5])};
-}
-
-std::string FormatCatalogueLine(const VoiceMemo& memo)
-{
-    std::string line;
-    text::AppendLine(line, FieldsOf(memo));
-    return line;
 }
 
 std::vector<VoiceMemo> ParseCatalogue(std::string_view content)

@@ -18,8 +18,6 @@ inline constexpr const char* kCatalogueFileName = "Voice.dat";
 // One line into a memo; every line, an empty one too, gives one memo.
 // Extra TABs stay in the last field.
 VoiceMemo ParseCatalogueLine(std::string_view line);
-// A memo into its line, without the line end.
-std::string FormatCatalogueLine(const VoiceMemo& memo);
 
 std::vector<VoiceMemo> ParseCatalogue(std::string_view content);
 std::string FormatCatalogue(const std::vector<VoiceMemo>& memos);

@@ -77,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     grown.append(added);
     const CatalogueSync saved = catalogue.SaveTable(grown);
     FUZZ_CHECK(saved.written && !saved.memos);
-    FUZZ_CHECK(files.files["/app/Voice.dat"] == written + FormatCatalogueLine(added) + "\r\n");
+    FUZZ_CHECK(files.files["/app/Voice.dat"] == written + FormatCatalogue({added}));
     FUZZ_CHECK(!catalogue.SaveTable(MemoTable(memos)).memos);
     if (memos.empty())
         FUZZ_CHECK(!files.FileExists("/app/Voice.dat"));

@@ -69,9 +69,9 @@ TEST(CatalogueLineTest, FieldsByTabCount)
 
 TEST(CatalogueLineTest, TodoLineEndsWithATab)
 {
-    EXPECT_EQ(FormatCatalogueLine(Memo("t", "/p", "2001/04/05", "09:12:30", "TODO", "")),
-              "t\t/p\t2001/04/05\t09:12:30\tTODO\t");
-    EXPECT_EQ(FormatCatalogueLine(VoiceMemo{}), "\t\t\t\t\t");
+    EXPECT_EQ(FormatCatalogue({Memo("t", "/p", "2001/04/05", "09:12:30", "TODO", "")}),
+              "t\t/p\t2001/04/05\t09:12:30\tTODO\t\r\n");
+    EXPECT_EQ(FormatCatalogue({VoiceMemo{}}), "\t\t\t\t\t\r\n");
 }
 
 TEST(CatalogueLineTest, TitlesLoseTheBytesThatWouldBreakALine)
@@ -85,9 +85,9 @@ TEST(CatalogueLineTest, NoFieldEndsItsLineEarly)
     // Whatever reached a memo, its line reads back as one memo with the same
     // number of fields; TABs may stay only in the last field.
     const VoiceMemo memo = Memo("a\rb", "/p\n", "2001\t04", "09\0"s, "DAILY", "4\r\n/4\t/7\0x"s);
-    const std::string line = FormatCatalogueLine(memo);
-    EXPECT_EQ(line, "a b\t/p \t2001 04\t09 \tDAILY\t4  /4\t/7 x");
-    EXPECT_EQ(ParseCatalogue(line + "\r\n").size(), 1u);
+    const std::string line = FormatCatalogue({memo});
+    EXPECT_EQ(line, "a b\t/p \t2001 04\t09 \tDAILY\t4  /4\t/7 x\r\n");
+    EXPECT_EQ(ParseCatalogue(line).size(), 1u);
 }
 
 TEST_F(CatalogueFileTest, MissingFileLoadsNothingAndEmptyCatalogueLeavesNoFile)
