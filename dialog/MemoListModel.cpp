@@ -172,8 +172,10 @@ void MemoListModel::removeMemo(int row)
     endRemoveRows();
 }
 
-void MemoListModel::setMemo(int row, const VoiceMemo& memo)
+void MemoListModel::setMemo(int row, VoiceMemo memo)
 {
+    // The one place a title typed in the window is made fit for its line.
+    memo.Title = SanitizeTitle(std::move(memo.Title));
     memos_.set(static_cast<std::size_t>(row), memo);
     if (static_cast<std::size_t>(row) < shown_)
         emit dataChanged(index(row, 0), index(row, kColumns - 1));
@@ -182,8 +184,8 @@ void MemoListModel::setMemo(int row, const VoiceMemo& memo)
 void MemoListModel::setTitle(int row, const std::string& title)
 {
     VoiceMemo changed = memo(row);
-    changed.Title = SanitizeTitle(title);
-    setMemo(row, changed);
+    changed.Title = title;
+    setMemo(row, std::move(changed));
 }
 
 }  // namespace voicememo

@@ -47,7 +47,8 @@ public:
     void holdNewRows();
     void showNewRows();
     void removeMemo(int row);
-    void setMemo(int row, const VoiceMemo& memo);
+    // Its title made fit for a catalogue line (SanitizeTitle).
+    void setMemo(int row, VoiceMemo memo);
     void setTitle(int row, const std::string& title);
 
     // The rows' pictures: a memo's, and the marked one of a memo whose

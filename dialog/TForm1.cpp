@@ -262,7 +262,7 @@ void TForm1::CommitEditingControls()
     if (editIndex_ < 0 || editIndex_ >= model_.count())
         return;
     VoiceMemo memo = model_.memo(editIndex_);
-    memo.Title = SanitizeTitle(FieldBytes(ui->Edit1));
+    memo.Title = FieldBytes(ui->Edit1);
     if (ui->RadioButton1->isChecked()) {
         memo.Kind = kKindTodo;
         memo.ShownDate.clear();
@@ -303,10 +303,9 @@ void TForm1::Edit1Change()
 
 void TForm1::ListView1Edited(int row, const QString& text)
 {
-    const std::string title = SanitizeTitle(EncodeKeeping(text, model_.memo(row).Title));
+    model_.setTitle(row, EncodeKeeping(text, model_.memo(row).Title));
     if (row == editIndex_)
-        SetFieldBytes(ui->Edit1, title);
-    model_.setTitle(row, title);
+        SetFieldBytes(ui->Edit1, model_.memo(row).Title);
 }
 
 void TForm1::T1Click()
