@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "ByteText.h"
 #include "FileBytes.h"
 
 namespace voicememo {
@@ -20,21 +21,9 @@ constexpr std::size_t kTemporaryRandomLength = 6;  // mkstemp's "XXXXXX"
 // no replace in progress: one writes its file within seconds.
 constexpr time_t kUnlockedLeftoverSeconds = 10 * 60;
 
-std::string FolderPart(const std::string& diskPath)
-{
-    auto slash = diskPath.find_last_of('/');
-    return slash == std::string::npos ? "" : diskPath.substr(0, slash + 1);
-}
-
-std::string NamePart(const std::string& diskPath)
-{
-    auto slash = diskPath.find_last_of('/');
-    return slash == std::string::npos ? diskPath : diskPath.substr(slash + 1);
-}
-
 std::string TemporaryPrefix(const std::string& diskPath, std::string_view infix = kTemporaryInfix)
 {
-    return "." + NamePart(diskPath) + std::string(infix);
+    return "." + ExtractFileName(diskPath) + std::string(infix);
 }
 
 bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
@@ -49,7 +38,7 @@ bool LocksDoNotWork(int error) { return error != EWOULDBLOCK && error != EINTR; 
 int CreateTemporary(const std::string& diskPath, std::string& temporary)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary = FolderPart(diskPath) + TemporaryPrefix(diskPath) + std::string(kTemporaryRandomLength, 'X');
+        temporary = ExtractFolder(diskPath) + TemporaryPrefix(diskPath) + std::string(kTemporaryRandomLength, 'X');
         int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
         if (fd < 0)
             return -1;
@@ -113,7 +102,7 @@ ReplaceOutcome ReplaceAtomically(const std::string& diskPath, const std::string&
 // stays. Files of other users that cannot be opened stay too.
 void RemoveAbandonedTemporaries(const std::string& diskPath, std::string_view infix)
 {
-    const std::string folder = FolderPart(diskPath);
+    const std::string folder = ExtractFolder(diskPath);
     const std::string prefix = TemporaryPrefix(diskPath, infix);
     DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
     if (!dir)

@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "ByteText.h"
+
 namespace voicememo {
 
 HeldFile HeldFile::Open(const std::string& diskPath)
@@ -51,9 +53,7 @@ std::optional<std::string> FollowLinks(std::string diskPath)
         std::string target(buffer, static_cast<std::size_t>(length));
         if (target[0] != '/') {
             // Relative to the folder that holds the link.
-            auto slash = diskPath.find_last_of('/');
-            if (slash != std::string::npos)
-                target = diskPath.substr(0, slash + 1) + target;
+            target = ExtractFolder(diskPath) + target;
         }
         diskPath = std::move(target);
     }

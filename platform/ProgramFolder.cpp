@@ -4,6 +4,7 @@
 #include <climits>
 #include <unistd.h>
 
+#include "ByteText.h"
 #include "CatalogueText.h"
 #include "Codepage.h"
 #include "Error.h"
@@ -17,7 +18,7 @@ std::string ExeDir()
     if (length <= 0)
         throw Error("/proc/self/exe");
     std::string path(buffer, static_cast<std::size_t>(length));
-    std::string folder = path.substr(0, path.find_last_of('/') + 1);
+    std::string folder = ExtractFolder(path);
     const std::string named = folder.size() > 1 ? folder.substr(0, folder.size() - 1) : folder;
     auto converted = Utf8ToCp932Exact(folder);
     if (!converted)
