@@ -15,6 +15,7 @@
 #include "DialogHarness.h"
 #include "DialogTestMain.h"
 #include "MemoListView.h"
+#include "MemoSteps.h"
 
 using namespace voicememo;
 using namespace voicememo::testing;
@@ -31,8 +32,6 @@ private slots:
     void closeDuringTheDeleteQuestionDeletesNothing();
     void deleteQuestionEndedWithoutYesDeletesNothing_data();
     void deleteQuestionEndedWithoutYesDeletesNothing();
-    void twoWindowsOnOneFolderKeepEachOthersMemos();
-    void anotherWritersChangesMeetTheWindowsEdits();
     void addUnusedAdoptsOnlyFilesNothingNames();
     void addUnusedRightAfterRecordFindsNothing();
     void addUnusedWithUnreadableSettingsStops();
@@ -45,63 +44,6 @@ private slots:
 };
 
 namespace {
-
-QString Text(Harness& h, const char* name) { return h.Find<QLineEdit>(name)->text(); }
-
-std::string ReadWhole(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void Click(Harness& h, const char* name) { QTest::mouseClick(h.Find<QAbstractButton>(name), Qt::LeftButton); }
-
-// A recorder beside the program that logs how it was called: one line per
-// start, written at once (two starts may run side by side), with the number
-// of its arguments and each argument after a "|".
-void InstallStandInRecorder(const std::string& exeDir)
-{
-    const std::string script = exeDir + "voicememo-recorder";
-    std::ofstream(script) << "#!/bin/sh\nline=\"$#\"; for a in \"$@\"; do line=\"$line|$a\"; done\n"
-                             "printf '%s\\n' \"$line\" >> \"$(dirname \"$0\")/recorder.log\"\n";
-    std::filesystem::permissions(script, std::filesystem::perms::owner_all);
-}
-
-// The starts the stand-in logged, in sorted order: they need not end in the
-// order they began.
-std::vector<std::string> RecorderStarts(const std::string& exeDir)
-{
-    std::ifstream in(exeDir + "recorder.log", std::ios::binary);
-    std::vector<std::string> starts;
-    for (std::string line; std::getline(in, line);)
-        starts.push_back(line);
-    std::sort(starts.begin(), starts.end());
-    return starts;
-}
-
-VoiceMemo Memo(const std::string& title, const std::string& path)
-{
-    return {title, path, "2001/04/05", "09:12:30", "TODO", ""};
-}
-
-void WriteCatalogue(Harness& h, const std::vector<VoiceMemo>& memos)
-{
-    std::string text;
-    for (const VoiceMemo& m : memos)
-        text += m.Title + "\t" + m.FilePath + "\t" + m.RecordedDate + "\t" + m.RecordedTime + "\t" + m.Kind + "\t" +
-                m.ShownDate + "\r\n";
-    h.folder.Write("Voice.dat", text);
-}
-
-// Loads a row with a click and enters a new title for it, as an input
-// method does.
-void RetitleRow(Harness& h, int row, const QString& title)
-{
-    h.ClickRow(row);
-    QLineEdit* edit = h.Find<QLineEdit>("Edit1");
-    edit->selectAll();
-    edit->insert(title);
-}
 
 // Two memos with their voice files, the first loaded with a click.
 TForm1& OpenTwoMemosFirstLoaded(Harness& h)
@@ -348,62 +290,6 @@ void MemoCommandsTest::deleteQuestionEndedWithoutYesDeletesNothing()
     QVERIFY(asked);
     QCOMPARE(form.Memos().count(), 1);
     QCOMPARE(h.folder.Read("data/Voice1.wav"), "one"s);
-}
-
-// Two copies on one folder (two machines on a synced folder, two users):
-// each records a memo, saved at once, and neither is lost at either close.
-void MemoCommandsTest::twoWindowsOnOneFolderKeepEachOthersMemos()
-{
-    Harness h;
-    InstallStandInRecorder(h.exeDir);
-    WriteCatalogue(h, {Memo("A", h.exeDir + "data/Voice9.wav")});
-    TForm1& first = h.Open();
-    TForm1 second(DialogServices{h.files, h.clock, h.regional, h.player, h.launcher, h.exeDir});
-    second.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&second));
-    Click(h, "BitBtn1");
-    QTest::mouseClick(second.findChild<QAbstractButton*>(QStringLiteral("BitBtn1")), Qt::LeftButton);
-    // Saved as recorded, before any close: a Ctrl+C or a lost display now
-    // loses neither.
-    const std::string one = h.exeDir + "data/Voice1.wav", two = h.exeDir + "data/Voice2.wav";
-    QVERIFY(h.folder.Read("Voice.dat").find(one) != std::string::npos);
-    QVERIFY(h.folder.Read("Voice.dat").find(two) != std::string::npos);
-    // Idle, the first window takes in the second's memo by itself.
-    QTRY_COMPARE_WITH_TIMEOUT(first.Memos().count(), 3, 20000);
-    QVERIFY(first.close());
-    QVERIFY(second.close());
-    const std::string saved = h.folder.Read("Voice.dat");
-    for (const std::string& path : {h.exeDir + "data/Voice9.wav", one, two})
-        QVERIFY2(saved.find(path + "\t") != std::string::npos, path.c_str());
-}
-
-// Another program rewrites the catalogue (a sync tool: one memo renamed, one
-// removed, one added) while a title is being typed here: the edit is saved
-// a moment later with theirs merged in, and the list shows the result with
-// the memo being edited still selected.
-void MemoCommandsTest::anotherWritersChangesMeetTheWindowsEdits()
-{
-    Harness h;
-    WriteCatalogue(h,
-                   {Memo("A", "/x/data/Voice1.wav"), Memo("B", "/x/data/Voice2.wav"), Memo("C", "/x/data/Voice3.wav")});
-    TForm1& form = h.Open();
-    QVERIFY(h.Activate());
-    RetitleRow(h, 2, QStringLiteral("C2"));
-    QTest::keyClick(h.Find<QLineEdit>("Edit1"), Qt::Key_Z);  // typed: saved once the keys rest
-    h.folder.Write("Voice.dat.sync", "B2\t/x/data/Voice2.wav\t2001/04/05\t09:12:30\tTODO\t\r\n"
-                                     "D\t/x/data/Voice4.wav\t2001/04/05\t09:12:30\tTODO\t\r\n"
-                                     "C\t/x/data/Voice3.wav\t2001/04/05\t09:12:30\tTODO\t\r\n");
-    std::filesystem::rename(h.folder.path("Voice.dat.sync"), h.folder.path("Voice.dat"));
-    QTRY_COMPARE_WITH_TIMEOUT(h.folder.Read("Voice.dat"),
-                              "B2\t/x/data/Voice2.wav\t2001/04/05\t09:12:30\tTODO\t\r\n"
-                              "D\t/x/data/Voice4.wav\t2001/04/05\t09:12:30\tTODO\t\r\n"
-                              "C2z\t/x/data/Voice3.wav\t2001/04/05\t09:12:30\tTODO\t\r\n"s,
-                              20000);
-    QCOMPARE(form.Memos().count(), 3);
-    QCOMPARE(form.EditIndex(), 2);
-    QCOMPARE(h.Find<MemoListView>("ListView1")->selectedRow(), 2);
-    QCOMPARE(Text(h, "Edit1"), QStringLiteral("C2z"));
-    QVERIFY(form.close());
 }
 
 void MemoCommandsTest::addUnusedAdoptsOnlyFilesNothingNames()
