@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTableView>
 #include <QTimer>
 #include <QToolButton>
 #include <cstdio>
@@ -27,6 +28,7 @@
 #include "PosixFileSystem.h"
 #include "PulseSoundPlayer.h"
 #include "TForm1.h"
+#include "ui_FormFloor.h"
 
 namespace {
 
@@ -81,7 +83,7 @@ protected:
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: dialog_probe bare|text|dialog|load|add-unused <folder>\n");
+    std::fprintf(stderr, "usage: dialog_probe bare|text|form|dialog|load|add-unused <folder>\n");
     return 2;
 }
 
@@ -110,6 +112,23 @@ int main(int argc, char* argv[])
             auto* button = new QPushButton(QStringLiteral("閉じる(&C)"), &window);
             button->setGeometry(256, 296, 75, 25);
         }
+        FirstPaint painted(&window, [] {
+            std::printf("painted %lld\n", Now());
+            QApplication::exit(0);
+        });
+        window.show();
+        return app.exec();
+    }
+    if (mode == "form") {
+        // The dialog's own form with none of the program's code: its list a
+        // plain list with a hidden table beside it, in the dialog's face and
+        // style and with the dialog's window flags.
+        QWidget window(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+        Ui::FormFloor form;
+        form.setupUi(&window);
+        auto* table = new QTableView(form.ListView1->parentWidget());
+        table->hide();
         FirstPaint painted(&window, [] {
             std::printf("painted %lld\n", Now());
             QApplication::exit(0);
