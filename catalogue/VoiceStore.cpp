@@ -15,39 +15,33 @@ constexpr const char* kDataFolder = "data";
 constexpr const char* kVoicePrefix = "Voice";
 constexpr const char* kVoiceSuffix = ".wav";
 
-// Names in natural order: runs of digits compare by their numbers, the rest
-// by its ASCII-lowered bytes.
-bool NaturalLess(const std::string& a, const std::string& b)
+// A name's key for the order a person counts in: ASCII letters lowered, and
+// each run of digits as its number, padded to one width, so that keys
+// compare as plain bytes (Voice2 before Voice10, voice03 beside Voice3).
+std::string NaturalKey(std::string_view name)
 {
+    constexpr std::size_t kWidth = 20;
     const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
-    std::size_t i = 0, j = 0;
-    while (i < a.size() && j < b.size()) {
-        if (isDigit(a[i]) && isDigit(b[j])) {
-            std::size_t endA = i, endB = j;
-            while (endA < a.size() && isDigit(a[endA]))
-                ++endA;
-            while (endB < b.size() && isDigit(b[endB]))
-                ++endB;
-            // Without leading zeros, the longer number is the larger.
-            std::string_view numberA(a.data() + i, endA - i), numberB(b.data() + j, endB - j);
-            numberA.remove_prefix(std::min(numberA.find_first_not_of('0'), numberA.size()));
-            numberB.remove_prefix(std::min(numberB.find_first_not_of('0'), numberB.size()));
-            if (numberA.size() != numberB.size())
-                return numberA.size() < numberB.size();
-            if (numberA != numberB)
-                return numberA < numberB;
-            i = endA;
-            j = endB;
+    std::string key;
+    key.reserve(name.size() + kWidth);
+    for (std::size_t at = 0; at < name.size();) {
+        if (!isDigit(name[at])) {
+            key += LowerAscii(name[at++]);
             continue;
         }
-        const char lowA = LowerAscii(a[i]), lowB = LowerAscii(b[j]);
-        if (lowA != lowB)
-            return static_cast<unsigned char>(lowA) < static_cast<unsigned char>(lowB);
-        ++i;
-        ++j;
+        std::size_t end = at;
+        while (end < name.size() && isDigit(name[end]))
+            ++end;
+        std::string_view number = name.substr(at, end - at);
+        number.remove_prefix(std::min(number.find_first_not_of('0'), number.size()));
+        if (number.size() < kWidth)
+            key.append(kWidth - number.size(), '0');
+        key += number;
+        at = end;
     }
-    return a.size() - i < b.size() - j;
+    return key;
 }
+
 }  // namespace
 
 // The comparison keys of a folder's names, and which of them some text
@@ -203,8 +197,6 @@ void VoiceStore::FindUnusedVoiceFiles(const std::vector<std::string>& memoPaths,
     std::erase_if(names, [](const std::string& name) {
         return name.empty() || name[0] == '.' || !catalogue_text::HasNoControlCharacter(name);
     });
-    // Adopted in the order a person counts them: Voice2 before Voice10.
-    std::stable_sort(names.begin(), names.end(), NaturalLess);
     std::vector<std::string> keys;
     keys.reserve(names.size());
     for (const std::string& name : names)
@@ -216,7 +208,13 @@ void VoiceStore::FindUnusedVoiceFiles(const std::vector<std::string>& memoPaths,
     TakeNamesIn(index, memoPaths);
     TakeNamesIn(index, settingsLines);
 
-    for (std::size_t i = 0; i < names.size(); ++i) {
+    // Adopted in the order a person counts them: Voice2 before Voice10.
+    std::vector<std::pair<std::string, std::size_t>> counted;
+    counted.reserve(names.size());
+    for (std::size_t i = 0; i < names.size(); ++i)
+        counted.emplace_back(NaturalKey(names[i]), i);
+    std::stable_sort(counted.begin(), counted.end());
+    for (const auto& [orderKey, i] : counted) {
         if (pumpEvents)
             pumpEvents();
         if (index.taken(keys[i]))
