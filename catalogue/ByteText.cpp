@@ -36,17 +36,21 @@ std::vector<std::string> SplitLines(std::string_view text)
     return lines;
 }
 
-std::string ExtractFolder(std::string_view path)
+std::string_view FolderPart(std::string_view path)
 {
     auto at = path.rfind(kPathSeparator);
-    return at == std::string_view::npos ? std::string() : std::string(path.substr(0, at + 1));
+    return at == std::string_view::npos ? std::string_view() : path.substr(0, at + 1);
 }
 
-std::string ExtractFileName(std::string_view path)
+std::string ExtractFolder(std::string_view path) { return std::string(FolderPart(path)); }
+
+std::string_view FileNamePart(std::string_view path)
 {
     auto at = path.rfind(kPathSeparator);
-    return std::string(at == std::string_view::npos ? path : path.substr(at + 1));
+    return at == std::string_view::npos ? path : path.substr(at + 1);
 }
+
+std::string ExtractFileName(std::string_view path) { return std::string(FileNamePart(path)); }
 
 std::string ExtractFileExt(std::string_view path)
 {

@@ -68,8 +68,10 @@ std::vector<std::string> SplitLines(std::string_view text);
 inline constexpr char kPathSeparator = '/';
 
 // The folder part of a path with its trailing separator ("" when none).
+std::string_view FolderPart(std::string_view path);
 std::string ExtractFolder(std::string_view path);
 // The part after the last separator.
+std::string_view FileNamePart(std::string_view path);
 std::string ExtractFileName(std::string_view path);
 // The text from the last "." of the file name on, the dot included ("" when none).
 std::string ExtractFileExt(std::string_view path);

@@ -164,19 +164,27 @@ std::size_t VoiceStore::FollowMovedFolder(MemoTable& memos)
 {
     const std::string ownKey = files_.ComparisonKey(folder_);
     const std::string dataKey = files_.ComparisonKey(std::string(kPathSeparator + std::string(kDataFolder)));
+    // Only a path that ends in data/<name> outside our own folder is looked
+    // at on disk. A start with a large catalogue waits for this loop, so a
+    // path in our folder as we write it is passed over first, and the other
+    // folder texts, which memos share, are judged once each.
+    std::string judgedFolder;
+    bool mayHaveMoved = false;
     std::size_t moved = 0;
     for (std::size_t row = 0; row < memos.size(); ++row) {
         const std::string_view path = memos.field(row, MemoTable::kFilePath);
-        const std::string name = ExtractFileName(path);
-        const std::string folder = ExtractFolder(path);
-        // Only a path that ends in data/<name> outside our own folder, and
-        // only after the cheap tests: the usual catalogue names ours alone.
-        if (name.empty() || folder.size() <= dataKey.size() + 1)
+        if (path.starts_with(folder_) && path.find(kPathSeparator, folder_.size()) == std::string_view::npos)
             continue;
-        const std::string folderKey = files_.ComparisonKey(folder);
-        if (folderKey == ownKey || !folderKey.ends_with(dataKey + kPathSeparator))
+        const std::string_view folder = FolderPart(path);
+        if (judgedFolder.empty() || folder != judgedFolder) {
+            judgedFolder = folder;
+            const std::string folderKey = folder.size() > dataKey.size() + 1 ? files_.ComparisonKey(judgedFolder) : "";
+            mayHaveMoved = !folderKey.empty() && folderKey != ownKey && folderKey.ends_with(dataKey + kPathSeparator);
+        }
+        const std::string_view name = FileNamePart(path);
+        if (!mayHaveMoved || name.empty())
             continue;
-        const std::string here = folder_ + name;
+        const std::string here = folder_ + std::string(name);
         if (files_.FileExists(std::string(path)) || !files_.FileExists(here))
             continue;
         VoiceMemo memo = memos.memo(row);

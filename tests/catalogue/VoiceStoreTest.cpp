@@ -345,6 +345,7 @@ TEST_F(VoiceStoreTest, MovedFolderKeepsItsMemos)
     TempFolder old;
     old.Write("app/data/Voice3.wav", "still there");
     const std::vector<std::pair<std::string, std::string>> stored = {
+        {Data("Voice9.wav"), Data("Voice9.wav")},                                // ours, though missing
         {"/gone/app/data/Voice1.wav", Data("Voice1.wav")},                       // moved: follows
         {"/gone/app/DATA/voice1.WAV", Data("voice1.WAV")},                       // the name as stored
         {"/gone/app/data/Voice2.wav", "/gone/app/data/Voice2.wav"},              // not here either
