@@ -136,7 +136,7 @@ fuzz: fuzz-build
 bench:
 	@bash scripts/install-deps.sh bench
 	@cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOICEMEMO_BENCH=ON >/dev/null
-	@cmake --build $(BENCH_DIR) -j $(JOBS) --target voicememo_bench dialog_probe >/dev/null
+	@cmake --build $(BENCH_DIR) -j $(JOBS) --target voicememo_bench >/dev/null
 	@$(BENCH_DIR)/bench/voicememo_bench
 
 # The XDG autostart entry (~/.config/autostart) for the staged app/ folder.

@@ -1,8 +1,11 @@
-// The dialog as a whole: each probe run is a process of its own, started
-// here, so the time from its start to the first paint and its peak memory
-// are the program's. Runs of the different kinds take turns, in an order
-// shuffled each round, so that a busy machine weighs on all of them alike;
-// the median of each kind counts.
+// The program's start: each run is a process of its own, started here, so the
+// time from its start to the first paint and its peak memory are the
+// program's. The program itself is timed (a copy of it beside each
+// catalogue, which it reads from its own folder), with a hook loaded into it
+// that ends it at its first paint; the floors are Qt alone (form_floor).
+// Runs of the different kinds take turns, in an order shuffled each round,
+// so that a busy machine weighs on all of them alike; the median of each
+// kind counts.
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -34,6 +37,8 @@ namespace voicememo::bench {
 namespace {
 
 using voicememo::testing::TempFolder;
+
+constexpr const char* kProgramName = "voicememo";
 
 long long Now()
 {
@@ -74,17 +79,34 @@ std::vector<std::string> ProbeEnvironment(const std::string& display, const std:
     return variables;
 }
 
-std::optional<ProbeResult> RunProbe(const std::string& mode, const std::string& folder,
-                                    const std::vector<std::string>& environment)
+// What runs for a kind of probe: the floors, the program in a folder (ended
+// by the hook at its first paint), or the dialog probe timing its work.
+std::vector<std::string> ProbeCommand(const std::string& mode, const std::string& folder,
+                                      std::vector<std::string>& environment)
 {
+    if (mode == "bare" || mode == "text" || mode == "form")
+        return {VOICEMEMO_FLOOR, mode};
+    if (mode == "program") {
+        environment.emplace_back("LD_PRELOAD=" VOICEMEMO_PAINT_HOOK);
+        return {(std::filesystem::path(folder) / kProgramName).string()};
+    }
+    return {VOICEMEMO_PROBE, mode, folder};
+}
+
+std::optional<ProbeResult> RunProbe(const std::string& mode, const std::string& folder,
+                                    std::vector<std::string> environment)
+{
+    const std::vector<std::string> command = ProbeCommand(mode, folder, environment);
     int output[2];
     if (::pipe2(output, O_CLOEXEC) != 0)
         return std::nullopt;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
-    std::vector<char*> argv{const_cast<char*>(VOICEMEMO_PROBE), const_cast<char*>(mode.c_str()),
-                            const_cast<char*>(folder.c_str()), nullptr};
+    std::vector<char*> argv;
+    for (const std::string& word : command)
+        argv.push_back(const_cast<char*>(word.c_str()));
+    argv.push_back(nullptr);
     std::vector<char*> envp;
     for (const std::string& variable : environment)
         envp.push_back(const_cast<char*>(variable.c_str()));
@@ -92,7 +114,7 @@ std::optional<ProbeResult> RunProbe(const std::string& mode, const std::string& 
 
     pid_t pid;
     const long long started = Now();
-    const int spawned = ::posix_spawn(&pid, VOICEMEMO_PROBE, &actions, nullptr, argv.data(), envp.data());
+    const int spawned = ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     ::close(output[1]);
     if (spawned != 0) {
@@ -113,7 +135,7 @@ std::optional<ProbeResult> RunProbe(const std::string& mode, const std::string& 
     rusage usage{};
     while (::wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {}
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::fprintf(stderr, "dialog_probe %s failed: %s\n", mode.c_str(), said.c_str());
+        std::fprintf(stderr, "%s %s failed: %s\n", argv[0], mode.c_str(), said.c_str());
         return std::nullopt;
     }
     long long value = 0;
@@ -139,10 +161,14 @@ struct ProbeSpawner {
 
 [[noreturn]] void ServeProbes(FILE* requests, FILE* replies)
 {
-    // Qt wants a private runtime folder; give the probes one when there is none.
+    // Qt wants a private runtime folder; give the probes one when there is
+    // none, in memory where the system has such a folder, as a desktop's is.
     std::string runtimeDir;
     if (!std::getenv("XDG_RUNTIME_DIR")) {
-        std::string pattern = (std::filesystem::temp_directory_path() / "voicememo-bench-XXXXXX").string();
+        std::error_code error;
+        const std::filesystem::path parent =
+            std::filesystem::is_directory("/dev/shm", error) ? "/dev/shm" : std::filesystem::temp_directory_path();
+        std::string pattern = (parent / "voicememo-bench-XXXXXX").string();
         if (::mkdtemp(pattern.data()))
             runtimeDir = pattern;
     }
@@ -290,18 +316,24 @@ std::vector<Figure> RunDialogBenchmarks(int runs)
     const double catalogueBytes = static_cast<double>(WriteSampleCatalogue(hundredThousand.dir(), 100000));
     MakeUnusedDataFolder(unused.dir(), 10000);
     // The dialog reads the calendar's settings at each start; the floor reads none.
-    for (const TempFolder* folder : {&none, &tenThousand, &hundredThousand})
+    for (const TempFolder* folder : {&none, &tenThousand, &hundredThousand}) {
         WriteSampleSettings(folder->dir());
+        std::filesystem::copy_file(VOICEMEMO_PROGRAM, folder->path(kProgramName));
+    }
 
     VirtualDisplay display;
     std::fprintf(stderr, "dialog probes on %s\n",
                  display.display().empty() ? "the offscreen platform" : ("Xvfb " + display.display()).c_str());
 
     std::map<std::string, Kind> kinds{
-        {"bare", {"bare", &bare, {}, {}}},           {"text", {"text", &bare, {}, {}}},
-        {"form", {"form", &bare, {}, {}}},           {"0", {"dialog", &none, {}, {}}},
-        {"10000", {"dialog", &tenThousand, {}, {}}}, {"100000", {"dialog", &hundredThousand, {}, {}}},
-        {"load", {"load", &tenThousand, {}, {}}},    {"add-unused", {"add-unused", &unused, {}, {}}},
+        {"bare", {"bare", &bare, {}, {}}},
+        {"text", {"text", &bare, {}, {}}},
+        {"form", {"form", &bare, {}, {}}},
+        {"0", {"program", &none, {}, {}}},
+        {"10000", {"program", &tenThousand, {}, {}}},
+        {"100000", {"program", &hundredThousand, {}, {}}},
+        {"load", {"load", &tenThousand, {}, {}}},
+        {"add-unused", {"add-unused", &unused, {}, {}}},
     };
     // Each round runs every kind once, in an order of its own: a start
     // right after another one is slower or quicker by a few per cent, and
