@@ -25,7 +25,7 @@ CatalogueKeeper::CatalogueKeeper(FileSystem& files, std::string exeDir, MemoList
 {
     // Without a thread to spare, the catalogue is read when the window shows.
     try {
-        readAhead_ = std::async(std::launch::async, [this] { return catalogue_.LoadTable(); });
+        readAhead_ = std::async(std::launch::async, [this] { return Read(); });
     } catch (const std::system_error&) {
     }
     settle_.setSingleShot(true);
@@ -35,11 +35,16 @@ CatalogueKeeper::CatalogueKeeper(FileSystem& files, std::string exeDir, MemoList
     connect(&look_, &QTimer::timeout, this, &CatalogueKeeper::lookDue);
 }
 
+MemoTable CatalogueKeeper::Read()
+{
+    MemoTable memos = catalogue_.LoadTable();
+    VoiceStore(files_, exeDir_).FollowMovedFolder(memos);
+    return memos;
+}
+
 void CatalogueKeeper::Load()
 {
-    MemoTable memos = readAhead_.valid() ? readAhead_.get() : catalogue_.LoadTable();
-    VoiceStore(files_, exeDir_).FollowMovedFolder(memos);
-    model_.appendMemos(std::move(memos));
+    model_.appendMemos(readAhead_.valid() ? readAhead_.get() : Read());
     look_.start();
 }
 

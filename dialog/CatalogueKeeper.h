@@ -55,6 +55,9 @@ signals:
     void lookDue();
 
 private:
+    // The catalogue's memos, a memo of a moved folder following it: the
+    // work of the read-ahead thread, so a large catalogue's start waits less.
+    MemoTable Read();
     RowMoves Show(CatalogueSync sync);
 
     FileSystem& files_;

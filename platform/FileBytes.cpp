@@ -2,42 +2,12 @@
 
 #include <cerrno>
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdint>
 
 namespace voicememo {
-
-namespace {
-
-// A fresh buffer's pages come one fault at a time as the read fills them,
-// and on a virtual machine each fault is dear: a catalogue of megabytes
-// spent most of its load there. Asked for at once, as huge pages where the
-// kernel has them, they cost a fraction. Where the kernel cannot, the read
-// faults them in as before.
-void FaultInAtOnce(char* data, std::size_t size)
-{
-#ifdef MADV_POPULATE_WRITE
-    constexpr std::size_t kWorthItFrom = 256 << 10;
-    if (size < kWorthItFrom)
-        return;
-    const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-    const std::uintptr_t begin = (reinterpret_cast<std::uintptr_t>(data) + page - 1) & ~(page - 1);
-    const std::uintptr_t end = (reinterpret_cast<std::uintptr_t>(data) + size) & ~(page - 1);
-    if (end <= begin)
-        return;
-    ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-    ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
-#else
-    (void)data;
-    (void)size;
-#endif
-}
-
-}  // namespace
 
 int OpenRegularFile(const std::string& diskPath, int flags, struct stat& info)
 {
@@ -62,7 +32,6 @@ bool ReadAll(int fd, std::string& bytes, std::size_t sizeHint, off_t offset, std
     // One byte past the size expected, so that the end is seen in one read.
     const std::size_t buffer = std::min(sizeHint + 1, most);
     bytes.reserve(buffer);
-    FaultInAtOnce(bytes.data(), bytes.capacity());
     bytes.resize(buffer);
     std::size_t filled = 0;
     for (;;) {
