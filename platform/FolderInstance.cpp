@@ -1,10 +1,19 @@
 #include "FolderInstance.h"
 
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
-#include <QLocalSocket>
+#include <QFile>
 #include <QStandardPaths>
 #include <QThread>
+#include <cerrno>
+#include <cstring>
+#include <optional>
 
 namespace voicememo {
 
@@ -13,8 +22,9 @@ namespace {
 // How long a later start tries to reach the first: the first may just have
 // taken the lock and not yet be listening.
 constexpr int kReachMs = 5000;
-constexpr int kAttemptMs = 500;
 constexpr int kRetryPauseMs = 50;
+// A request is one short line; anything longer is no request of ours.
+constexpr qsizetype kMostRequestBytes = 4096;
 
 // The runtime folder is the user's own, on local storage and emptied at each
 // log-in, so a lock is never shared with another user's copy or left over
@@ -27,24 +37,91 @@ QString PathFor(const std::string& folder, const char* suffix)
            QString::fromLatin1(key) + QString::fromLatin1(suffix);
 }
 
+std::optional<sockaddr_un> SocketAddress(const QString& path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (name.isEmpty() || static_cast<std::size_t>(name.size()) >= sizeof address.sun_path)
+        return std::nullopt;
+    std::memcpy(address.sun_path, name.constData(), static_cast<std::size_t>(name.size()));
+    return address;
+}
+
+bool SendAll(int fd, const QByteArray& bytes)
+{
+    for (qsizetype sent = 0; sent < bytes.size();) {
+        const ssize_t put =
+            ::send(fd, bytes.constData() + sent, static_cast<std::size_t>(bytes.size() - sent), MSG_NOSIGNAL);
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put <= 0)
+            return false;
+        sent += put;
+    }
+    return true;
+}
+
 // Asks the first copy to come forward, with the activation token the
 // compositor gave this start (a Wayland compositor lets a window come
 // forward only with one).
 bool AskToRaise(const QString& serverPath)
 {
+    const auto address = SocketAddress(serverPath);
+    if (!address)
+        return false;
     const QByteArray request = "raise " + qgetenv("XDG_ACTIVATION_TOKEN").trimmed() + "\n";
     const QDeadlineTimer deadline(kReachMs);
     while (!deadline.hasExpired()) {
-        QLocalSocket socket;
-        socket.connectToServer(serverPath);
-        if (socket.waitForConnected(kAttemptMs)) {
-            socket.write(request);
-            return socket.waitForBytesWritten(kAttemptMs);
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (fd < 0)
+            return false;
+        if (::connect(fd, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) == 0) {
+            const bool sent = SendAll(fd, request);
+            ::close(fd);
+            return sent;
         }
+        ::close(fd);
         QThread::msleep(kRetryPauseMs);
     }
     return false;
 }
+
+// One later start's request, read as it comes; its socket closes with it.
+class Request : public QObject {
+public:
+    Request(int fd, QObject* parent, std::function<void(const QByteArray& line)> answer)
+        : QObject(parent),
+          fd_(fd),
+          notifier_(fd, QSocketNotifier::Read),
+          answer_(std::move(answer))
+    {
+        connect(&notifier_, &QSocketNotifier::activated, this, &Request::readSome);
+    }
+    ~Request() override { ::close(fd_); }
+
+private:
+    void readSome()
+    {
+        char buffer[512];
+        ssize_t got = 0;
+        while ((got = ::read(fd_, buffer, sizeof buffer)) > 0 && received_.size() <= kMostRequestBytes)
+            received_.append(buffer, got);
+        const bool ended = got == 0 || (got < 0 && errno != EAGAIN && errno != EINTR);
+        const qsizetype lineEnd = received_.indexOf('\n');
+        if (lineEnd < 0 && !ended && received_.size() <= kMostRequestBytes)
+            return;  // the rest of the line is still to come
+        notifier_.setEnabled(false);
+        deleteLater();
+        if (lineEnd >= 0)
+            answer_(received_.left(lineEnd).trimmed());
+    }
+
+    int fd_;
+    QSocketNotifier notifier_;
+    std::function<void(const QByteArray& line)> answer_;
+    QByteArray received_;
+};
 
 }  // namespace
 
@@ -58,7 +135,14 @@ FolderInstance::FolderInstance(const std::string& folder)
     lock_.setStaleLockTime(0);
 }
 
-FolderInstance::~FolderInstance() = default;
+FolderInstance::~FolderInstance()
+{
+    if (serverFd_ < 0)
+        return;
+    serverNotifier_.reset();
+    ::close(serverFd_);
+    ::unlink(QFile::encodeName(serverPath_).constData());
+}
 
 FolderInstance::Claim FolderInstance::claim(std::function<void(const QString& token)> raise)
 {
@@ -68,28 +152,52 @@ FolderInstance::Claim FolderInstance::claim(std::function<void(const QString& to
         AskToRaise(serverPath_);  // not reached: the other copy is busy, and still holds the folder
         return Claim::AnotherRuns;
     }
-    server_ = std::make_unique<QLocalServer>();
-    server_->setSocketOptions(QLocalServer::UserAccessOption);
-    QLocalServer::removeServer(serverPath_);  // left by a copy that was killed
-    if (server_->listen(serverPath_)) {
-        QObject::connect(server_.get(), &QLocalServer::newConnection, server_.get(),
-                         [server = server_.get(), raise = std::move(raise)] {
-                             while (QLocalSocket* socket = server->nextPendingConnection()) {
-                                 QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-                                 // The request's line, once whole: "raise" and the token.
-                                 auto answer = [socket, raise] {
-                                     if (!socket->canReadLine())
-                                         return;
-                                     const QByteArray line = socket->readLine().trimmed();
-                                     socket->disconnectFromServer();
-                                     raise(QString::fromUtf8(line.mid(line.indexOf(' ') + 1)).trimmed());
-                                 };
-                                 QObject::connect(socket, &QLocalSocket::readyRead, socket, answer);
-                                 answer();
-                             }
-                         });
-    }
+    raise_ = std::move(raise);
+    Listen();
     return Claim::First;
+}
+
+// A plain local socket rather than Qt's network module, which a start would
+// otherwise load with its Kerberos and proxy libraries for this alone.
+void FolderInstance::Listen()
+{
+    const auto address = SocketAddress(serverPath_);
+    if (!address)
+        return;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return;
+    // A socket left by a copy that was killed goes; we hold the lock.
+    ::unlink(address->sun_path);
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) != 0 ||
+        ::chmod(address->sun_path, S_IRUSR | S_IWUSR) != 0 || ::listen(fd, SOMAXCONN) != 0) {
+        ::close(fd);
+        return;
+    }
+    serverFd_ = fd;
+    serverNotifier_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+    QObject::connect(serverNotifier_.get(), &QSocketNotifier::activated, serverNotifier_.get(),
+                     [this] { TakeRequests(); });
+}
+
+void FolderInstance::TakeRequests()
+{
+    for (;;) {
+        const int fd = ::accept4(serverFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0) {
+            if (errno == EINTR)
+                continue;
+            return;  // none waiting any more
+        }
+        // The request's line: "raise", and the token after a space when
+        // the later start was given one.
+        new Request(fd, &requests_, [this](const QByteArray& line) {
+            const qsizetype space = line.indexOf(' ');
+            if (line.left(space < 0 ? line.size() : space) != "raise")
+                return;
+            raise_(space < 0 ? QString() : QString::fromUtf8(line.mid(space + 1)).trimmed());
+        });
+    }
 }
 
 }  // namespace voicememo

@@ -3,8 +3,9 @@
 // window per program folder: two copies on one folder would each keep a list
 // of the catalogue, and the last to close would write its list over the
 // other's.
-#include <QLocalServer>
 #include <QLockFile>
+#include <QObject>
+#include <QSocketNotifier>
 #include <functional>
 #include <memory>
 #include <string>
@@ -12,14 +13,16 @@
 namespace voicememo {
 
 // The first start on a folder holds a lock named after the folder in the
-// user's runtime folder and listens beside it; a later start finds the lock
-// held, asks the first to bring its window to the front and ends. The lock
-// of a program that was killed is taken over: the lock file names its
-// process, which is gone.
+// user's runtime folder and listens on a local socket beside it; a later
+// start finds the lock held, asks the first to bring its window to the front
+// and ends. The lock of a program that was killed is taken over: the lock
+// file names its process, which is gone.
 class FolderInstance {
 public:
     explicit FolderInstance(const std::string& folder);
     ~FolderInstance();
+    FolderInstance(const FolderInstance&) = delete;
+    FolderInstance& operator=(const FolderInstance&) = delete;
 
     enum class Claim {
         First,        // this start holds the folder
@@ -31,10 +34,16 @@ public:
     Claim claim(std::function<void(const QString& token)> raise);
 
 private:
+    void Listen();
+    void TakeRequests();
+
     QString lockPath_;
     QString serverPath_;
     QLockFile lock_;
-    std::unique_ptr<QLocalServer> server_;
+    std::function<void(const QString& token)> raise_;
+    int serverFd_ = -1;
+    std::unique_ptr<QSocketNotifier> serverNotifier_;
+    QObject requests_;  // the open requests of later starts
 };
 
 }  // namespace voicememo

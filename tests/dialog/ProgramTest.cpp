@@ -157,6 +157,11 @@ void ProgramTest::laterStartOnTheFolderRaisesTheFirst()
     qunsetenv("XDG_ACTIVATION_TOKEN");
     QTRY_COMPARE(firstRaised, 1);
     QCOMPARE(token, QStringLiteral("token-of-the-later-start"));
+    // A start given no token passes none on.
+    voicememo::FolderInstance tokenless("/memos/");
+    QCOMPARE(tokenless.claim([](const QString&) {}), voicememo::FolderInstance::Claim::AnotherRuns);
+    QTRY_COMPARE(firstRaised, 2);
+    QCOMPARE(token, QString());
     QCOMPARE(otherRaised, 0);
 }
 
