@@ -50,7 +50,7 @@ void PrintTable(const std::vector<Figure>& figures)
 {
     std::printf("\n%-84s %12s %12s %8s %6s  %s\n", "figure", "measured", "floor", "ratio", "goal", "met");
     for (const Figure& figure : figures) {
-        const double ratio = figure.floor > 0 ? figure.measured / figure.floor : 0;
+        const double ratio = figure.ratio > 0 ? figure.ratio : figure.floor > 0 ? figure.measured / figure.floor : 0;
         const std::string what =
             figure.floorWhat.empty() ? figure.what : figure.what + " [floor: " + figure.floorWhat + "]";
         std::printf("%-84s %9.2f %-2s %9.2f %-2s %7.2fx", what.c_str(), figure.measured, figure.unit.c_str(),
@@ -69,7 +69,7 @@ int main(int argc, char** argv)
     // First of all, while this process is still small: a process's peak
     // memory counts that of the one it was started from.
     StartProbeSpawner();
-    int dialogRuns = 11;
+    int dialogRuns = 21;
     if (const char* runs = std::getenv("VOICEMEMO_BENCH_RUNS"))
         dialogRuns = std::max(0, std::atoi(runs));  // 0: the catalogue benchmarks only
     benchmark::Initialize(&argc, argv);

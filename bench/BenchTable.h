@@ -13,6 +13,7 @@ struct Figure {
     std::string unit;
     double goal = 0;        // the largest ratio measured / floor that meets it; 0: none, the ratio is told
     std::string floorWhat;  // what the floor is, when it is not the obvious
+    double ratio = 0;       // when set, the ratio told instead of measured / floor
 };
 
 void RegisterCatalogueBenchmarks();
