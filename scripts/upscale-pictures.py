@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
-"""Makes the pictures' 2x PNGs (resources/*@2x.png) from their XPMs.
+"""Makes the pictures' 2x XPMs (resources/*@2x.xpm) from their XPMs.
 
-Run once after an XPM changes; the PNGs are committed and the build only
-compiles them in. The upscale is Scale2x (EPX): each pixel becomes four, and
-a corner of the four takes a neighbour's colour where two neighbours meeting
+Run once after an XPM changes; the 2x XPMs are committed and the build
+compiles them in as C, like the 1x ones, so that no image reader runs. The
+upscale is Scale2x (EPX): each pixel becomes four, and a corner of the four takes a neighbour's colour where two neighbours meeting
 there agree, so staircases become diagonals and curves rounder, while every
 pixel keeps a colour of the XPM's own palette: nothing smeared, nothing
 invented. A colour key (the glyphs' olive) stays a colour, as in the XPM;
@@ -13,25 +13,17 @@ invented. A colour key (the glyphs' olive) stays a colour, as in the XPM;
 """
 import pathlib
 import re
-import struct
 import sys
-import zlib
 
 
 def read_xpm(path):
+    """The XPM's header and colour lines as they stand, and its pixels as
+    their keys in the palette."""
     strings = re.findall(r'"((?:[^"\\]|\\.)*)"', path.read_text())
     width, height, colours, chars = (int(v) for v in strings[0].split()[:4])
-    palette = {}
-    for line in strings[1:1 + colours]:
-        key, rest = line[:chars], line[chars:].split()
-        value = rest[rest.index("c") + 1]
-        if value.lower() == "none":
-            palette[key] = (0, 0, 0, 0)
-        else:
-            rgb = int(value.lstrip("#"), 16)
-            palette[key] = (rgb >> 16, (rgb >> 8) & 0xFF, rgb & 0xFF, 0xFF)
     rows = strings[1 + colours:1 + colours + height]
-    return [[palette[row[x * chars:(x + 1) * chars]] for x in range(width)] for row in rows]
+    pixels = [[row[x * chars:(x + 1) * chars] for x in range(width)] for row in rows]
+    return strings[1:1 + colours], chars, pixels
 
 
 def scale2x(pixels):
@@ -52,23 +44,21 @@ def scale2x(pixels):
     return out
 
 
-def write_png(path, pixels):
-    def chunk(kind, data):
-        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
-
-    raw = b"".join(b"\0" + bytes(channel for pixel in row for channel in pixel) for row in pixels)
-    header = struct.pack(">IIBBBBB", len(pixels[0]), len(pixels), 8, 6, 0, 0, 0)
-    path.write_bytes(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9))
-                     + chunk(b"IEND", b""))
+def write_xpm(path, name, colours, chars, pixels):
+    lines = [f"{len(pixels[0])} {len(pixels)} {len(colours)} {chars}", *colours, *("".join(row) for row in pixels)]
+    body = ",\n".join(f'"{line}"' for line in lines)
+    path.write_text(f"/* XPM */\nstatic const char *const {name}[] = {{\n{body}\n}};\n")
 
 
 def main():
     folder = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else pathlib.Path(__file__).parent.parent / "resources")
     for xpm in sorted(folder.glob("*.xpm")):
-        target = xpm.with_name(xpm.stem + "@2x.png")
-        write_png(target, scale2x(read_xpm(xpm)))
+        if xpm.stem.endswith("@2x"):
+            continue
+        colours, chars, pixels = read_xpm(xpm)
+        target = xpm.with_name(xpm.stem + "@2x.xpm")
+        write_xpm(target, xpm.stem.replace("-", "_") + "_2x", colours, chars, scale2x(pixels))
         print(target)
-
 
 if __name__ == "__main__":
     main()

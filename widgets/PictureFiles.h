@@ -1,6 +1,6 @@
 #pragma once
-// The pictures compiled into the programs: each XPM with a PNG at twice its
-// size beside it (name@2x.png, made by scripts/upscale-pictures.py), so that
+// The pictures compiled into the programs: each XPM with one at twice its
+// size beside it (name@2x.xpm, made by scripts/upscale-pictures.py), so that
 // they stay sharp at 144 and 192 dpi.
 #include <QIcon>
 #include <QImage>
@@ -14,7 +14,7 @@
 
 namespace voicememo {
 
-// The picture `name` at 1× (name.xpm, compiled in) or at 2× (":/name@2x.png").
+// The picture `name` at 1× (name.xpm) or at 2× (name@2x.xpm).
 QImage PictureImage(const QString& name, bool twice);
 // Its size at 1×, from the XPM's first line alone.
 QSize PictureSize(const QString& name);
