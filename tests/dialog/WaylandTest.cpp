@@ -1,7 +1,9 @@
 // The dialog on a native Wayland display: a private headless weston, started
 // before the application and stopped by its process id after it.
 #include <QFileInfo>
+#include <QSignalSpy>
 #include <QTest>
+#include <QWindow>
 #include <csignal>
 #include <sys/wait.h>
 
@@ -18,6 +20,7 @@ private slots:
     void storedPositionIsKeptAsRead_data();
     void storedPositionIsKeptAsRead();
     void windowNamesTheLauncherForItsIcon();
+    void maximizeLeavesTheFixedDialogAsItIs();
 };
 
 void WaylandTest::storedPositionIsKeptAsRead_data()
@@ -50,6 +53,22 @@ void WaylandTest::windowNamesTheLauncherForItsIcon()
     const QFileInfo entry(QStringLiteral(VOICEMEMO_DESKTOP_ENTRY));
     QVERIFY(entry.isFile());
     QCOMPARE(QGuiApplication::desktopFileName() + QStringLiteral(".desktop"), entry.fileName());
+}
+
+// Qt's own title bar under weston offers 最大化 on this fixed dialog, which
+// asked for no such button: asked so, the window stays as it is.
+void WaylandTest::maximizeLeavesTheFixedDialogAsItIs()
+{
+    Harness h;
+    TForm1& form = h.Open();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    const QSize size = form.size();
+    QSignalSpy stateChanges(form.windowHandle(), &QWindow::windowStateChanged);
+    form.windowHandle()->setWindowStates(Qt::WindowMaximized);  // what the title bar's button does
+    QTRY_VERIFY(!stateChanges.isEmpty());
+    QTRY_COMPARE(form.windowHandle()->windowStates(), Qt::WindowStates(Qt::WindowNoState));
+    QCOMPARE(form.size(), size);
+    QVERIFY(form.close());
 }
 
 int main(int argc, char** argv)
