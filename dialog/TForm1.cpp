@@ -193,10 +193,6 @@ void TForm1::changeEvent(QEvent* event)
         TakeInCatalogue();
     } else if (event->type() == QEvent::ActivationChange) {
         SaveAsYouGo();  // the window left: what was edited is kept
-    } else if (event->type() == QEvent::WindowStateChange && isMaximized()) {
-        // The dialog has one size: a title bar that offers 最大化 anyway
-        // (Qt's own under weston) leaves it as it is.
-        QTimer::singleShot(0, this, [this] { showNormal(); });
     }
     QWidget::changeEvent(event);
 }

@@ -13,6 +13,7 @@
 #include "FocusKeeper.h"
 #include "LineEditRules.h"
 #include "MnemonicKeys.h"
+#include "OneSize.h"
 #include "Pictures.h"
 #include "StepFromShownEntry.h"
 #include "TForm1.h"
@@ -33,6 +34,7 @@ TForm1::TForm1(const DialogServices& services, QWidget* parent)
 {
     ui->setupUi(this);
     focusKeeper_ = new FocusKeeper(this, ui->ListView1);
+    new OneSize(this);
     setWindowIcon(WindowIcon());
     for (QLabel* label : {ui->Label1, ui->Label2, ui->Label3, ui->Label4})
         label->adjustSize();  // labels size themselves to their caption
