@@ -67,7 +67,8 @@ MemoTable CatalogueFile::LoadTable()
     // take the empty list for the catalogue.
     known_ = true;
     loadFailed_ = true;
-    base_ = {};
+    baseText_.reset();
+    baseTable_.reset();
     baseStamp_.reset();
     // The stamp from before the read: a change after it, even one the read
     // saw, shows as another stamp at the next look, and the bytes tell.
@@ -85,8 +86,9 @@ MemoTable CatalogueFile::LoadTable()
         Remember({}, FileStamp{});  // gone meanwhile
         return {};
     }
-    Remember(MemoTable::FromCatalogueText(std::move(*content)), stamp);
-    return base_;
+    MemoTable loaded = MemoTable::FromCatalogueText(std::move(*content));
+    RememberText(loaded.sharedText(), stamp);
+    return loaded;
 }
 
 CatalogueSync CatalogueFile::SaveTable(const MemoTable& memos)
@@ -102,7 +104,7 @@ CatalogueSync CatalogueFile::SaveTable(const MemoTable& memos)
     Snapshot file;
     const ReadOutcome read = ReadAsItStands(now, file);
     if (read != ReadOutcome::Read) {
-        if (memos == base_)
+        if (memos == Base())
             return {};
         throw Error(
             FormatMessage(read == ReadOutcome::Unreadable ? messages::kCannotOpen : messages::kCatalogueBeingRewritten,
@@ -142,7 +144,7 @@ bool CatalogueFile::Unchanged(const std::optional<FileStamp>& now) const
 // Touched, or written again with the same bytes: nothing changed.
 bool CatalogueFile::SameBytesAsBase(const Snapshot& file) const
 {
-    return !loadFailed_ && file.memos.text() == base_.text();
+    return !loadFailed_ && file.memos.text() == BaseText();
 }
 
 CatalogueFile::ReadOutcome CatalogueFile::ReadAsItStands(std::optional<FileStamp> before, Snapshot& file)
@@ -183,7 +185,7 @@ CatalogueSync CatalogueFile::WriteOver(const MemoTable& memos)
     // Bytes alike are memos alike. Bytes that differ from a file another
     // program wrote may still hold the same memos (a line without all its
     // fields, lone LFs), from one this class wrote they cannot.
-    if (written.text() == base_.text() || (!baseAsWritten_ && memos == base_))
+    if (written.text() == BaseText() || (!baseAsWritten_ && memos == Base()))
         files_.RemoveWriteLeftovers(path_);  // as a save that writes would
     else
         saved.written = Put(std::move(written));
@@ -192,7 +194,7 @@ CatalogueSync CatalogueFile::WriteOver(const MemoTable& memos)
 
 CatalogueSync CatalogueFile::MergeIn(const MemoTable& memos, Snapshot theirs, bool write)
 {
-    MergedCatalogue merged = MergeCatalogues(base_, memos, theirs.memos,
+    MergedCatalogue merged = MergeCatalogues(Base(), memos, theirs.memos,
                                              [this](std::string_view path) { return files_.ComparisonKey(path); });
     CatalogueSync sync;
     if (write && !merged.sameAsTheirs) {
@@ -232,12 +234,32 @@ bool CatalogueFile::Put(MemoTable written)
 
 void CatalogueFile::Remember(MemoTable memos, std::optional<FileStamp> stamp)
 {
-    base_ = std::move(memos);
+    RememberText(memos.sharedText(), stamp);
+    baseTable_ = std::move(memos);
+}
+
+void CatalogueFile::RememberText(std::shared_ptr<const std::string> text, std::optional<FileStamp> stamp)
+{
+    baseText_ = std::move(text);
+    baseTable_.reset();
     baseAsWritten_ = false;
     baseStamp_ = stamp;
     unreadableStamp_.reset();
     loadFailed_ = false;
     known_ = true;
+}
+
+const MemoTable& CatalogueFile::Base() const
+{
+    if (!baseTable_)
+        baseTable_ = baseText_ ? MemoTable::FromCatalogueText(baseText_) : MemoTable();
+    return *baseTable_;
+}
+
+const std::string& CatalogueFile::BaseText() const
+{
+    static const std::string none;
+    return baseText_ ? *baseText_ : none;
 }
 
 }  // namespace voicememo

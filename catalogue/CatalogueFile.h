@@ -2,6 +2,7 @@
 // The catalogue file Voice.dat: one memo per line, six TAB-separated fields,
 // each line ending in CR LF. The calendar reads the same file.
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -94,14 +95,21 @@ private:
     CatalogueSync MergeIn(const MemoTable& memos, Snapshot theirs, bool write);
     bool Put(MemoTable written);
     void Remember(MemoTable memos, std::optional<FileStamp> stamp);
+    void RememberText(std::shared_ptr<const std::string> text, std::optional<FileStamp> stamp);
+    const MemoTable& Base() const;
+    const std::string& BaseText() const;
 
     FileSystem& files_;
     std::string path_;
     bool known_ = false;  // loaded, or written, once
     bool loadFailed_ = false;
     // The memos last read or written, as the file held them; empty after a
-    // failed load. A loaded table shares its text.
-    MemoTable base_;
+    // failed load. A load keeps their text alone, shared with the table it
+    // returns, and Base() makes their table from it when a comparison or a
+    // merge first needs one: a start keeps no second row index of a large
+    // catalogue.
+    std::shared_ptr<const std::string> baseText_;
+    mutable std::optional<MemoTable> baseTable_;
     bool baseAsWritten_ = false;                // its text is Written's
     std::optional<FileStamp> baseStamp_;        // the file's then; nothing when not known
     std::optional<FileStamp> unreadableStamp_;  // the file's when it last could not be read

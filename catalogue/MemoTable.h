@@ -47,6 +47,8 @@ public:
     // The text the table was read from (or written as, by Written); the
     // memos changed or added since stand elsewhere.
     const std::string& text() const;
+    // The same text, to be shared (null for a table that has none).
+    std::shared_ptr<const std::string> sharedText() const { return text_; }
 
     void append(const VoiceMemo& memo);
     void insert(std::size_t row, const std::vector<VoiceMemo>& memos);
