@@ -55,6 +55,12 @@ inline constexpr std::string_view kNoFreeVoiceName =
 inline constexpr std::string_view kNotACalendarFeed =
     "%s \x82\xcd iCalendar \x83\x74\x83\x40\x83\x43\x83\x8b\x82\xc5\x82\xcd\x82\xc8\x82\xa2\x82"
     "\xbd\x82\xdf\x81\x41\x8f\xe3\x8f\x91\x82\xab\x82\xb5\x82\xdc\x82\xb9\x82\xf1";
+// Our own: the feed is written with libical, loaded when first needed.
+// "カレンダーのファイルを書くための libical を読み込めません"
+inline constexpr std::string_view kCalendarLibraryMissing =
+    "\x83J\x83\x8c\x83\x93\x83_\x81[\x82\xcc\x83t\x83@\x83"
+    "C\x83\x8b\x82\xf0\x8f\x91\x82\xad\x82\xbd\x82\xdf\x82\xcc libical "
+    "\x82\xf0\x93\xc7\x82\xdd\x8d\x9e\x82\xdf\x82\xdc\x82\xb9\x82\xf1";
 // Our own: a rollback journal that did not fit its file was set aside: the
 // file, then where the journal is kept.
 // "%s

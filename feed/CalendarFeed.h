@@ -20,7 +20,8 @@ inline constexpr const char* kCalendarFeedFileName = "Voice.ics";
 // The feed's text. catalogueDir (code page 932, trailing "/") is where a
 // relative voice file path starts. Each item's UID is made from its voice
 // file's path on disk, so it stays the same from one run to the next; a
-// second memo of the same file takes "-2" after it, and so on.
+// second memo of the same file takes "-2" after it, and so on. Throws Error
+// when libical cannot be loaded.
 std::string FormatCalendarFeed(const std::vector<VoiceMemo>& memos, const std::string& catalogueDir);
 
 // Replaces the file at feedPath (code page 932) with the feed, atomically,
