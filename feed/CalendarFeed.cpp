@@ -8,6 +8,7 @@
 #include <QString>
 #include <QUrl>
 
+#include "ByteText.h"
 #include "CatalogueFile.h"
 #include "Codepage.h"
 #include "DaySelection.h"
@@ -87,6 +88,20 @@ std::optional<FeedPlace> PlaceInFeed(const VoiceMemo& memo, const CalendarDay& w
     return std::nullopt;
 }
 
+// A feed's lines but those that say when it was made.
+std::string WithoutStamps(std::string_view feed)
+{
+    std::string kept;
+    kept.reserve(feed.size());
+    ForEachLine(feed, [&kept](std::string_view line) {
+        if (!line.starts_with("DTSTAMP:")) {
+            kept += line;
+            kept += '\n';
+        }
+    });
+    return kept;
+}
+
 }  // namespace
 
 std::string FormatCalendarFeed(const std::vector<VoiceMemo>& memos, const std::string& catalogueDir)
@@ -140,14 +155,24 @@ void WriteCalendarFeed(FileSystem& files, const std::string& feedPath, const std
 {
     // A feed replaces nothing but a feed: a path completed to the catalogue,
     // the settings or a voice file must not lose that file.
-    if (files.FileExists(feedPath)) {
+    const bool exists = files.FileExists(feedPath);
+    if (exists) {
         const auto start = files.ReadFileStart(feedPath, kFeedStart.size());
         if (!start)
             throw Error(FormatMessage(messages::kCannotOpen, feedPath));
         if (*start != kFeedStart)
             throw Error(FormatMessage(messages::kNotACalendarFeed, feedPath));
     }
-    ReplaceOrThrow(files, feedPath, FormatCalendarFeed(memos, catalogueDir));
+    const std::string feed = FormatCalendarFeed(memos, catalogueDir);
+    // The window saves at every pause: a feed with the events the file holds
+    // already is left as it is, or a sync tool and the desktop's calendar
+    // would take a new version each time.
+    if (exists) {
+        const auto held = files.ReadFile(feedPath);
+        if (held && WithoutStamps(*held) == WithoutStamps(feed))
+            return;
+    }
+    ReplaceOrThrow(files, feedPath, feed);
 }
 
 void SwitchCalendarFeedOn(FileSystem& files, const std::string& catalogueDir, const std::vector<VoiceMemo>& memos)

@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include <filesystem>
+#include <sys/stat.h>
 
 #include "DialogHarness.h"
 #include "DialogTestMain.h"
@@ -17,6 +18,7 @@ private slots:
     void theFeedFollowsTheSetting_data();
     void theFeedFollowsTheSetting();
     void anUnwritableFeedDoesNotKeepTheWindowOpen();
+    void aFeedWithTheSameEventsIsNotWrittenAgain();
 };
 
 namespace {
@@ -72,6 +74,31 @@ void FeedOnSaveTest::anUnwritableFeedDoesNotKeepTheWindowOpen()
     QVERIFY(!box.seen);
     QCOMPARE(h.folder.Read("Voice.dat"), std::string(kCatalogue));
     QVERIFY(std::filesystem::is_directory(h.folder.path("Voice.ics")));
+}
+
+// Saves that change no memo leave the feed file as it is (a rewrite would
+// put a new file, with a new stamp, in its place); a changed memo writes it.
+void FeedOnSaveTest::aFeedWithTheSameEventsIsNotWrittenAgain()
+{
+    Harness h;
+    h.folder.Write("sorvane.ini", "[Voice]\r\nCalendarFeed=1\r\n");
+    h.folder.Write("Voice.dat", kCatalogue);
+    auto inodeOfFeed = [&h] {
+        struct stat info {};
+        return ::stat(h.folder.path("Voice.ics").c_str(), &info) == 0 ? info.st_ino : 0;
+    };
+    QVERIFY(h.Open().close());
+    const auto written = inodeOfFeed();
+    const std::string feed = h.folder.Read("Voice.ics");
+    QVERIFY(written != 0);
+    QVERIFY(h.Open().close());
+    QCOMPARE(inodeOfFeed(), written);
+    QCOMPARE(h.folder.Read("Voice.ics"), feed);
+
+    h.folder.Write("Voice.dat", std::string(kCatalogue) + "c\t/v/3.wav\t2025/01/02\t09:08:07\tDAILY\t2025/3/2\r\n");
+    QVERIFY(h.Open().close());
+    QVERIFY(inodeOfFeed() != written);
+    QVERIFY(h.folder.Read("Voice.ics").find("SUMMARY:c\r\n") != std::string::npos);
 }
 
 VOICEMEMO_DIALOG_TEST_MAIN(FeedOnSaveTest)
