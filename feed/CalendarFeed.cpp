@@ -28,18 +28,18 @@ namespace {
 constexpr std::string_view kFeedStart = "BEGIN:VCALENDAR";
 
 struct ComponentFree {
-    void operator()(icalcomponent* component) const { Ical()->component_free(component); }
+    void operator()(icalcomponent* component) const { Ical()->icalcomponent_free(component); }
 };
 using Component = std::unique_ptr<icalcomponent, ComponentFree>;
 
 struct BufferFree {
-    void operator()(char* buffer) const { Ical()->memory_free_buffer(buffer); }
+    void operator()(char* buffer) const { Ical()->icalmemory_free_buffer(buffer); }
 };
 
 icaltimetype DateOf(const CalendarDay& day)
 {
     const IcalCalls& ical = *Ical();
-    icaltimetype date = ical.time_null_date();
+    icaltimetype date = ical.icaltime_null_date();
     date.year = day.year;
     date.month = day.month;
     date.day = day.day;
@@ -50,10 +50,10 @@ icalproperty* VoiceFileAttachment(const std::string& diskPath)
 {
     const IcalCalls& ical = *Ical();
     const QByteArray uri = QUrl::fromLocalFile(QString::fromStdString(diskPath)).toEncoded();
-    icalattach* attach = ical.attach_new_from_url(uri.constData());
-    icalproperty* property = ical.property_new_attach(attach);
-    ical.attach_unref(attach);  // the property holds its own reference
-    ical.property_add_parameter(property, ical.parameter_new_fmttype("audio/wav"));
+    icalattach* attach = ical.icalattach_new_from_url(uri.constData());
+    icalproperty* property = ical.icalproperty_new_attach(attach);
+    ical.icalattach_unref(attach);  // the property holds its own reference
+    ical.icalproperty_add_parameter(property, ical.icalparameter_new_fmttype("audio/wav"));
     return property;
 }
 
@@ -109,14 +109,14 @@ std::string FormatCalendarFeed(const std::vector<VoiceMemo>& memos, const std::s
     if (!Ical())
         throw Error(std::string(messages::kCalendarLibraryMissing));
     const IcalCalls& ical = *Ical();
-    Component calendar(ical.component_new_vcalendar());
-    ical.component_add_property(calendar.get(), ical.property_new_version("2.0"));
-    ical.component_add_property(calendar.get(), ical.property_new_prodid("-//voicememo//voicememo-today//JA"));
-    icalproperty* name = ical.property_new_x("ボイスメモ");
-    ical.property_set_x_name(name, "X-WR-CALNAME");
-    ical.component_add_property(calendar.get(), name);
+    Component calendar(ical.icalcomponent_new_vcalendar());
+    ical.icalcomponent_add_property(calendar.get(), ical.icalproperty_new_version("2.0"));
+    ical.icalcomponent_add_property(calendar.get(), ical.icalproperty_new_prodid("-//voicememo//voicememo-today//JA"));
+    icalproperty* name = ical.icalproperty_new_x("ボイスメモ");
+    ical.icalproperty_set_x_name(name, "X-WR-CALNAME");
+    ical.icalcomponent_add_property(calendar.get(), name);
 
-    const icaltimetype stamp = ical.time_current_time_with_zone(ical.timezone_get_utc_timezone());
+    const icaltimetype stamp = ical.icaltime_current_time_with_zone(ical.icaltimezone_get_utc_timezone());
     const LocalDateTime now = SystemClock().Now();
     const CalendarDay writtenOn{now.year, now.month, now.day};
     std::map<std::string, int> seen;
@@ -124,29 +124,29 @@ std::string FormatCalendarFeed(const std::vector<VoiceMemo>& memos, const std::s
         const auto shown = PlaceInFeed(memo, writtenOn);
         if (!shown)
             continue;
-        icalcomponent* item = ical.component_new_vevent();
+        icalcomponent* item = ical.icalcomponent_new_vevent();
         const icaltimetype start = DateOf(shown->first);
         icaltimetype end = start;
-        ical.time_adjust(&end, 1, 0, 0, 0);
-        ical.component_add_property(item, ical.property_new_dtstart(start));
-        ical.component_add_property(item, ical.property_new_dtend(end));
+        ical.icaltime_adjust(&end, 1, 0, 0, 0);
+        ical.icalcomponent_add_property(item, ical.icalproperty_new_dtstart(start));
+        ical.icalcomponent_add_property(item, ical.icalproperty_new_dtend(end));
         if (shown->everyDay) {
             icalrecurrencetype daily;
-            ical.recurrencetype_clear(&daily);
+            ical.icalrecurrencetype_clear(&daily);
             daily.freq = ICAL_DAILY_RECURRENCE;
-            ical.component_add_property(item, ical.property_new_rrule(daily));
+            ical.icalcomponent_add_property(item, ical.icalproperty_new_rrule(daily));
         }
         const std::string diskPath = VoiceDiskPath(memo, catalogueDir);
-        ical.component_add_property(item, ical.property_new_uid(UidOf(diskPath, seen).c_str()));
-        ical.component_add_property(item, ical.property_new_dtstamp(stamp));
-        ical.component_add_property(item, ical.property_new_summary(Cp932ToUtf8(memo.Title).c_str()));
+        ical.icalcomponent_add_property(item, ical.icalproperty_new_uid(UidOf(diskPath, seen).c_str()));
+        ical.icalcomponent_add_property(item, ical.icalproperty_new_dtstamp(stamp));
+        ical.icalcomponent_add_property(item, ical.icalproperty_new_summary(Cp932ToUtf8(memo.Title).c_str()));
         const std::string recorded =
             "録音日時: " + Cp932ToUtf8(memo.RecordedDate) + " " + Cp932ToUtf8(memo.RecordedTime);
-        ical.component_add_property(item, ical.property_new_description(recorded.c_str()));
-        ical.component_add_property(item, VoiceFileAttachment(diskPath));
-        ical.component_add_component(calendar.get(), item);
+        ical.icalcomponent_add_property(item, ical.icalproperty_new_description(recorded.c_str()));
+        ical.icalcomponent_add_property(item, VoiceFileAttachment(diskPath));
+        ical.icalcomponent_add_component(calendar.get(), item);
     }
-    std::unique_ptr<char, BufferFree> text(ical.component_as_ical_string_r(calendar.get()));
+    std::unique_ptr<char, BufferFree> text(ical.icalcomponent_as_ical_string_r(calendar.get()));
     return text ? std::string(text.get()) : std::string();
 }
 

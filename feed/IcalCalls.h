@@ -3,37 +3,42 @@
 // start of the window, which writes one only where the user switched it on.
 #include <libical/ical.h>
 
+#include "LazyLibrary.h"
+
 namespace voicememo {
 
+#define VOICEMEMO_ICAL_CALLS(CALL)                                                                                     \
+    CALL(icalattach_new_from_url)                                                                                      \
+    CALL(icalattach_unref)                                                                                             \
+    CALL(icalcomponent_add_component)                                                                                  \
+    CALL(icalcomponent_add_property)                                                                                   \
+    CALL(icalcomponent_as_ical_string_r)                                                                               \
+    CALL(icalcomponent_free)                                                                                           \
+    CALL(icalcomponent_new_vcalendar)                                                                                  \
+    CALL(icalcomponent_new_vevent)                                                                                     \
+    CALL(icalmemory_free_buffer)                                                                                       \
+    CALL(icalparameter_new_fmttype)                                                                                    \
+    CALL(icalproperty_add_parameter)                                                                                   \
+    CALL(icalproperty_new_attach)                                                                                      \
+    CALL(icalproperty_new_description)                                                                                 \
+    CALL(icalproperty_new_dtend)                                                                                       \
+    CALL(icalproperty_new_dtstamp)                                                                                     \
+    CALL(icalproperty_new_dtstart)                                                                                     \
+    CALL(icalproperty_new_prodid)                                                                                      \
+    CALL(icalproperty_new_rrule)                                                                                       \
+    CALL(icalproperty_new_summary)                                                                                     \
+    CALL(icalproperty_new_uid)                                                                                         \
+    CALL(icalproperty_new_version)                                                                                     \
+    CALL(icalproperty_new_x)                                                                                           \
+    CALL(icalproperty_set_x_name)                                                                                      \
+    CALL(icalrecurrencetype_clear)                                                                                     \
+    CALL(icaltime_adjust)                                                                                              \
+    CALL(icaltime_current_time_with_zone)                                                                              \
+    CALL(icaltime_null_date)                                                                                           \
+    CALL(icaltimezone_get_utc_timezone)
+
 struct IcalCalls {
-    decltype(&::icalattach_new_from_url) attach_new_from_url;
-    decltype(&::icalattach_unref) attach_unref;
-    decltype(&::icalcomponent_add_component) component_add_component;
-    decltype(&::icalcomponent_add_property) component_add_property;
-    decltype(&::icalcomponent_as_ical_string_r) component_as_ical_string_r;
-    decltype(&::icalcomponent_free) component_free;
-    decltype(&::icalcomponent_new_vcalendar) component_new_vcalendar;
-    decltype(&::icalcomponent_new_vevent) component_new_vevent;
-    decltype(&::icalmemory_free_buffer) memory_free_buffer;
-    decltype(&::icalparameter_new_fmttype) parameter_new_fmttype;
-    decltype(&::icalproperty_add_parameter) property_add_parameter;
-    decltype(&::icalproperty_new_attach) property_new_attach;
-    decltype(&::icalproperty_new_description) property_new_description;
-    decltype(&::icalproperty_new_dtend) property_new_dtend;
-    decltype(&::icalproperty_new_dtstamp) property_new_dtstamp;
-    decltype(&::icalproperty_new_dtstart) property_new_dtstart;
-    decltype(&::icalproperty_new_prodid) property_new_prodid;
-    decltype(&::icalproperty_new_rrule) property_new_rrule;
-    decltype(&::icalproperty_new_summary) property_new_summary;
-    decltype(&::icalproperty_new_uid) property_new_uid;
-    decltype(&::icalproperty_new_version) property_new_version;
-    decltype(&::icalproperty_new_x) property_new_x;
-    decltype(&::icalproperty_set_x_name) property_set_x_name;
-    decltype(&::icalrecurrencetype_clear) recurrencetype_clear;
-    decltype(&::icaltime_adjust) time_adjust;
-    decltype(&::icaltime_current_time_with_zone) time_current_time_with_zone;
-    decltype(&::icaltime_null_date) time_null_date;
-    decltype(&::icaltimezone_get_utc_timezone) timezone_get_utc_timezone;
+    VOICEMEMO_ICAL_CALLS(VOICEMEMO_DECLARE_CALL)
 };
 
 // The calls, loaded at the first call to this; null when libical or one of

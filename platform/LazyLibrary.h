@@ -7,6 +7,13 @@
 #include <optional>
 #include <string>
 
+// A table's calls are listed once, by their names in the library, as
+// LIST(CALL) calling CALL(name) for each: the table's members are declared
+// with VOICEMEMO_DECLARE_CALL and taken with VOICEMEMO_TAKE_CALL, so a member
+// cannot be given another function's name.
+#define VOICEMEMO_DECLARE_CALL(name) decltype(&::name) name;
+#define VOICEMEMO_TAKE_CALL(name) library.Take(calls.name, #name);
+
 namespace voicememo {
 
 // Opens the libraries by the names their packages install and takes each

@@ -30,7 +30,7 @@ constexpr auto kWaitStep = std::chrono::milliseconds(10);
 constexpr auto kLongestSound = std::chrono::hours(24);
 
 struct PulseCloser {
-    void operator()(pa_simple* stream) const { Pulse()->simple_free(stream); }
+    void operator()(pa_simple* stream) const { Pulse()->pa_simple_free(stream); }
 };
 using PulseStream = std::unique_ptr<pa_simple, PulseCloser>;
 
@@ -111,7 +111,7 @@ Sound SoundFor(const std::string& diskPath, const std::string& alertSoundPath)
     if (!std::filesystem::is_regular_file(diskPath, error))
         return sound;
     qCInfo(lcSound, "音声ファイルを読めないため、警告音を鳴らします: %s (%s)", diskPath.c_str(),
-           SndFile() ? SndFile()->strerror(nullptr) : "");
+           SndFile() ? SndFile()->sf_strerror(nullptr) : "");
     sound = Sound::FromFile(alertSoundPath);
     return sound.IsOpen() && !sound.IsEmpty() ? std::move(sound) : Sound::Tone();
 }
@@ -128,34 +128,34 @@ void PlayThroughServer(Sound& sound, const std::atomic<bool>& stopped)
     format.format = PA_SAMPLE_FLOAT32NE;
     format.rate = static_cast<uint32_t>(sound.Rate());
     format.channels = static_cast<uint8_t>(sound.Channels());
-    if (!pulse->sample_spec_valid(&format) || format.channels != sound.Channels()) {
+    if (!pulse->pa_sample_spec_valid(&format) || format.channels != sound.Channels()) {
         qCInfo(lcSound, "再生できない形式です (%d Hz, %d チャンネル)", sound.Rate(), sound.Channels());
         return;
     }
     int error = 0;
-    PulseStream stream(pulse->simple_new(nullptr, "voicememo", PA_STREAM_PLAYBACK, nullptr, "voice memo", &format,
-                                         nullptr, nullptr, &error));
+    PulseStream stream(pulse->pa_simple_new(nullptr, "voicememo", PA_STREAM_PLAYBACK, nullptr, "voice memo", &format,
+                                            nullptr, nullptr, &error));
     if (!stream) {
-        qCInfo(lcSound, "サウンドサーバーに接続できません: %s", pulse->strerror(error));
+        qCInfo(lcSound, "サウンドサーバーに接続できません: %s", pulse->pa_strerror(error));
         return;
     }
     std::span<const float> chunk;
     while (!stopped && !(chunk = sound.NextChunk()).empty()) {
-        if (pulse->simple_write(stream.get(), chunk.data(), chunk.size_bytes(), &error) < 0) {
-            qCInfo(lcSound, "再生が途中で止まりました: %s", pulse->strerror(error));
+        if (pulse->pa_simple_write(stream.get(), chunk.data(), chunk.size_bytes(), &error) < 0) {
+            qCInfo(lcSound, "再生が途中で止まりました: %s", pulse->pa_strerror(error));
             return;
         }
     }
     // The last chunks are still in the server: wait about as long as they
     // take in small steps, so that a stop meanwhile can throw them away.
-    const pa_usec_t queued = pulse->simple_get_latency(stream.get(), &error);
+    const pa_usec_t queued = pulse->pa_simple_get_latency(stream.get(), &error);
     const auto drained = Clock::now() + std::chrono::microseconds(queued == static_cast<pa_usec_t>(-1) ? 0 : queued);
     while (!stopped && Clock::now() < drained)
         std::this_thread::sleep_for(kWaitStep);
     if (stopped)
-        pulse->simple_flush(stream.get(), nullptr);
+        pulse->pa_simple_flush(stream.get(), nullptr);
     else
-        pulse->simple_drain(stream.get(), nullptr);
+        pulse->pa_simple_drain(stream.get(), nullptr);
 }
 
 }  // namespace

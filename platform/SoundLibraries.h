@@ -8,24 +8,27 @@
 #include <pulse/simple.h>
 #include <sndfile.h>
 
+#include "LazyLibrary.h"
+
 namespace voicememo {
 
+#define VOICEMEMO_SNDFILE_CALLS(CALL) CALL(sf_open_fd) CALL(sf_readf_float) CALL(sf_close) CALL(sf_strerror)
+#define VOICEMEMO_PULSE_CALLS(CALL)                                                                                    \
+    CALL(pa_simple_new)                                                                                                \
+    CALL(pa_simple_write)                                                                                              \
+    CALL(pa_simple_drain)                                                                                              \
+    CALL(pa_simple_flush)                                                                                              \
+    CALL(pa_simple_get_latency)                                                                                        \
+    CALL(pa_simple_free)                                                                                               \
+    CALL(pa_strerror)                                                                                                  \
+    CALL(pa_sample_spec_valid)
+
 struct SndFileCalls {
-    decltype(&::sf_open_fd) open_fd;
-    decltype(&::sf_readf_float) readf_float;
-    decltype(&::sf_close) close;
-    decltype(&::sf_strerror) strerror;
+    VOICEMEMO_SNDFILE_CALLS(VOICEMEMO_DECLARE_CALL)
 };
 
 struct PulseCalls {
-    decltype(&::pa_simple_new) simple_new;
-    decltype(&::pa_simple_write) simple_write;
-    decltype(&::pa_simple_drain) simple_drain;
-    decltype(&::pa_simple_flush) simple_flush;
-    decltype(&::pa_simple_get_latency) simple_get_latency;
-    decltype(&::pa_simple_free) simple_free;
-    decltype(&::pa_strerror) strerror;
-    decltype(&::pa_sample_spec_valid) sample_spec_valid;
+    VOICEMEMO_PULSE_CALLS(VOICEMEMO_DECLARE_CALL)
 };
 
 // The library's calls, loaded at the first call to this; null when the

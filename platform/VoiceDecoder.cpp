@@ -11,7 +11,7 @@ VoiceDecoder::VoiceDecoder(int fd) : fd_(fd)
     SF_INFO info{};
     info.format = 0;
     const SndFileCalls* sndfile = SndFile();
-    file_ = sndfile ? sndfile->open_fd(fd, SFM_READ, &info, SF_FALSE) : nullptr;
+    file_ = sndfile ? sndfile->sf_open_fd(fd, SFM_READ, &info, SF_FALSE) : nullptr;
     if (file_) {
         rate_ = info.samplerate;
         channels_ = info.channels;
@@ -22,7 +22,7 @@ VoiceDecoder::VoiceDecoder(int fd) : fd_(fd)
 VoiceDecoder::~VoiceDecoder()
 {
     if (file_)
-        SndFile()->close(file_);
+        SndFile()->sf_close(file_);
     ::close(fd_);
 }
 
@@ -32,7 +32,7 @@ std::span<const float> VoiceDecoder::NextChunk()
         return {};
     // Made at the first read, once the caller has accepted the channels.
     chunk_.resize(static_cast<std::size_t>(kChunkFrames) * static_cast<std::size_t>(channels_));
-    const sf_count_t frames = SndFile()->readf_float(file_, chunk_.data(), kChunkFrames);
+    const sf_count_t frames = SndFile()->sf_readf_float(file_, chunk_.data(), kChunkFrames);
     if (frames <= 0)
         return {};
     return std::span<const float>(chunk_).first(static_cast<std::size_t>(frames) * static_cast<std::size_t>(channels_));
