@@ -5,6 +5,10 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <optional>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include "FolderInstance.h"
 #include "TempFolder.h"
@@ -19,6 +23,8 @@ private slots:
     void folderTheCatalogueCannotNameStopsTheStart_data();
     void folderTheCatalogueCannotNameStopsTheStart();
     void laterStartOnTheFolderRaisesTheFirst();
+    void onlyAWholeRaiseRequestRaises_data();
+    void onlyAWholeRaiseRequestRaises();
     void secondStartOnTheFolderEnds_data();
     void secondStartOnTheFolderEnds();
 };
@@ -163,6 +169,54 @@ void ProgramTest::laterStartOnTheFolderRaisesTheFirst()
     QTRY_COMPARE(firstRaised, 2);
     QCOMPARE(token, QString());
     QCOMPARE(otherRaised, 0);
+}
+
+void ProgramTest::onlyAWholeRaiseRequestRaises_data()
+{
+    QTest::addColumn<QList<QByteArray>>("pieces");
+    QTest::addColumn<QString>("token");  // null: no raise
+    QTest::newRow("in two pieces") << QList<QByteArray>{"rai", "se tok\n"} << QStringLiteral("tok");
+    QTest::newRow("another word") << QList<QByteArray>{"raised tok\n"} << QString();
+    QTest::newRow("no line end") << QList<QByteArray>{"raise tok"} << QString();
+    QTest::newRow("too long") << QList<QByteArray>{"raise " + QByteArray(8000, 'x') + "\n"} << QString();
+}
+
+// Whatever else reaches the first copy's socket raises nothing; a request
+// that comes in pieces is read whole.
+void ProgramTest::onlyAWholeRaiseRequestRaises()
+{
+    QFETCH(QList<QByteArray>, pieces);
+    QFETCH(QString, token);
+    TempFolder runtime;
+    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime.path("").string()));
+    std::optional<QString> raisedWith;
+    voicememo::FolderInstance first("/memos/");
+    QCOMPARE(first.claim([&](const QString& given) { raisedWith = given; }), voicememo::FolderInstance::Claim::First);
+    std::string socketPath;
+    for (const auto& entry : std::filesystem::directory_iterator(runtime.path("")))
+        if (entry.path().extension() == ".socket")
+            socketPath = entry.path().string();
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    QVERIFY(!socketPath.empty() && socketPath.size() < sizeof address.sun_path);
+    std::memcpy(address.sun_path, socketPath.data(), socketPath.size());
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    QCOMPARE(::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    for (const QByteArray& piece : pieces) {
+        QCOMPARE(::send(fd, piece.constData(), static_cast<std::size_t>(piece.size()), MSG_NOSIGNAL), piece.size());
+        QCoreApplication::processEvents();
+    }
+    ::shutdown(fd, SHUT_WR);  // nothing more comes
+    // The first copy closes its side once it has read the request.
+    auto closedByTheFirst = [fd] {
+        char byte;
+        return ::recv(fd, &byte, 1, MSG_DONTWAIT) == 0;
+    };
+    QTRY_VERIFY(closedByTheFirst());
+    ::close(fd);
+    QCOMPARE(raisedWith.has_value(), !token.isNull());
+    if (raisedWith)
+        QCOMPARE(*raisedWith, token);
 }
 
 void ProgramTest::secondStartOnTheFolderEnds_data()
