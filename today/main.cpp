@@ -36,15 +36,15 @@ constexpr int kUsageError = 2;
 // Each description starts at the same column of a terminal, where a
 // full-width character takes two.
 const char* const kUsage =
-    "使い方: voicememo-today [--date YYYY-MM-DD] [--folder フォルダ] [--notify] [--ics ファイル] [--feed-on]\n"
+    "使い方: voicememo-today [--date YYYY-MM-DD] [--folder フォルダー] [--notify] [--ics ファイル] [--feed-on]\n"
     "  その日のボイスメモを一行に一件ずつ表示します (タイトル、タブ、ボイスファイルのパス)。\n"
-    "  --date YYYY-MM-DD  今日ではなく指定した日のメモを表示します\n"
-    "  --folder フォルダ  プログラムと同じフォルダーではなく、指定したフォルダーの Voice.dat を読みます\n"
-    "  --notify           表示の代わりにデスクトップ通知を一件送ります (メモがなければ送りません)\n"
-    "  --ics ファイル     表示の代わりにすべてのメモを iCalendar ファイルに書き出します\n"
-    "                     (既にあるファイルは iCalendar ファイルのときだけ上書きします)\n"
-    "  --feed-on          表示の代わりに Voice.dat の隣に Voice.ics を書き出し、ボイスメモの\n"
-    "                     保存のたびに書き出されるようにします (sorvane.ini の [Voice] CalendarFeed=1)\n";
+    "  --date YYYY-MM-DD    今日ではなく指定した日のメモを表示します\n"
+    "  --folder フォルダー  プログラムと同じフォルダーではなく、指定したフォルダーの Voice.dat を読みます\n"
+    "  --notify             表示の代わりにデスクトップ通知を一件送ります (メモがなければ送りません)\n"
+    "  --ics ファイル       表示の代わりにすべてのメモを iCalendar ファイルに書き出します\n"
+    "                       (既にあるファイルは iCalendar ファイルのときだけ上書きします)\n"
+    "  --feed-on            表示の代わりに Voice.dat の隣に Voice.ics を書き出し、ボイスメモの\n"
+    "                       保存のたびに書き出されるようにします (sorvane.ini の [Voice] CalendarFeed=1)\n";
 
 // The dialog "開く" starts.
 const QString kDialogProgram = QStringLiteral("voicememo");
