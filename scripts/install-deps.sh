@@ -37,6 +37,9 @@ test_packages=(
   libgtest-dev
   pulseaudio pulseaudio-utils espeak-ng sox
   weston desktop-file-utils
+  # a native Wayland compositor that offers xdg-activation, and what builds
+  # the launcher stand-in that asks it for a token
+  sway libwayland-dev wayland-protocols libwayland-bin
   clang libclang-rt-14-dev ninja-build lld clang-format
   at-spi2-core python3-pyatspi xvfb
   # a real window manager and the X tools that read where it put a window
