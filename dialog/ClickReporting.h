@@ -68,7 +68,7 @@ protected:
         const int before = list_->selectedRow();
         View::keyPressEvent(event);
         if (list_->selectedRow() != before)
-            emit list_->clicked();
+            list_->reportPick();
     }
     void mouseDoubleClickEvent(QMouseEvent* event) override
     {

@@ -1,9 +1,11 @@
 #include "MemoListView.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QScopedValueRollback>
 #include <QStackedLayout>
+#include <QTimer>
 #include <utility>
 
 #include "DetailView.h"
@@ -94,7 +96,9 @@ void MemoListView::setModel(MemoListModel* model)
     iconView_->setModel(titles_);
     delete rows_;
     rows_ = new QItemSelectionModel(model, this);
+    pickedRow_ = -1;
     linkSelections();
+    followOtherPicks();
     if (showsDetails())
         giveTableItsRows();
 }
@@ -165,11 +169,16 @@ int MemoListView::selectedRow() const
 
 void MemoListView::selectRow(int row)
 {
+    pickedRow_ = row;
     QModelIndex index = model_->index(row, 0);
     rows_->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
-void MemoListView::clearSelection() { rows_->clearSelection(); }
+void MemoListView::clearSelection()
+{
+    pickedRow_ = -1;
+    rows_->clearSelection();
+}
 
 void MemoListView::editTitle(int row)
 {
@@ -207,7 +216,34 @@ void MemoListView::reportRelease(QAbstractItemView* view, const QPoint& pos)
 {
     if (!view->indexAt(pos).isValid())
         clearSelection();
+    reportPick();
+}
+
+void MemoListView::reportPick()
+{
+    pickedRow_ = selectedRow();
     emit clicked();
+}
+
+// A screen reader's select action (or any other that neither clicks nor
+// presses a key) changes the selection alone: the window would go on showing
+// the row it showed before. Once the change has settled, a row other than
+// the one last picked is reported as a click picks it. A press of the mouse
+// is left to its release, which reports a click and not a drag; a change
+// while a message is up (a command's own, under way) is left to the command.
+void MemoListView::followOtherPicks()
+{
+    connect(rows_, &QItemSelectionModel::selectionChanged, this, [this] {
+        if (pickCheckDue_)
+            return;
+        pickCheckDue_ = true;
+        QTimer::singleShot(0, this, [this] {
+            pickCheckDue_ = false;
+            if (QApplication::mouseButtons() == Qt::NoButton && !QApplication::activeModalWidget() &&
+                selectedRow() != pickedRow_)
+                reportPick();
+        });
+    });
 }
 
 }  // namespace voicememo

@@ -47,7 +47,8 @@ public:
 signals:
     // A left click on a row or on empty space (a click on empty space
     // clears the selection first); not a drag, not the second click of a
-    // double-click. A key that moved the selection counts as a click.
+    // double-click. A key that moved the selection counts as a click, and
+    // so does a row picked another way (a screen reader's select action).
     void clicked();
     void doubleClicked();
     void contextMenuRequested(const QPoint& globalPos);
@@ -57,6 +58,8 @@ private:
     void giveTableItsRows();
     void reportRelease(QAbstractItemView* view, const QPoint& pos);
     void reportMenuKey(QAbstractItemView* view);
+    void reportPick();
+    void followOtherPicks();
     void linkSelections();
     void copySelection(QItemSelectionModel* from, QItemSelectionModel* to);
 
@@ -66,6 +69,10 @@ private:
     QItemSelectionModel* rows_ = nullptr;
     TitleColumn* titles_;
     bool copyingSelection_ = false;
+    // The row last reported as picked, or set through selectRow and
+    // clearSelection: a selected row other than it was picked another way.
+    int pickedRow_ = -1;
+    bool pickCheckDue_ = false;
     QListView* iconView_;
     QTableView* detailView_;
     QStackedLayout* stack_;

@@ -4,11 +4,13 @@
 #include <QAccessible>
 #include <QLineEdit>
 #include <QListView>
+#include <QPushButton>
 #include <QTableView>
 #include <QToolButton>
 
 #include "DialogHarness.h"
 #include "DialogTestMain.h"
+#include "MemoListModel.h"
 #include "MemoListView.h"
 
 using namespace voicememo;
@@ -22,6 +24,8 @@ private slots:
     void everyInputControlIsNamed();
     void iconViewHasOneItemPerMemo();
     void everyControlIsAChildOfItsParent();
+    void aRowAScreenReaderSelectsIsPicked_data();
+    void aRowAScreenReaderSelectsIsPicked();
 };
 
 namespace {
@@ -188,3 +192,38 @@ void AccessibilityTest::everyControlIsAChildOfItsParent()
 VOICEMEMO_DIALOG_TEST_MAIN(AccessibilityTest)
 
 #include "AccessibilityTest.moc"
+
+void AccessibilityTest::aRowAScreenReaderSelectsIsPicked_data()
+{
+    QTest::addColumn<bool>("details");
+    QTest::newRow("icons") << false;
+    QTest::newRow("table") << true;
+}
+
+// A screen reader's select action on an item changes the selection alone; the
+// window follows it as it follows a click: the title, and 再生 enabled.
+void AccessibilityTest::aRowAScreenReaderSelectsIsPicked()
+{
+    QFETCH(bool, details);
+    Harness h;
+    OpenMemos(h, {"Apple", "Banana"});
+    auto* list = h.Find<MemoListView>("ListView1");
+    if (details)
+        list->showDetails();
+    auto* title = h.Find<QLineEdit>("Edit1");
+    auto* play = h.Find<QPushButton>("BitBtn2");
+    QVERIFY(!play->isEnabled());
+    QAccessibleInterface* view = Accessible(list->currentView());
+    auto select = [&](int row) {
+        QAccessibleInterface* item = details ? view->tableInterface()->cellAt(row, 0) : view->child(row);
+        item->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    };
+    select(1);
+    QTRY_COMPARE(title->text(), QStringLiteral("Banana"));
+    QVERIFY(play->isEnabled());
+    // The next row it selects takes the title typed meanwhile with it.
+    title->setText(QStringLiteral("Banana split"));
+    select(0);
+    QTRY_COMPARE(title->text(), QStringLiteral("Apple"));
+    QCOMPARE(list->model()->memo(1).Title, std::string("Banana split"));
+}
