@@ -5,13 +5,12 @@
 
 #include "CatalogueFile.h"
 #include "Codepage.h"
+#include "SampleTitles.h"
 #include "Settings.h"
 
 namespace voicememo::bench {
 
 namespace {
-
-const char* const kTitles[] = {"会議の録音", "買い物リスト", "電話のメモ", "打ち合わせ", "伝言"};
 
 std::string VoicePath(const std::string& exeDir, int number)
 {
@@ -30,7 +29,7 @@ void WriteEmptyVoiceFiles(const std::string& exeDir, int files)
 VoiceMemo SampleMemo(const std::string& exeDir, int number)
 {
     const bool daily = number % 2 == 0;
-    return {Utf8ToCp932(kTitles[number % 5]) + " " + std::to_string(number),
+    return {Utf8ToCp932(kSampleTitles[number % kSampleTitleCount]) + " " + std::to_string(number),
             VoicePath(exeDir, number),
             "2026/04/" + std::to_string(10 + number % 19),
             "09:" + std::to_string(10 + number % 50) + ":30",

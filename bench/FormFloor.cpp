@@ -26,6 +26,8 @@
 
 #include "DialogFont.h"
 #include "FirstPaint.h"
+#include "MemoDelegate.h"  // the icon cell's measures alone
+#include "SampleTitles.h"
 #include "glyph-close.xpm"
 #include "glyph-delete.xpm"
 #include "glyph-play.xpm"
@@ -39,17 +41,17 @@ namespace {
 
 // N memos as Qt's list shows them: a title and the program's icon each,
 // made only when the view asks for them.
-class SampleTitles : public QAbstractListModel {
+class SampleMemoList : public QAbstractListModel {
 public:
-    SampleTitles(int count, QObject* parent) : QAbstractListModel(parent), count_(count) {}
+    SampleMemoList(int count, QObject* parent) : QAbstractListModel(parent), count_(count) {}
     int rowCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : count_; }
     QVariant data(const QModelIndex& index, int role) const override
     {
-        static const char16_t* const kTitles[] = {u"会議の録音", u"買い物リスト", u"電話のメモ", u"打ち合わせ",
-                                                  u"伝言"};
         const int number = index.row() + 1;
         if (role == Qt::DisplayRole)
-            return QStringLiteral("%1 %2").arg(QString::fromUtf16(kTitles[number % 5])).arg(number);
+            return QStringLiteral("%1 %2")
+                .arg(QString::fromUtf8(voicememo::bench::kSampleTitles[number % voicememo::bench::kSampleTitleCount]))
+                .arg(number);
         if (role == Qt::DecorationRole)
             return icon_;
         return {};
@@ -95,12 +97,14 @@ void FillAsTheWindowStarts(QWidget& window, Ui::FormFloor& form, int memos)
     list->setMovement(QListView::Static);
     list->setResizeMode(QListView::Adjust);
     list->setWordWrap(true);
-    list->setIconSize(QSize(32, 32));
-    list->setGridSize(QSize(75, 40 + 2 * QFontMetrics(list->font()).lineSpacing()));
+    using namespace voicememo::icon_cell;
+    list->setIconSize(QSize(kIconSide, kIconSide));
+    list->setGridSize(QSize(kWidth, kIconTop + kIconSide + kIconLabelGap +
+                                        kLabelLines * QFontMetrics(list->font()).lineSpacing() + kBottom));
     list->setUniformItemSizes(true);
     list->setLayoutMode(QListView::Batched);
     list->setBatchSize(200);
-    list->setModel(new SampleTitles(memos, list));
+    list->setModel(new SampleMemoList(memos, list));
     if (memos == 0) {
         auto* hint = new QLabel(QStringLiteral("録音(R) で最初のボイスメモを録音します"), list->viewport());
         hint->setEnabled(false);
