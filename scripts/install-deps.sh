@@ -54,6 +54,9 @@ test_packages=(
   # the launchers loaded as GLib loads them, and the login entry made into a
   # unit by systemd's autostart generator, as KDE Plasma's session does
   python3-gi gir1.2-glib-2.0 systemd
+  # two private Syncthing instances on loopback that sync a folder the
+  # windows share, as two machines do
+  syncthing
 )
 bench_packages=(libbenchmark-dev)
 fuzz_packages=(clang libclang-rt-14-dev ninja-build lld)

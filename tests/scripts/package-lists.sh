@@ -5,7 +5,7 @@
 # start.
 set -euo pipefail
 lists="$(dirname "$0")/../../scripts/install-deps.sh"
-forbidden='^(pulseaudio|pipewire|pipewire-pulse|wireplumber|jackd2?|libgtest-dev|googletest|libbenchmark-dev|clang|ninja-build|lld|sox|espeak-ng|dunst|weston|sway|xvfb|at-spi2-core|desktop-file-utils|openbox|evolution-data-server|gir1\.2-edataserver-1\.2|gir1\.2-ecal-2\.0)$'
+forbidden='^(pulseaudio|pipewire|pipewire-pulse|wireplumber|jackd2?|libgtest-dev|googletest|libbenchmark-dev|clang|ninja-build|lld|sox|espeak-ng|dunst|weston|sway|xvfb|at-spi2-core|desktop-file-utils|openbox|evolution-data-server|gir1\.2-edataserver-1\.2|gir1\.2-ecal-2\.0|syncthing)$'
 
 mapfile -t run < <(bash "$lists" --list run)
 found=$(printf '%s\n' "${run[@]}" | grep -E "$forbidden" || true)
@@ -17,7 +17,7 @@ if command -v apt-cache >/dev/null; then
   [[ -z "$pulled" ]] || { echo "make run pulls in: $pulled"; exit 1; }
 fi
 for needed in pulseaudio pulseaudio-utils libgtest-dev sox weston sway desktop-file-utils ninja-build lld \
-  evolution-data-server gir1.2-edataserver-1.2 gir1.2-ecal-2.0; do
+  evolution-data-server gir1.2-edataserver-1.2 gir1.2-ecal-2.0 syncthing; do
   bash "$lists" --list test | grep -qx "$needed" || { echo "make test lacks $needed"; exit 1; }
 done
 echo "package lists ok"
