@@ -150,6 +150,8 @@ void TForm1::FollowRowMoves(int selected, const CatalogueKeeper::RowMoves& moves
     if (editIndex_ < 0) {
         SetFieldBytes(ui->Edit1, "");
         SetEditControlsEnabled(false);
+    } else {
+        ReloadUntouchedFields();
     }
 }
 
@@ -257,21 +259,62 @@ void TForm1::ListView1Click()
     }
 }
 
+VoiceMemo TForm1::ShownMemo() const
+{
+    VoiceMemo shown;
+    shown.Title = FieldBytes(ui->Edit1);
+    if (ui->RadioButton1->isChecked()) {
+        shown.Kind = kKindTodo;
+    } else {
+        shown.Kind = kKindDaily;
+        shown.ShownDate = JoinShownDate(FieldBytes(ui->ComboBox1->lineEdit()), FieldBytes(ui->ComboBox2->lineEdit()),
+                                        FieldBytes(ui->Edit2));
+    }
+    return shown;
+}
+
+// Only what the user changed is written: a value another writer gave a
+// field meanwhile stays unless the user changed that field too, and then
+// the user is told what was written over.
 void TForm1::CommitEditingControls()
 {
     if (editIndex_ < 0 || editIndex_ >= model_.count())
         return;
-    VoiceMemo memo = model_.memo(editIndex_);
-    memo.Title = FieldBytes(ui->Edit1);
-    if (ui->RadioButton1->isChecked()) {
-        memo.Kind = kKindTodo;
-        memo.ShownDate.clear();
-    } else {
-        memo.Kind = kKindDaily;
-        memo.ShownDate = JoinShownDate(FieldBytes(ui->ComboBox1->lineEdit()), FieldBytes(ui->ComboBox2->lineEdit()),
-                                       FieldBytes(ui->Edit2));
+    const VoiceMemo memo = model_.memo(editIndex_);
+    const LoadedMemo::Commit commit = loaded_.Apply(memo, ShownMemo());
+    if (commit.memo != memo)
+        model_.setMemo(editIndex_, commit.memo);
+    loaded_.Load(model_.memo(editIndex_), ShownMemo());
+    if (!commit.replaced.empty()) {
+        // Nothing is saved or taken in under the notice.
+        const QScopedValueRollback running(handlerRunning_, true);
+        ShowNotice(this, ReplacedValuesNotice(memo, model_.memo(editIndex_), commit.replaced));
     }
-    model_.setMemo(editIndex_, memo);
+}
+
+// What another writer changed in the memo under the controls shows in them,
+// but in a field the user has changed since it was loaded. The focused
+// field keeps its cursor where its text stays.
+void TForm1::ReloadUntouchedFields()
+{
+    using Field = LoadedMemo::Field;
+    const VoiceMemo memo = model_.memo(editIndex_);
+    const VoiceMemo shown = ShownMemo();
+    auto* focused = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    const QString focusedText = focused ? focused->text() : QString();
+    const int cursor = focused ? focused->cursorPosition() : 0;
+    if (loaded_.Arrived(Field::Title, memo) && !loaded_.Touched(Field::Title, shown)) {
+        if (memo.Title != shown.Title)
+            SetFieldBytes(ui->Edit1, memo.Title);
+        loaded_.Reload(Field::Title, memo, ShownMemo());
+    }
+    if (loaded_.Arrived(Field::KindAndDate, memo) && !loaded_.Touched(Field::KindAndDate, shown)) {
+        if (memo.Kind != shown.Kind || memo.ShownDate != shown.ShownDate)
+            LoadKindAndDate(memo);
+        loaded_.Reload(Field::KindAndDate, memo, ShownMemo());
+    }
+    if (focused && focused->text() == focusedText)
+        focused->setCursorPosition(cursor);
 }
 
 void TForm1::LoadRow(int row)
@@ -279,6 +322,12 @@ void TForm1::LoadRow(int row)
     const VoiceMemo memo = model_.memo(row);
     editIndex_ = row;
     SetFieldBytes(ui->Edit1, memo.Title);
+    LoadKindAndDate(memo);
+    loaded_.Load(memo, ShownMemo());
+}
+
+void TForm1::LoadKindAndDate(const VoiceMemo& memo)
+{
     if (memo.Kind == kKindTodo) {
         ui->RadioButton1->setChecked(true);
     } else if (memo.Kind == kKindDaily) {
@@ -387,6 +436,7 @@ void TForm1::ShowLastMemo()
     ui->RadioButton1->setChecked(true);
     SetEditControlsEnabled(true);
     editIndex_ = model_.count() - 1;
+    loaded_.Load(model_.memo(editIndex_), ShownMemo());
 }
 
 void TForm1::BitBtn1Click()

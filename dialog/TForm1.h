@@ -11,6 +11,7 @@
 #include "CatalogueKeeper.h"
 #include "Clock.h"
 #include "FileSystem.h"
+#include "LoadedMemo.h"
 #include "MemoListModel.h"
 #include "ProgramLauncher.h"
 #include "SoundPlayer.h"
@@ -95,7 +96,11 @@ private:
     void SetEnabledStates(bool enabled);
     void SetDateControlsToToday();
     void LoadRow(int row);
+    void LoadKindAndDate(const VoiceMemo& memo);
+    // The memo as the editing controls show it (title, kind and date).
+    VoiceMemo ShownMemo() const;
     void CommitEditingControls();
+    void ReloadUntouchedFields();
     void ApplyYearRule();
     void ApplyMonthRule();
     void ApplyDayLimit();
@@ -138,6 +143,8 @@ private:
     VoicePlayback playback_{services_.files, services_.player};
 
     int editIndex_ = -1;
+    // What the editing controls took of that row's memo.
+    LoadedMemo loaded_;
     QPoint placedAt_;  // where FormShow put the window
     WorkDate work_;
     bool shown_ = false;

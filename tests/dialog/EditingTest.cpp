@@ -1,17 +1,20 @@
 // Editing a memo as a new user does: pasting into the date boxes, typing and
-// stepping through them, long titles, clicking back into the list, and ending
-// the program while a start-up message is up.
+// stepping through them, long titles, clicking back into the list, another
+// writer changing the memo being edited, and ending the program while a
+// start-up message is up.
 #include <QClipboard>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QListView>
+#include <QRadioButton>
 #include <csignal>
 #include <filesystem>
 
 #include "DialogHarness.h"
 #include "DialogTestMain.h"
 #include "MemoListView.h"
+#include "MemoSteps.h"
 
 using namespace voicememo;
 using namespace voicememo::testing;
@@ -27,6 +30,8 @@ private slots:
     void arrowsStepFromTheEntryShown_data();
     void arrowsStepFromTheEntryShown();
     void clickBackIntoTheListCommitsWithoutRenaming();
+    void anotherWritersChangesMeetTheControls_data();
+    void anotherWritersChangesMeetTheControls();
     void endSignalDuringStartUpMessageEndsTheProgram();
 };
 
@@ -43,6 +48,16 @@ void Paste(QLineEdit* edit, const QString& text)
     edit->selectAll();
     QApplication::clipboard()->setText(text);
     QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+}
+
+// The memo as the editing controls show it: "title|TODO" or "title|y/m/d".
+QString ShownInControls(Harness& h)
+{
+    const QString kind =
+        h.Find<QRadioButton>("RadioButton1")->isChecked()
+            ? QStringLiteral("TODO")
+            : BoxEdit(h, "ComboBox1")->text() + "/" + BoxEdit(h, "ComboBox2")->text() + "/" + Text(h, "Edit2");
+    return Text(h, "Edit1") + "|" + kind;
 }
 
 }  // namespace
@@ -197,6 +212,104 @@ void EditingTest::clickBackIntoTheListCommitsWithoutRenaming()
     QCOMPARE(box->geometry().left(), cell.left());
     QCOMPARE(box->geometry().width(), cell.width());
     QVERIFY(box->geometry().top() >= cell.top() + 32 && box->geometry().bottom() <= cell.bottom() + 2);
+}
+
+void EditingTest::anotherWritersChangesMeetTheControls_data()
+{
+    QTest::addColumn<QString>("touch");  // what the user does to the memo loaded
+    QTest::addColumn<VoiceMemo>("theirs");
+    QTest::addColumn<bool>("leaveByClose");
+    QTest::addColumn<QString>("shown");  // the controls once theirs is taken in
+    QTest::addColumn<VoiceMemo>("saved");
+    QTest::addColumn<QString>("notice");
+    const VoiceMemo loaded{"d", "", "2001/04/05", "09:12:30", "DAILY", "2001/3/31"};
+    VoiceMemo retitled = loaded, datedAnew = loaded, madeTodo = loaded;
+    retitled.Title = "d2";
+    datedAnew.ShownDate = "2027/1/15";
+    madeTodo.Kind = "TODO";
+    madeTodo.ShownDate = "";
+    VoiceMemo dayDown = loaded, retitledDayDown = retitled;
+    dayDown.ShownDate = retitledDayDown.ShownDate = "2001/3/30";
+    const QString replaced =
+        QStringLiteral("ボイスメモ「d」の%1は別の場所で「%2」に変えられていましたが、ここで変えた値にしました。");
+    QTest::newRow("retitled") << "" << retitled << false << "d2|2001/3/31" << retitled << "";
+    QTest::newRow("dated anew") << "" << datedAnew << true << "d|2027/1/15" << datedAnew << "";
+    QTest::newRow("made TODO") << "" << madeTodo << false << "d|TODO" << madeTodo << "";
+    QTest::newRow("title typed back, retitled")
+        << "title typed back" << retitled << false << "d2|2001/3/31" << retitled << "";
+    QTest::newRow("day changed, retitled") << "day down" << retitled << true << "d2|2001/3/30" << retitledDayDown << "";
+    QTest::newRow("made TODO both") << "TODO" << madeTodo << false << "d|TODO" << madeTodo << "";
+    QTest::newRow("day changed, dated anew")
+        << "day down" << datedAnew << false << "d|2001/3/30" << dayDown << replaced.arg("表示する日付", "2027/1/15");
+    QTest::newRow("day changed, made TODO")
+        << "day down" << madeTodo << false << "d|2001/3/30" << dayDown << replaced.arg("種類", "TODOボイスメモ");
+    QTest::newRow("made TODO, dated anew") << "TODO" << datedAnew << true << "d|TODO" << madeTodo
+                                           << replaced.arg("種類", "2027/1/15 の日付指定ボイスメモ");
+}
+
+// Another writer (a second machine through a sync tool) changes the memo
+// loaded in the controls, and the window takes it in: a field the user has
+// not changed shows theirs and keeps it at the next click or close; one the
+// user changed keeps the user's, which wins, and the user is told once what
+// it replaced. The user changes it while playing the memo, which holds the
+// save off, so theirs arrives under an edit not yet written.
+void EditingTest::anotherWritersChangesMeetTheControls()
+{
+    QFETCH(QString, touch);
+    QFETCH(VoiceMemo, theirs);
+    QFETCH(bool, leaveByClose);
+    QFETCH(QString, shown);
+    QFETCH(VoiceMemo, saved);
+    QFETCH(QString, notice);
+    Harness h;
+    const std::string voiceFile = h.exeDir + "data/Voice1.wav";
+    h.folder.Write("data/Voice1.wav", "RIFF");
+    h.folder.Write("Voice.dat", "d\t" + voiceFile + "\t2001/04/05\t09:12:30\tDAILY\t2001/3/31\r\n" + kOther);
+    TForm1& form = h.Open();
+    QVERIFY(h.Activate());
+    h.ClickRow(0);
+    QLineEdit* title = h.Find<QLineEdit>("Edit1");
+    if (touch == "title typed back") {
+        title->setFocus();
+        QTest::keyClicks(title, "x");
+        QTest::keyClick(title, Qt::Key_Backspace);
+    } else if (touch == "day down") {
+        QTest::keyClick(h.Find<QLineEdit>("Edit2"), Qt::Key_Down);
+    } else if (touch == "TODO") {
+        Click(h, "RadioButton1");
+    }
+    auto* keeper = form.findChild<CatalogueKeeper*>();
+    bool settled = false;
+    h.player.observe = [&](const std::string& path) {
+        settled = QTest::qWaitFor([keeper] { return !keeper->EditPending(); }, 20000);
+        return ListeningPlayer::Played{path, form.EditIndex(), false};
+    };
+    Click(h, "BitBtn2");
+    QVERIFY(settled);
+    QCOMPARE(h.player.played.size(), std::size_t{1});
+
+    title->setFocus();
+    title->setCursorPosition(1);
+    theirs.FilePath = voiceFile;
+    saved.FilePath = voiceFile;
+    const auto line = [](const VoiceMemo& m) {
+        return m.Title + "\t" + m.FilePath + "\t" + m.RecordedDate + "\t" + m.RecordedTime + "\t" + m.Kind + "\t" +
+               m.ShownDate + "\r\n";
+    };
+    h.folder.Write("Voice.dat.sync", line(theirs) + kOther);
+    std::filesystem::rename(h.folder.path("Voice.dat.sync"), h.folder.path("Voice.dat"));
+    QTRY_COMPARE_WITH_TIMEOUT(form.Memos().memo(0), theirs, 20000);
+    QCOMPARE(ShownInControls(h), shown);
+    QCOMPARE(QApplication::focusWidget(), title);
+    QCOMPARE(title->cursorPosition(), title->text() == "d" ? 1 : int(title->text().size()));
+
+    BoxAnswerer answer(QString(), true);
+    if (!leaveByClose)
+        h.ClickRow(1);
+    QVERIFY(form.close());
+    QCOMPARE(answer.text, notice);
+    QCOMPARE(answer.later, QStringList());
+    QCOMPARE(h.folder.Read("Voice.dat"), line(saved) + kOther);
 }
 
 void EditingTest::endSignalDuringStartUpMessageEndsTheProgram()
