@@ -52,6 +52,37 @@ std::string_view FileNamePart(std::string_view path)
 
 std::string ExtractFileName(std::string_view path) { return std::string(FileNamePart(path)); }
 
+std::string LexicallyNormal(std::string_view path)
+{
+    const bool absolute = path.starts_with(kPathSeparator);
+    std::vector<std::string_view> parts;
+    for (std::size_t at = 0; at <= path.size();) {
+        std::size_t end = path.find(kPathSeparator, at);
+        if (end == std::string_view::npos)
+            end = path.size();
+        const std::string_view part = path.substr(at, end - at);
+        if (part == "..") {
+            if (!parts.empty() && parts.back() != "..")
+                parts.pop_back();
+            else if (!absolute)
+                parts.push_back(part);  // above a relative path's start: kept
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        at = end + 1;
+    }
+    std::string normal = absolute ? std::string(1, kPathSeparator) : std::string();
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (i > 0)
+            normal += kPathSeparator;
+        normal += parts[i];
+    }
+    // A folder's path keeps the separator that ends it.
+    if (!parts.empty() && path.ends_with(kPathSeparator))
+        normal += kPathSeparator;
+    return normal;
+}
+
 std::string ExtractFileExt(std::string_view path)
 {
     std::string name = ExtractFileName(path);

@@ -75,6 +75,10 @@ std::string_view FileNamePart(std::string_view path);
 std::string ExtractFileName(std::string_view path);
 // The text from the last "." of the file name on, the dot included ("" when none).
 std::string ExtractFileExt(std::string_view path);
+// The path with its runs of separators made one and its "." and ".."
+// parts resolved by their text alone (links are not looked at): the one
+// spelling of a path that a double slash or a "./" leaves alone.
+std::string LexicallyNormal(std::string_view path);
 
 // A number as plain decimal text ("-" for negatives, no leading zeros).
 std::string DecimalText(long long value);

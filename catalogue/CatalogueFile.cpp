@@ -1,9 +1,15 @@
 #include "CatalogueFile.h"
 
+#include <algorithm>
+
+#include "ByteText.h"
 #include "CatalogueMerge.h"
 #include "CatalogueText.h"
 #include "Error.h"
 #include "Messages.h"
+#include "SyncCopies.h"
+#include "TakeKeys.h"
+#include "VoiceStore.h"
 
 namespace voicememo {
 
@@ -54,10 +60,22 @@ void ReplaceOrThrow(FileSystem& files, const std::string& path, const std::strin
     }
 }
 
-CatalogueFile::CatalogueFile(FileSystem& files, const std::string& exeDir)
+CatalogueFile::CatalogueFile(FileSystem& files, const std::string& exeDir, std::chrono::milliseconds othersCopyWait)
     : files_(files),
-      path_(exeDir + kCatalogueFileName)
+      folder_(exeDir),
+      dataFolder_(VoiceStore(files, exeDir).folder()),
+      path_(exeDir + kCatalogueFileName),
+      versions_(files, path_),
+      othersCopyWait_(othersCopyWait)
 {
+}
+
+std::string CatalogueFile::KeyOf(std::string_view path) { return TakeKeys(files_, dataFolder_).KeyOf(path); }
+
+MemoTable CatalogueFile::Mapped(MemoTable memos)
+{
+    VoiceStore(files_, folder_).FollowMovedFolder(memos);
+    return memos;
 }
 
 MemoTable CatalogueFile::LoadTable()
@@ -88,6 +106,11 @@ MemoTable CatalogueFile::LoadTable()
     }
     MemoTable loaded = MemoTable::FromCatalogueText(std::move(*content));
     RememberText(loaded.sharedText(), stamp);
+    versions_.Read(loaded.sharedText());
+    // Another machine's paths, or a moved folder's: the file as this
+    // machine reads it is the base, so that only a change is written.
+    if (VoiceStore(files_, folder_).FollowMovedFolder(loaded) > 0)
+        baseTable_ = loaded;
     return loaded;
 }
 
@@ -98,11 +121,21 @@ CatalogueSync CatalogueFile::SaveTable(const MemoTable& memos)
         saved.written = Put(memos.Written());
         return saved;
     }
+    bool copiesBeside = false;
+    std::vector<SyncNotice> notices;
+    std::vector<Copy> copies = ReadyCopies(copiesBeside, notices);
     const auto now = files_.StampOf(path_);
-    if (Unchanged(now))
-        return WriteOver(memos);
+    if (copies.empty() && Unchanged(now)) {
+        CatalogueSync saved = WriteOver(memos);
+        saved.notices = std::move(notices);
+        return saved;
+    }
     Snapshot file;
-    const ReadOutcome read = ReadAsItStands(now, file);
+    ReadOutcome read = ReadAsItStands(now, file);
+    // A sync tool puts its conflict copy aside before it puts the winning
+    // version in place: no file there yet is not an emptied catalogue.
+    if (read == ReadOutcome::Read && copiesBeside && file.stamp && !file.stamp->exists)
+        read = ReadOutcome::Rewritten;
     if (read != ReadOutcome::Read) {
         if (memos == Base())
             return {};
@@ -110,30 +143,106 @@ CatalogueSync CatalogueFile::SaveTable(const MemoTable& memos)
             FormatMessage(read == ReadOutcome::Unreadable ? messages::kCannotOpen : messages::kCatalogueBeingRewritten,
                           path_));
     }
-    if (SameBytesAsBase(file)) {
+    if (copies.empty() && SameBytesAsBase(file)) {
         baseStamp_ = file.stamp;
-        return WriteOver(memos);
+        CatalogueSync saved = WriteOver(memos);
+        saved.notices = std::move(notices);
+        return saved;
     }
-    return MergeIn(memos, std::move(file), true);
+    if (!copiesBeside)
+        versions_.Read(file.memos.sharedText());
+    return MergeIn(memos, std::move(file), true, std::move(copies), std::move(notices));
 }
 
 CatalogueSync CatalogueFile::TakeInChanges(const MemoTable& memos)
 {
     if (!known_)
         return {};  // the window has no list yet that the file's memos could join
+    bool copiesBeside = false;
+    std::vector<SyncNotice> notices;
+    std::vector<Copy> copies = ReadyCopies(copiesBeside, notices);
+    CatalogueSync nothing;
+    nothing.notices = notices;
     const auto now = files_.StampOf(path_);
-    if (Unchanged(now) || (now && now == unreadableStamp_))
-        return {};
+    if (copies.empty() && (Unchanged(now) || (now && now == unreadableStamp_)))
+        return nothing;
+    if (copiesBeside && now && !now->exists)
+        return nothing;  // the winning version is still to come
     Snapshot file;
     if (ReadAsItStands(now, file) != ReadOutcome::Read) {
         unreadableStamp_ = now;
-        return {};
+        return nothing;
     }
-    if (SameBytesAsBase(file)) {
+    if (copies.empty() && SameBytesAsBase(file)) {
         baseStamp_ = file.stamp;
-        return {};
+        return nothing;
     }
-    return MergeIn(memos, std::move(file), false);
+    if (!copiesBeside)
+        versions_.Read(file.memos.sharedText());
+    // A conflict copy merged in is written at once: the copy goes only
+    // once the file holds what it held.
+    const bool write = !copies.empty();
+    return MergeIn(memos, std::move(file), write, std::move(copies), std::move(notices));
+}
+
+std::vector<CatalogueFile::Copy> CatalogueFile::ReadyCopies(bool& present, std::vector<SyncNotice>& notices)
+{
+    std::vector<Copy> ready;
+    present = false;
+    const auto now = std::chrono::steady_clock::now();
+    std::map<std::string, std::chrono::steady_clock::time_point> stillThere;
+    // Listed in name order: two machines merging the same copies merge them
+    // in the same order.
+    for (const std::string& name : files_.ListFiles(folder_, "Voice", ".dat")) {
+        if (!IsConflictCopyOf(name, kCatalogueFileName))
+            continue;
+        present = true;
+        const std::string path = folder_ + name;
+        auto content = files_.ReadFile(path);
+        if (!content) {
+            if (std::find(toldUnreadable_.begin(), toldUnreadable_.end(), name) == toldUnreadable_.end()) {
+                toldUnreadable_.push_back(name);
+                notices.push_back({SyncNotice::CopyUnreadable, name});
+            }
+            continue;
+        }
+        Copy copy{name, path, MemoTable::FromCatalogueText(std::move(*content))};
+        copy.ours = versions_.WroteItself(copy.memos.text());
+        if (!copy.ours) {
+            // Left a while for the machine whose save it holds.
+            const auto seen = othersCopiesSeen_.try_emplace(name, now).first->second;
+            stillThere.emplace(name, seen);
+            if (now - seen < othersCopyWait_)
+                continue;
+        }
+        copy.memos = Mapped(std::move(copy.memos));
+        ready.push_back(std::move(copy));
+    }
+    othersCopiesSeen_ = std::move(stillThere);
+    return ready;
+}
+
+// Each copy merged into the file's memos, in turn: a memo either holds is
+// kept, a field both changed takes the file's value (the sync tool's pick,
+// the newer), and where the copy is the window's own save, each of its
+// values that gave way is told.
+MemoTable CatalogueFile::MergedWithCopies(MemoTable file, std::vector<Copy>& copies, std::vector<SyncNotice>& notices)
+{
+    const auto sharedText = versions_.Shared();
+    const MemoTable shared = Mapped(sharedText ? MemoTable::FromCatalogueText(sharedText) : MemoTable());
+    TakeKeys keys(files_, dataFolder_);
+    const FileKey keyOf = [&keys](std::string_view path) { return keys.KeyOf(path); };
+    for (Copy& copy : copies) {
+        MergedCatalogue merged = MergeCatalogues(shared, copy.memos, file, keyOf, {true, true});
+        if (copy.ours)
+            for (const LostValue& lost : merged.lost)
+                notices.push_back({SyncNotice::ValueLost, copy.name,
+                                   std::string(merged.memos.field(lost.row, MemoTable::kTitle)), lost.column,
+                                   lost.value});
+        notices.push_back({SyncNotice::CopyTakenIn, copy.name});
+        file = std::move(merged.memos);
+    }
+    return file;
 }
 
 bool CatalogueFile::Unchanged(const std::optional<FileStamp>& now) const
@@ -192,22 +301,40 @@ CatalogueSync CatalogueFile::WriteOver(const MemoTable& memos)
     return saved;
 }
 
-CatalogueSync CatalogueFile::MergeIn(const MemoTable& memos, Snapshot theirs, bool write)
+CatalogueSync CatalogueFile::MergeIn(const MemoTable& memos, Snapshot theirs, bool write, std::vector<Copy> copies,
+                                     std::vector<SyncNotice> notices)
 {
-    MergedCatalogue merged = MergeCatalogues(Base(), memos, theirs.memos,
-                                             [this](std::string_view path) { return files_.ComparisonKey(path); });
+    // The file as this machine reads it: another machine's paths are ours.
+    MemoTable onDisk = Mapped(std::move(theirs.memos));
+    TakeKeys keys(files_, dataFolder_);
+    const FileKey keyOf = [&keys](std::string_view path) { return keys.KeyOf(path); };
+    if (copies.empty() && beforeLastSave_)
+        for (SyncNotice& undone : UndoneEdits(*beforeLastSave_, Base(), onDisk, keyOf))
+            notices.push_back(std::move(undone));
+    const MemoTable file = copies.empty() ? onDisk : MergedWithCopies(onDisk, copies, notices);
+    MergedCatalogue merged = MergeCatalogues(Base(), memos, file, keyOf);
+    for (const LostValue& lost : merged.lost)
+        notices.push_back({SyncNotice::ValueReplaced,
+                           {},
+                           std::string(merged.memos.field(lost.row, MemoTable::kTitle)),
+                           lost.column,
+                           lost.value});
     CatalogueSync sync;
-    if (write && !merged.sameAsTheirs) {
+    if (write && !(merged.memos == onDisk)) {
         sync.written = Put(merged.memos);
     } else {
         // What the file holds becomes the base: the window's changes it
         // lacks stay changes against it.
-        Remember(std::move(theirs.memos), theirs.stamp);
+        Remember(std::move(onDisk), theirs.stamp);
     }
+    // The copies go once the file holds what they held.
+    for (const Copy& copy : copies)
+        files_.DiscardFileIn(copy.path, folder_);
     if (!merged.sameAsOurs) {
         sync.memos = std::move(merged.memos);
         sync.rowOf = std::move(merged.rowOfOurs);
     }
+    sync.notices = std::move(notices);
     return sync;
 }
 
@@ -216,6 +343,7 @@ CatalogueSync CatalogueFile::MergeIn(const MemoTable& memos, Snapshot theirs, bo
 // A failed deletion is not reported, and nothing is remembered then.
 bool CatalogueFile::Put(MemoTable written)
 {
+    std::optional<MemoTable> before = Base();
     if (written.empty()) {
         if (!files_.DeleteFile(path_))
             return false;
@@ -227,8 +355,10 @@ bool CatalogueFile::Put(MemoTable written)
     auto stamp = files_.StampOf(path_);
     if (stamp && (stamp->exists == written.empty() || stamp->size != written.text().size()))
         stamp.reset();
+    versions_.Wrote(written.text());
     Remember(std::move(written), stamp);
     baseAsWritten_ = true;
+    beforeLastSave_ = std::move(before);
     return true;
 }
 
@@ -243,6 +373,7 @@ void CatalogueFile::RememberText(std::shared_ptr<const std::string> text, std::o
     baseText_ = std::move(text);
     baseTable_.reset();
     baseAsWritten_ = false;
+    beforeLastSave_.reset();
     baseStamp_ = stamp;
     unreadableStamp_.reset();
     loadFailed_ = false;

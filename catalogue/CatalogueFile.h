@@ -1,7 +1,9 @@
 #pragma once
 // The catalogue file Voice.dat: one memo per line, six TAB-separated fields,
 // each line ending in CR LF. The calendar reads the same file.
+#include <chrono>
 #include <cstddef>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -10,6 +12,8 @@
 
 #include "FileSystem.h"
 #include "MemoTable.h"
+#include "SharedVersions.h"
+#include "SyncNotice.h"
 #include "VoiceMemo.h"
 
 namespace voicememo {
@@ -38,6 +42,8 @@ struct CatalogueSync {
     // With memos: where each row of the window's list now stands in them;
     // -1 for a memo that another program removed.
     std::vector<std::ptrdiff_t> rowOf;
+    // What the user is to be told of another machine's changes, once.
+    std::vector<SyncNotice> notices;
 };
 
 // The catalogue file as the window reads and writes it while other programs
@@ -45,9 +51,22 @@ struct CatalogueSync {
 // It remembers the memos it last read or wrote (the base) and the file's
 // stamp then, so a look at the file's status tells whether anyone else
 // wrote it since.
+//
+// Every read maps the paths of another machine's folder onto ours (a memo
+// is known by its take: TakeKeys.h), so a file that differs from ours only
+// in its paths is no change and is not written back.
+//
+// A sync tool's conflict copy of the file (SyncCopies.h) holds a version
+// that never saw the file's: it is merged in at every read, against the
+// version both machines last shared (SharedVersions.h), keeping every memo
+// either holds and, for a field both changed, the file's value; the merged
+// file is written, and only then the copy goes to the trash. A copy of the
+// window's own save is merged at once; another machine's is left a while
+// for that machine's window, then merged the same way.
 class CatalogueFile {
 public:
-    CatalogueFile(FileSystem& files, const std::string& exeDir);
+    CatalogueFile(FileSystem& files, const std::string& exeDir,
+                  std::chrono::milliseconds othersCopyWait = std::chrono::seconds(30));
 
     const std::string& path() const { return path_; }
 
@@ -86,13 +105,25 @@ private:
         MemoTable memos;
         std::optional<FileStamp> stamp;
     };
+    struct Copy {
+        std::string name, path;
+        MemoTable memos;
+        bool ours = false;
+    };
+    // The conflict copies ready to be merged; present tells whether any
+    // lies beside the file at all.
+    std::vector<Copy> ReadyCopies(bool& present, std::vector<SyncNotice>& notices);
+    MemoTable Mapped(MemoTable memos);
+    MemoTable MergedWithCopies(MemoTable file, std::vector<Copy>& copies, std::vector<SyncNotice>& notices);
+    std::string KeyOf(std::string_view path);
     enum class ReadOutcome { Read, Unreadable, Rewritten };
 
     bool Unchanged(const std::optional<FileStamp>& now) const;
     bool SameBytesAsBase(const Snapshot& file) const;
     ReadOutcome ReadAsItStands(std::optional<FileStamp> before, Snapshot& file);
     CatalogueSync WriteOver(const MemoTable& memos);
-    CatalogueSync MergeIn(const MemoTable& memos, Snapshot theirs, bool write);
+    CatalogueSync MergeIn(const MemoTable& memos, Snapshot theirs, bool write, std::vector<Copy> copies,
+                          std::vector<SyncNotice> notices);
     bool Put(MemoTable written);
     void Remember(MemoTable memos, std::optional<FileStamp> stamp);
     void RememberText(std::shared_ptr<const std::string> text, std::optional<FileStamp> stamp);
@@ -100,7 +131,16 @@ private:
     const std::string& BaseText() const;
 
     FileSystem& files_;
+    std::string folder_;
+    std::string dataFolder_;
     std::string path_;
+    SharedVersions versions_;
+    std::chrono::milliseconds othersCopyWait_;
+    std::map<std::string, std::chrono::steady_clock::time_point> othersCopiesSeen_;
+    std::vector<std::string> toldUnreadable_;
+    // The catalogue before the window's last save, while the base is what
+    // that save wrote: tells what a take-in undid of it.
+    std::optional<MemoTable> beforeLastSave_;
     bool known_ = false;  // loaded, or written, once
     bool loadFailed_ = false;
     // The memos last read or written, as the file held them; empty after a

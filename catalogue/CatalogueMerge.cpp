@@ -138,9 +138,14 @@ public:
         lines.Append(fields);
         Placed(oursRow);
     }
+    void Lost(int column, std::string_view value)
+    {
+        lost.push_back({static_cast<std::size_t>(rows_), column, std::string(value)});
+    }
 
     std::vector<std::ptrdiff_t> rowOfOurs;
     MemoTable::Builder lines;
+    std::vector<LostValue> lost;
 
 private:
     void Placed(std::size_t oursRow)
@@ -152,11 +157,12 @@ private:
     std::ptrdiff_t rows_ = 0;
 };
 
-// A memo both sides hold: each field from the side that changed it, the
-// window's where both did.
+// A memo both sides hold: each field from the side that changed it; where
+// both did, the window's, or the file's by the rules, the other's value
+// being lost.
 void AddBothKept(MergedLines& merged, const MemoTable& base, std::size_t b, const Pairing& withOurs,
                  const MemoTable& ours, std::size_t o, const Pairing& withTheirs, const MemoTable& theirs,
-                 std::size_t t)
+                 std::size_t t, const MergeRules& rules)
 {
     const bool oursUnchanged = withOurs.Unchanged(base, b, ours, o);
     if (oursUnchanged && withTheirs.sameLine[b]) {
@@ -168,8 +174,12 @@ void AddBothKept(MergedLines& merged, const MemoTable& base, std::size_t b, cons
     } else {
         const MemoTable::Fields was = base.fields(b), mine = ours.fields(o), other = theirs.fields(t);
         MemoTable::Fields fields;
-        for (std::size_t f = 0; f < fields.size(); ++f)
-            fields[f] = mine[f] != was[f] ? mine[f] : other[f];
+        for (std::size_t f = 0; f < fields.size(); ++f) {
+            const bool bothChanged = mine[f] != was[f] && other[f] != was[f] && mine[f] != other[f];
+            fields[f] = mine[f] == was[f] || (bothChanged && rules.theirsWinsBoth) ? other[f] : mine[f];
+            if (bothChanged)
+                merged.Lost(static_cast<int>(f), rules.theirsWinsBoth ? mine[f] : other[f]);
+        }
         merged.Add(fields, o);
     }
 }
@@ -177,7 +187,7 @@ void AddBothKept(MergedLines& merged, const MemoTable& base, std::size_t b, cons
 }  // namespace
 
 MergedCatalogue MergeCatalogues(const MemoTable& base, const MemoTable& ours, const MemoTable& theirs,
-                                const FileKey& keyOf)
+                                const FileKey& keyOf, MergeRules rules)
 {
     const Pairing withTheirs = PairWithBase(base, theirs, keyOf);
     const Pairing withOurs = PairWithBase(base, ours, keyOf);
@@ -195,13 +205,15 @@ MergedCatalogue MergeCatalogues(const MemoTable& base, const MemoTable& ours, co
         const std::size_t b = withTheirs.baseOfSide[t];
         if (b == kNone) {
             const std::size_t o = oursOfTheirs[t];
-            if (o != kNone)
+            if (o != kNone && rules.theirsWinsBoth)
+                merged.Add(theirs, t, o);
+            else if (o != kNone)
                 merged.Add(ours, o, o);
             else
                 merged.Add(theirs, t, kNone);
         } else if (const std::size_t o = withOurs.sideOfBase[b]; o != kNone) {
-            AddBothKept(merged, base, b, withOurs, ours, o, withTheirs, theirs, t);
-        } else if (!withTheirs.Unchanged(base, b, theirs, t)) {
+            AddBothKept(merged, base, b, withOurs, ours, o, withTheirs, theirs, t, rules);
+        } else if (rules.keepRemoved || !withTheirs.Unchanged(base, b, theirs, t)) {
             merged.Add(theirs, t, kNone);  // removed by us, but changed by them
         }
     }
@@ -209,8 +221,9 @@ MergedCatalogue MergeCatalogues(const MemoTable& base, const MemoTable& ours, co
     // but changed by us.
     for (std::size_t o = 0; o < ours.size(); ++o) {
         const std::size_t b = withOurs.baseOfSide[o];
-        const bool keep =
-            b == kNone ? !addedByBoth[o] : withTheirs.sideOfBase[b] == kNone && !withOurs.Unchanged(base, b, ours, o);
+        const bool keep = b == kNone ? !addedByBoth[o]
+                                     : withTheirs.sideOfBase[b] == kNone &&
+                                           (rules.keepRemoved || !withOurs.Unchanged(base, b, ours, o));
         if (keep)
             merged.Add(ours, o, o);
     }
@@ -218,6 +231,7 @@ MergedCatalogue MergeCatalogues(const MemoTable& base, const MemoTable& ours, co
     MergedCatalogue result;
     result.memos = std::move(merged.lines).Build();
     result.rowOfOurs = std::move(merged.rowOfOurs);
+    result.lost = std::move(merged.lost);
     result.sameAsOurs = result.memos == ours;
     result.sameAsTheirs = result.memos == theirs;
     return result;

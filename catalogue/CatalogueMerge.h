@@ -24,8 +24,26 @@
 
 namespace voicememo {
 
-// The "same file" key of a voice file's path (FileSystem::ComparisonKey).
+// The key of a memo's take (TakeKeys.h).
 using FileKey = std::function<std::string(std::string_view path)>;
+
+// How a merge settles what both sides did.
+struct MergeRules {
+    // A memo one side removed stays when the other still holds it: for two
+    // versions that never saw each other (a sync tool's conflict copy), a
+    // deletion comes back rather than an addition being lost.
+    bool keepRemoved = false;
+    // A field changed on both sides takes the file's (theirs) value, not
+    // the window's (ours).
+    bool theirsWinsBoth = false;
+};
+
+// A field changed on both sides: the value that was not kept.
+struct LostValue {
+    std::size_t row;  // in the merged memos
+    int column;       // MemoTable::Column
+    std::string value;
+};
 
 struct MergedCatalogue {
     MemoTable memos;  // read from the text the file is to hold
@@ -33,9 +51,10 @@ struct MergedCatalogue {
     std::vector<std::ptrdiff_t> rowOfOurs;
     bool sameAsOurs = false;
     bool sameAsTheirs = false;
+    std::vector<LostValue> lost;
 };
 
 MergedCatalogue MergeCatalogues(const MemoTable& base, const MemoTable& ours, const MemoTable& theirs,
-                                const FileKey& keyOf);
+                                const FileKey& keyOf, MergeRules rules = {});
 
 }  // namespace voicememo

@@ -43,6 +43,14 @@ struct FileStamp {
     bool operator==(const FileStamp&) const = default;
 };
 
+// Where a folder lies: the same pair for every path that reaches it (a
+// double slash, a link to it, a bind mount).
+struct FolderIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    bool operator==(const FolderIdentity&) const = default;
+};
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -119,6 +127,40 @@ public:
     // file when the path's key occurs in the text's key. Two byte forms of
     // one character give one key, and ASCII letters are lowered.
     virtual std::string ComparisonKey(std::string_view text) { return LowerAscii(text); }
+
+    // The folder's identity (links followed); nothing when no folder is
+    // there or it cannot be told.
+    virtual std::optional<FolderIdentity> IdentityOfFolder(const std::string&) { return std::nullopt; }
+
+    // Bytes this machine keeps about a file from one start to the next (in
+    // the user's state folder, never beside the file, so a sync tool does
+    // not carry them to another machine), under a name of the caller's:
+    // nothing when none are kept. Keep replaces them; a failure is not
+    // reported, and only costs what they would have told.
+    virtual std::optional<std::string> ReadKept(const std::string& path, std::string_view name)
+    {
+        (void)path;
+        (void)name;
+        return std::nullopt;
+    }
+    virtual void Keep(const std::string& path, std::string_view name, const std::string& bytes)
+    {
+        (void)path;
+        (void)name;
+        (void)bytes;
+    }
+    // A digest of the bytes that tells one content from another (SHA-256,
+    // as hexadecimal text).
+    virtual std::string Digest(std::string_view bytes);
+
+    // Renames a file within its folder, never over another file: false
+    // when the new name is taken or the rename fails.
+    virtual bool RenameNoReplace(const std::string& from, const std::string& to)
+    {
+        (void)from;
+        (void)to;
+        return false;
+    }
 
     // What the files did on their own that the user is to be told of (a
     // rollback journal that did not fit its file, set aside), as messages

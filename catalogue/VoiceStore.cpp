@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <string_view>
+#include <unordered_set>
 
 #include "ByteText.h"
 #include "CatalogueText.h"
 #include "Error.h"
 #include "Messages.h"
+#include "TakeKeys.h"
 
 namespace voicememo {
 
@@ -75,6 +77,14 @@ public:
             TakeNamesAt(text.substr(at + folder.size()));
     }
 
+    // Marks the name, where the index holds it.
+    void TakeName(const std::string& name)
+    {
+        auto at = std::lower_bound(names_.begin(), names_.end(), name);
+        if (at != names_.end() && *at == name)
+            Take(static_cast<std::size_t>(at - names_.begin()));
+    }
+
 private:
     // Marks every name the text begins with.
     void TakeNamesAt(std::string_view text)
@@ -124,17 +134,15 @@ VoiceStore::VoiceStore(FileSystem& files, const std::string& exeDir)
 
 std::string VoiceStore::NextVoiceFileName(const std::vector<std::string>& memoPaths)
 {
-    std::vector<std::string> names, keys;
+    TakeKeys keys(files_, folder_);
+    std::unordered_set<std::string> named;
+    for (const std::string& path : memoPaths)
+        if (std::string key = keys.KeyOf(path); TakeKeys::IsTakeKey(key))
+            named.insert(std::move(key));
     for (int number = 1; number <= kHighestVoiceNumber; ++number) {
-        names.push_back(kVoicePrefix + DecimalText(number) + kVoiceSuffix);
-        keys.push_back(files_.ComparisonKey(names.back()));
-    }
-    NameIndex named(keys);
-    TakeNamesIn(named, memoPaths);
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        std::string path = folder_ + names[i];
-        if (!named.taken(keys[i]) && !files_.FileExists(path))
-            return path;
+        const std::string name = kVoicePrefix + DecimalText(number) + kVoiceSuffix;
+        if (!named.contains(keys.KeyOfName(name)) && !keys.InOurFolder(name) && !files_.FileExists(folder_ + name))
+            return folder_ + name;
     }
     throw Error(std::string(messages::kNoFreeVoiceName));
 }
@@ -153,42 +161,32 @@ void VoiceStore::Reserve(const std::string& path) { files_.CreateEmptyFile(path)
 
 Discard VoiceStore::Remove(const std::string& path, const std::vector<std::string>& otherMemoPaths)
 {
-    const std::string key = files_.ComparisonKey(path);
+    TakeKeys keys(files_, folder_);
+    const std::string key = keys.KeyOf(path);
     for (const std::string& other : otherMemoPaths)
-        if (files_.ComparisonKey(other) == key)
+        if (keys.KeyOf(other) == key)
             return Discard::NamedElsewhere;
     return files_.DiscardFileIn(path, folder_);
 }
 
+// A path that names a missing file is mapped onto a file of our data
+// folder only by the key of its take: a path whose file is there is never
+// moved onto another take, and a path in our folder stays as it is spelt.
 std::size_t VoiceStore::FollowMovedFolder(MemoTable& memos)
 {
-    const std::string ownKey = files_.ComparisonKey(folder_);
-    const std::string dataKey = files_.ComparisonKey(std::string(kPathSeparator + std::string(kDataFolder)));
-    // Only a path that ends in data/<name> outside our own folder is looked
-    // at on disk. A start with a large catalogue waits for this loop, so a
-    // path in our folder as we write it is passed over first, and the other
-    // folder texts, which memos share, are judged once each.
-    std::string judgedFolder;
-    bool mayHaveMoved = false;
+    TakeKeys keys(files_, folder_);
     std::size_t moved = 0;
     for (std::size_t row = 0; row < memos.size(); ++row) {
         const std::string_view path = memos.field(row, MemoTable::kFilePath);
+        // A start with a large catalogue waits for this loop: a path in our
+        // folder as we write it is passed over first.
         if (path.starts_with(folder_) && path.find(kPathSeparator, folder_.size()) == std::string_view::npos)
             continue;
-        const std::string_view folder = FolderPart(path);
-        if (judgedFolder.empty() || folder != judgedFolder) {
-            judgedFolder = folder;
-            const std::string folderKey = folder.size() > dataKey.size() + 1 ? files_.ComparisonKey(judgedFolder) : "";
-            mayHaveMoved = !folderKey.empty() && folderKey != ownKey && folderKey.ends_with(dataKey + kPathSeparator);
-        }
-        const std::string_view name = FileNamePart(path);
-        if (!mayHaveMoved || name.empty())
-            continue;
-        const std::string here = folder_ + std::string(name);
-        if (files_.FileExists(std::string(path)) || !files_.FileExists(here))
+        const TakeKeys::Look look = keys.LookAt(path);
+        if (look.takeName.empty() || look.inOurFolder || !look.missing || !keys.InOurFolder(look.takeName))
             continue;
         VoiceMemo memo = memos.memo(row);
-        memo.FilePath = here;
+        memo.FilePath = folder_ + look.takeName;
         memos.set(row, memo);
         ++moved;
     }
@@ -212,8 +210,13 @@ void VoiceStore::FindUnusedVoiceFiles(const std::vector<std::string>& memoPaths,
 
     // Every text is scanned once for the folder, and whatever follows each
     // place the folder occurs is matched against the names of the listing.
+    // A memo takes a name by the key of its take; a line of the settings
+    // (the calendar's alarms) by naming our folder followed by the name.
     NameIndex index(keys);
-    TakeNamesIn(index, memoPaths);
+    TakeKeys takeKeys(files_, folder_);
+    for (const std::string& path : memoPaths)
+        if (const std::string key = takeKeys.KeyOf(path); TakeKeys::IsTakeKey(key))
+            index.TakeName(key.substr(std::string_view("data/").size()));
     TakeNamesIn(index, settingsLines);
 
     // Adopted in the order a person counts them: Voice2 before Voice10.

@@ -20,8 +20,8 @@ public:
     const std::string& folder() const { return folder_; }
 
     // The full path of the first free name Voice1.wav ... Voice999.wav: no
-    // file has it and no memo names it (as the unused-file search decides),
-    // so a new take never shares a name with a memo whose file is missing.
+    // file has it and no memo's take is of that name (TakeKeys.h), so a new
+    // take never shares a name with a memo whose file is missing.
     // Throws Error when all are taken (an existing file is never reused).
     std::string NextVoiceFileName(const std::vector<std::string>& memoPaths);
 
@@ -30,19 +30,22 @@ public:
     void Reserve(const std::string& path);
 
     // Discards a deleted memo's voice file, only when it is the folder's
-    // own (FileSystem::DiscardFileIn) and no other memo names it.
+    // own (FileSystem::DiscardFileIn) and no other memo names its take,
+    // however spelt.
     Discard Remove(const std::string& path, const std::vector<std::string>& otherMemoPaths);
 
     // A memo whose file is missing and whose path ends in data/<name> names
     // <name> in our own data folder instead, where one is there: the folder
-    // was moved or copied with its catalogue. Nothing else is rewritten.
-    // Returns how many memos were changed.
+    // was moved or copied with its catalogue, or the catalogue comes from
+    // another machine. Nothing else is rewritten. One listing of each
+    // folder named, not a look per memo. Returns how many memos changed.
     std::size_t FollowMovedFolder(MemoTable& memos);
 
     using UnusedFileFound = std::function<void(const std::string& name, const std::string& path)>;
-    // Calls found for each Voice*.wav file of the folder (folders left out) that no memo path
-    // and no settings line names (a case-insensitive substring test), in
-    // listing order. pumpEvents runs once per entry so the window stays alive.
+    // Calls found for each Voice*.wav file of the folder (folders left out)
+    // that no memo's take is (TakeKeys.h) and no settings line names (a
+    // case-insensitive substring test), in the order a person counts. pumpEvents runs once per entry so the window
+    // stays alive.
     void FindUnusedVoiceFiles(const std::vector<std::string>& memoPaths, const std::vector<std::string>& settingsLines,
                               const UnusedFileFound& found, const std::function<void()>& pumpEvents = {});
 

@@ -4,7 +4,6 @@
 #include <utility>
 
 #include "CalendarFeed.h"
-#include "VoiceStore.h"
 
 namespace voicememo {
 
@@ -35,17 +34,15 @@ CatalogueKeeper::CatalogueKeeper(FileSystem& files, std::string exeDir, MemoList
     connect(&look_, &QTimer::timeout, this, &CatalogueKeeper::lookDue);
 }
 
-MemoTable CatalogueKeeper::Read()
-{
-    MemoTable memos = catalogue_.LoadTable();
-    VoiceStore(files_, exeDir_).FollowMovedFolder(memos);
-    return memos;
-}
+MemoTable CatalogueKeeper::Read() { return catalogue_.LoadTable(); }
 
 void CatalogueKeeper::Load()
 {
     model_.appendMemos(readAhead_.valid() ? readAhead_.get() : Read());
     look_.start();
+    // A sync tool's conflict copy left from before is looked at as soon as
+    // the window is up.
+    QTimer::singleShot(0, this, &CatalogueKeeper::lookDue);
 }
 
 CatalogueKeeper::RowMoves CatalogueKeeper::Save()
@@ -62,6 +59,7 @@ void CatalogueKeeper::EditMade() { settle_.start(); }
 
 CatalogueKeeper::RowMoves CatalogueKeeper::Show(CatalogueSync sync)
 {
+    notices_.insert(notices_.end(), sync.notices.begin(), sync.notices.end());
     if (!sync.memos)
         return std::nullopt;
     model_.replaceMemos(std::move(*sync.memos));

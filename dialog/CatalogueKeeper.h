@@ -10,6 +10,7 @@
 #include <future>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "CatalogueFile.h"
@@ -28,8 +29,6 @@ public:
     // had.
     CatalogueKeeper(FileSystem& files, std::string exeDir, MemoListModel& model, QObject* parent = nullptr);
 
-    const CatalogueFile& file() const { return catalogue_; }
-
     // The memos read into the model (a memo of a moved folder follows it).
     // Throws the error the read met.
     void Load();
@@ -45,8 +44,9 @@ public:
     // An edit was made: settled is sent once the edits rest for a moment.
     void EditMade();
     bool EditPending() const { return settle_.isActive(); }
-    // The wait for the edits to rest stops (a save is under way).
-    void CancelPendingEdit() { settle_.stop(); }
+    // What the last saves and take-ins have to tell of another machine's
+    // changes, each once.
+    std::vector<SyncNotice> TakeSyncNotices() { return std::exchange(notices_, {}); }
 
 signals:
     // The edits have rested: time to save them.
@@ -67,6 +67,7 @@ private:
     std::future<MemoTable> readAhead_;
     QTimer settle_;
     QTimer look_;
+    std::vector<SyncNotice> notices_;
 };
 
 }  // namespace voicememo

@@ -26,6 +26,7 @@
 #include "RecorderLaunch.h"
 #include "Settings.h"
 #include "StepFromShownEntry.h"
+#include "SyncNotices.h"
 #include "TextCodec.h"
 #include "TooltipTimer.h"
 #include "VoiceFileNotice.h"
@@ -103,6 +104,7 @@ void TForm1::SaveCatalogue()
     const int selected = ui->ListView1->selectedRow();
     FollowRowMoves(selected, catalogue_->Save());
     ShowFileSystemNotices(this, services_.files);
+    ShowSyncNotices(this, catalogue_->TakeSyncNotices());
 }
 
 // Saved as the window goes (edits at rest, the window left): a failure is
@@ -135,6 +137,7 @@ void TForm1::TakeInCatalogue()
     } catch (const Error&) {
         // Tried again once the file changes; a save says what is wrong.
     }
+    ShowSyncNotices(this, catalogue_->TakeSyncNotices());
 }
 
 void TForm1::FollowRowMoves(int selected, const CatalogueKeeper::RowMoves& moves)

@@ -46,6 +46,12 @@ public:
     // The text decoded (to UTF-8), so that the byte forms code page 932 has
     // for some characters compare equal, with ASCII letters lowered.
     std::string ComparisonKey(std::string_view text) override;
+    std::optional<FolderIdentity> IdentityOfFolder(const std::string& folder) override;
+    // Kept in the user's state folder, beside the rollback journals.
+    std::optional<std::string> ReadKept(const std::string& path, std::string_view name) override;
+    void Keep(const std::string& path, std::string_view name, const std::string& bytes) override;
+    std::string Digest(std::string_view bytes) override;
+    bool RenameNoReplace(const std::string& from, const std::string& to) override;
     // Each journal set aside (RewriteJournal.h), once; safe from any thread.
     std::vector<std::string> TakeNotices() override;
 

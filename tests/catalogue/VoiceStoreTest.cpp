@@ -67,10 +67,11 @@ TEST_F(VoiceStoreTest, NextNameFillsGapsFirst)
     store.Reserve(store.NextVoiceFileName({}));
     EXPECT_TRUE(folder.Exists("data/Voice2.wav"));
     EXPECT_EQ(store.NextVoiceFileName({}), Data("Voice4.wav"));
-    // A name a memo still holds is never given out, its file missing or
-    // not: deleting that memo would take the new take with it.
+    // A name a memo's take still holds is never given out, its file missing
+    // or not, in this folder or another machine's: deleting that memo would
+    // take the new take with it.
     EXPECT_EQ(store.NextVoiceFileName({Data("VOICE4.wav"), folder.dir() + "DATA/voice5.WAV", "/else/data/Voice6.wav"}),
-              Data("Voice6.wav"));
+              Data("Voice7.wav"));
 }
 
 TEST_F(VoiceStoreTest, FolderOfAVoiceNameIsNotTakenButCannotBeReserved)
@@ -191,7 +192,7 @@ std::string RandomCase(std::string text, std::mt19937& random)
 
 }  // namespace
 
-TEST_F(VoiceStoreTest, ANameInsideAnotherTextCountsOnlyWhole)
+TEST_F(VoiceStoreTest, ANameInsideASettingsLineCountsOnlyWhole)
 {
     for (const char* name : {"Voice1.wav", "Voice2.wav", "Voice3.wav", "Voice4.wav", "Voice5.wav", "Voice6.wav"})
         folder.Write(std::string("data/") + name, "");
@@ -200,8 +201,8 @@ TEST_F(VoiceStoreTest, ANameInsideAnotherTextCountsOnlyWhole)
     // the end of the first: only there does Voice2.wav follow it.
     const std::string overlapping = data + data.substr(1) + "Voice2.wav";
     Names unused =
-        Unused({data + "Voice12.wav", data + "Voice3.wav.bak", overlapping},
-               {"A=x" + LowerAscii(data) + "VOICE4.WAVY;" + data + "Voice5.wa", "B=" + data + data + "Voice6.wav"});
+        Unused({}, {data + "Voice12.wav", data + "Voice3.wav.bak", overlapping,
+                    "A=x" + LowerAscii(data) + "VOICE4.WAVY;" + data + "Voice5.wa", "B=" + data + data + "Voice6.wav"});
     EXPECT_EQ(unused, (Names{"Voice1.wav", "Voice5.wav"}));
 }
 
@@ -250,8 +251,11 @@ TEST_F(VoiceStoreTest, UnusedFilesFollowTheSubstringRuleOnRandomTexts)
             settingsLines.push_back(randomText());
 
         // Which files, whatever the order (which a test of its own checks).
-        Names found = Unused(memoPaths, settingsLines);
-        Names expected = UnusedByNestedLoop(files, store.folder(), memoPaths, settingsLines);
+        // The lines of the settings name files by the substring rule (a
+        // memo by its take, which the key table checks).
+        settingsLines.insert(settingsLines.end(), memoPaths.begin(), memoPaths.end());
+        Names found = Unused({}, settingsLines);
+        Names expected = UnusedByNestedLoop(files, store.folder(), {}, settingsLines);
         std::sort(found.begin(), found.end());
         std::sort(expected.begin(), expected.end());
         EXPECT_EQ(found, expected) << "round " << round;
