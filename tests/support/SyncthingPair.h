@@ -8,6 +8,7 @@
 // loop meanwhile, so windows open in the test go on saving and looking.
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -78,6 +79,9 @@ public:
             side.process->setProcessEnvironment(environment);
             side.process->setProcessChannelMode(QProcess::MergedChannels);
             side.process->setStandardOutputFile(QString::fromStdString(side.home + "syncthing.log"));
+            // A test killed outright (a timeout) takes its instances with it:
+            // their monitor stops the instance it started.
+            side.process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
             side.process->start(Binary(), {QStringLiteral("serve"), QString::fromStdString("--home=" + side.home),
                                            QStringLiteral("--no-browser"), QStringLiteral("--no-restart")});
             side.process->waitForStarted();
