@@ -17,13 +17,6 @@ std::string VoicePath(const std::string& exeDir, int number)
     return exeDir + "data/Voice" + std::to_string(number) + ".wav";
 }
 
-void WriteEmptyVoiceFiles(const std::string& exeDir, int files)
-{
-    std::filesystem::create_directories(exeDir + "data");
-    for (int n = 1; n <= files; ++n)
-        std::ofstream(VoicePath(exeDir, n));
-}
-
 }  // namespace
 
 VoiceMemo SampleMemo(const std::string& exeDir, int number)
@@ -46,9 +39,16 @@ std::vector<VoiceMemo> SampleMemos(const std::string& exeDir, int count)
     return memos;
 }
 
-std::size_t WriteSampleCatalogue(const std::string& exeDir, int count)
+void WriteEmptyVoiceFiles(const std::string& exeDir, int files)
 {
-    const std::string content = FormatCatalogue(SampleMemos(exeDir, count));
+    std::filesystem::create_directories(exeDir + "data");
+    for (int n = 1; n <= files; ++n)
+        std::ofstream(VoicePath(exeDir, n));
+}
+
+std::size_t WriteSampleCatalogue(const std::string& exeDir, int count, const std::string& pathsDir)
+{
+    const std::string content = FormatCatalogue(SampleMemos(pathsDir.empty() ? exeDir : pathsDir, count));
     std::ofstream(exeDir + kCatalogueFileName, std::ios::binary) << content;
     return content.size();
 }

@@ -14,7 +14,11 @@ VoiceMemo SampleMemo(const std::string& exeDir, int number);
 std::vector<VoiceMemo> SampleMemos(const std::string& exeDir, int count);
 
 // Writes count sample memos as exeDir's catalogue; returns the file's size.
-std::size_t WriteSampleCatalogue(const std::string& exeDir, int count);
+// pathsDir: the folder its memos' paths name (another machine's), exeDir's when empty.
+std::size_t WriteSampleCatalogue(const std::string& exeDir, int count, const std::string& pathsDir = {});
+
+// Empty voice files data/Voice1.wav to data/Voice<files>.wav.
+void WriteEmptyVoiceFiles(const std::string& exeDir, int files);
 
 // Writes a settings file as the calendar leaves it beside its programs:
 // its options, its window's place, voice alarms and the dialog's [Voice]

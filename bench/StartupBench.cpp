@@ -316,14 +316,17 @@ void StartProbeSpawner()
 
 std::vector<Figure> RunDialogBenchmarks(int runs)
 {
-    TempFolder bare, none, tenThousand, hundredThousand, unused;
-    for (const TempFolder* folder : {&none, &tenThousand, &hundredThousand, &unused})
+    TempFolder bare, none, tenThousand, hundredThousand, otherMachine, unused;
+    for (const TempFolder* folder : {&none, &tenThousand, &hundredThousand, &otherMachine, &unused})
         folder->MakeFolder("data");
     WriteSampleCatalogue(tenThousand.dir(), 10000);
     const double catalogueBytes = static_cast<double>(WriteSampleCatalogue(hundredThousand.dir(), 100000));
+    // The same folder synced from another machine, whose paths name its own folder.
+    WriteSampleCatalogue(otherMachine.dir(), 100000, "/home/someone-else/voicememo/");
+    WriteEmptyVoiceFiles(otherMachine.dir(), 999);
     MakeUnusedDataFolder(unused.dir(), 10000);
     // The dialog reads the calendar's settings at each start; the floor reads none.
-    for (const TempFolder* folder : {&none, &tenThousand, &hundredThousand}) {
+    for (const TempFolder* folder : {&none, &tenThousand, &hundredThousand, &otherMachine}) {
         WriteSampleSettings(folder->dir());
         std::filesystem::copy_file(VOICEMEMO_PROGRAM, folder->path(kProgramName));
     }
@@ -339,6 +342,7 @@ std::vector<Figure> RunDialogBenchmarks(int runs)
         {"0", {"program", &none, {}, {}}},
         {"10000", {"program", &tenThousand, {}, {}}},
         {"100000", {"program", &hundredThousand, {}, {}}},
+        {"100000-other", {"program", &otherMachine, {}, {}}},
         {"filled-0", {"filled-0", &bare, {}, {}}},
         {"filled-10000", {"filled-10000", &bare, {}, {}}},
         {"filled-100000", {"filled-100000", &bare, {}, {}}},
@@ -408,6 +412,8 @@ std::vector<Figure> RunDialogBenchmarks(int runs)
         figures.push_back({"  and the program's own work", ms(kind), ms(filled.c_str()), "ms", 0, filledFloor,
                            pairedRatio(kind, filled.c_str())});
     }
+    figures.push_back({"start to first paint, 100,000 memos of another machine's folder", ms("100000-other"),
+                       ms("100000"), "ms", 1.3, "100,000 memos", pairedRatio("100000-other", "100000")});
     figures.push_back(
         {"peak memory over the form alone (" + std::to_string(static_cast<int>(mb("form"))) + " MB), 100,000 memos",
          mb("100000") - mb("form"), catalogueBytes / 1e6, "MB", 1.3, "catalogue size"});

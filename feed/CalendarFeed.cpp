@@ -18,7 +18,10 @@
 #include "Messages.h"
 #include "ProfileFile.h"
 #include "Settings.h"
+#include "SyncCopies.h"
+#include "TakeKeys.h"
 #include "VoiceFiles.h"
+#include "VoiceStore.h"
 
 namespace voicememo {
 
@@ -57,13 +60,14 @@ icalproperty* VoiceFileAttachment(const std::string& diskPath)
     return property;
 }
 
-// Stable for the voice file: its path on disk, hashed so that no path shows
-// in the UID, numbered from the second memo of the same file on.
-std::string UidOf(const std::string& diskPath, std::map<std::string, int>& seen)
+// Stable for the take: its key (TakeKeys.h), the same on every machine that
+// shares the folder, hashed so that no path shows in the UID, numbered from
+// the second memo of the same take on.
+std::string UidOf(const std::string& takeKey, std::map<std::string, int>& seen)
 {
-    const int count = ++seen[diskPath];
+    const int count = ++seen[takeKey];
     std::string uid =
-        QCryptographicHash::hash(QByteArray::fromStdString(diskPath), QCryptographicHash::Sha1).toHex().toStdString();
+        QCryptographicHash::hash(QByteArray::fromStdString(takeKey), QCryptographicHash::Sha1).toHex().toStdString();
     if (count > 1)
         uid += "-" + std::to_string(count);
     return uid + "@voicememo";
@@ -104,7 +108,8 @@ std::string WithoutStamps(std::string_view feed)
 
 }  // namespace
 
-std::string FormatCalendarFeed(const std::vector<VoiceMemo>& memos, const std::string& catalogueDir)
+std::string FormatCalendarFeed(const std::vector<VoiceMemo>& memos, const std::string& catalogueDir,
+                               const TakeKeyOf& takeKeyOf)
 {
     if (!Ical())
         throw Error(std::string(messages::kCalendarLibraryMissing));
@@ -137,7 +142,8 @@ std::string FormatCalendarFeed(const std::vector<VoiceMemo>& memos, const std::s
             ical.icalcomponent_add_property(item, ical.icalproperty_new_rrule(daily));
         }
         const std::string diskPath = VoiceDiskPath(memo, catalogueDir);
-        ical.icalcomponent_add_property(item, ical.icalproperty_new_uid(UidOf(diskPath, seen).c_str()));
+        const std::string uid = UidOf(takeKeyOf ? takeKeyOf(memo.FilePath) : diskPath, seen);
+        ical.icalcomponent_add_property(item, ical.icalproperty_new_uid(uid.c_str()));
         ical.icalcomponent_add_property(item, ical.icalproperty_new_dtstamp(stamp));
         ical.icalcomponent_add_property(item, ical.icalproperty_new_summary(Cp932ToUtf8(memo.Title).c_str()));
         const std::string recorded =
@@ -163,7 +169,9 @@ void WriteCalendarFeed(FileSystem& files, const std::string& feedPath, const std
         if (*start != kFeedStart)
             throw Error(FormatMessage(messages::kNotACalendarFeed, feedPath));
     }
-    const std::string feed = FormatCalendarFeed(memos, catalogueDir);
+    TakeKeys keys(files, VoiceStore(files, catalogueDir).folder());
+    const std::string feed =
+        FormatCalendarFeed(memos, catalogueDir, [&keys](std::string_view path) { return keys.KeyOf(path); });
     // The window saves at every pause: a feed with the events the file holds
     // already is left as it is, or a sync tool and the desktop's calendar
     // would take a new version each time.
@@ -192,6 +200,11 @@ bool WriteCalendarFeedAfterSave(FileSystem& files, const std::string& exeDir, co
         return false;
     try {
         WriteCalendarFeed(files, exeDir + kCalendarFeedFileName, memos.memos(), exeDir);
+        // A sync tool's conflict copy of the feed holds nothing the catalogue
+        // does not: the feed was just made again from it.
+        for (const std::string& name : files.ListFiles(exeDir, "Voice", ".ics"))
+            if (IsConflictCopyOf(name, kCalendarFeedFileName))
+                files.DiscardFileIn(exeDir + name, exeDir);
         return true;
     } catch (const Error&) {
         return false;

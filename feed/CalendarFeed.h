@@ -4,7 +4,9 @@
 // date, each "TODO" memo an all-day event that repeats daily from the day
 // it was recorded. Memos of another kind, and dated ones whose date is no
 // real day, are left out, as no day shows them.
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "CatalogueFile.h"
@@ -17,12 +19,17 @@ namespace voicememo {
 // The feed's file beside the catalogue, when the dialog writes it.
 inline constexpr const char* kCalendarFeedFileName = "Voice.ics";
 
+// The key of a memo's take (TakeKeys.h), from its path.
+using TakeKeyOf = std::function<std::string(std::string_view path)>;
+
 // The feed's text. catalogueDir (code page 932, trailing "/") is where a
-// relative voice file path starts. Each item's UID is made from its voice
-// file's path on disk, so it stays the same from one run to the next; a
-// second memo of the same file takes "-2" after it, and so on. Throws Error
-// when libical cannot be loaded.
-std::string FormatCalendarFeed(const std::vector<VoiceMemo>& memos, const std::string& catalogueDir);
+// relative voice file path starts. Each item's UID is made from its take's
+// key (without one, from its voice file's path on disk), so it stays the
+// same from one run to the next and whichever machine sharing the folder
+// wrote the feed; a second memo of the same take takes "-2" after it, and
+// so on. Throws Error when libical cannot be loaded.
+std::string FormatCalendarFeed(const std::vector<VoiceMemo>& memos, const std::string& catalogueDir,
+                               const TakeKeyOf& takeKeyOf = {});
 
 // Replaces the file at feedPath (code page 932) with the feed, atomically,
 // as the catalogue is saved: only a file that is not there yet or holds a

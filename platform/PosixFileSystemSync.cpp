@@ -1,11 +1,11 @@
 // What PosixFileSystem offers a catalogue that other machines write too:
 // folder identities, bytes kept between starts, digests, renames that never
 // replace.
-#include <QDir>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "AtomicReplace.h"
 #include "Codepage.h"
@@ -18,11 +18,24 @@
 namespace voicememo {
 
 namespace {
-// Where the bytes kept about a file lie: beside the rollback journals, named
-// by the file's disk path, so two folders never share them.
+// Where the bytes kept about a file lie: in a folder beside the rollback
+// journals, named by the file's disk path, so two folders never share them.
+std::string KeptFolder() { return RewriteJournal::Folder() + "/kept"; }
+
+// The folder and those above it, each private to the user where made.
+bool MakePrivateFolders(const std::string& folder)
+{
+    for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
+        if (::mkdir(folder.substr(0, slash).c_str(), 0700) != 0 && errno != EEXIST)
+            return false;
+        if (slash == std::string::npos)
+            return true;
+    }
+}
+
 std::string KeptPathOf(const std::string& diskPath, std::string_view name)
 {
-    return RewriteJournal::Folder() + "/kept-" + Sha256Hex(diskPath).substr(0, 32) + "." + std::string(name);
+    return KeptFolder() + "/" + Sha256Hex(diskPath).substr(0, 32) + "." + std::string(name);
 }
 }  // namespace
 
@@ -46,7 +59,7 @@ std::optional<std::string> PosixFileSystem::ReadKept(const std::string& path, st
 void PosixFileSystem::Keep(const std::string& path, std::string_view name, const std::string& bytes)
 {
     const auto disk = ResolveDiskPath(path);
-    if (!disk || !QDir().mkpath(QString::fromStdString(RewriteJournal::Folder())))
+    if (!disk || !MakePrivateFolders(KeptFolder()))
         return;
     ReplaceAtomically(KeptPathOf(*disk, name), bytes, 0600);
 }
