@@ -44,26 +44,27 @@ std::string TakeKeys::NameKey(std::string_view name)
 
 std::string TakeKeys::KeyOfName(std::string_view name) { return std::string(kTakePrefix) + NameKey(name); }
 
-const TakeKeys::FolderLook& TakeKeys::LookAtFolder(const std::string& folder)
+const TakeKeys::FolderLook& TakeKeys::LookAtFolder(std::string_view folder)
 {
     if (last_ && folder == lastFolder_)
         return *last_;
     if (folder == dataFolder_) {
         last_ = &OurFolder();
-    } else if (auto found = folders_.find(folder); found != folders_.end()) {
+    } else if (auto found = folders_.find(std::string(folder)); found != folders_.end()) {
         last_ = &found->second;
     } else {
         FolderLook look;
-        const std::optional<FolderIdentity> identity = files_.IdentityOfFolder(folder);
+        look.calledData = EndsInDataFolder(folder);
+        const std::optional<FolderIdentity> identity = files_.IdentityOfFolder(std::string(folder));
         if (!dataIdentity_)
             dataIdentity_ = files_.IdentityOfFolder(dataFolder_);
         look.ours = identity && identity == dataIdentity_;
         if (look.ours)
             look.nameKeys = OurFolder().nameKeys;
         else if (identity)  // a folder that is not there holds no file
-            for (const std::string& name : files_.ListFiles(folder, "", ""))
+            for (const std::string& name : files_.ListFiles(std::string(folder), "", ""))
                 look.nameKeys.insert(NameKey(name));
-        last_ = &folders_.emplace(folder, std::move(look)).first->second;
+        last_ = &folders_.emplace(std::string(folder), std::move(look)).first->second;
     }
     lastFolder_ = folder;
     return *last_;
@@ -74,6 +75,7 @@ const TakeKeys::FolderLook& TakeKeys::OurFolder()
     if (!ours_) {
         FolderLook look;
         look.ours = true;
+        look.calledData = true;
         for (const std::string& name : files_.ListFiles(dataFolder_, "", ""))
             look.nameKeys.insert(NameKey(name));
         ours_ = &folders_.emplace(dataFolder_, std::move(look)).first->second;
@@ -85,16 +87,17 @@ bool TakeKeys::InOurFolder(std::string_view name) { return OurFolder().nameKeys.
 
 TakeKeys::Look TakeKeys::LookAt(std::string_view path)
 {
-    const std::string normal = LooksNormal(path) ? std::string(path) : LexicallyNormal(path);
+    std::string normalised;
+    const std::string_view normal = LooksNormal(path) ? path : std::string_view(normalised = LexicallyNormal(path));
     const std::string_view folder = FolderPart(normal);
     const std::string_view name = FileNamePart(normal);
     Look look;
     if (!name.empty() && !folder.empty() && folder.front() == kPathSeparator) {
-        const FolderLook& there = LookAtFolder(std::string(folder));
+        const FolderLook& there = LookAtFolder(folder);
         const std::string nameKey = NameKey(name);
         look.inOurFolder = there.ours;
         look.missing = !there.nameKeys.contains(nameKey);
-        if (there.ours || (look.missing && EndsInDataFolder(folder))) {
+        if (there.ours || (look.missing && there.calledData)) {
             look.takeName = name;
             look.key = std::string(kTakePrefix) + nameKey;
             return look;
@@ -105,6 +108,27 @@ TakeKeys::Look TakeKeys::LookAt(std::string_view path)
     if (IsTakeKey(look.key))
         look.key.insert(0, "./");
     return look;
+}
+
+}  // namespace voicememo
+
+namespace voicememo {
+
+std::optional<std::string> TakeKeys::MovedTake(std::string_view path)
+{
+    std::string normalised;
+    const std::string_view normal = LooksNormal(path) ? path : std::string_view(normalised = LexicallyNormal(path));
+    const std::string_view folder = FolderPart(normal);
+    const std::string_view name = FileNamePart(normal);
+    if (name.empty() || folder.empty() || folder.front() != kPathSeparator)
+        return std::nullopt;
+    const FolderLook& there = LookAtFolder(folder);
+    if (there.ours || !there.calledData)
+        return std::nullopt;
+    const std::string nameKey = NameKey(name);
+    if (there.nameKeys.contains(nameKey) || !OurFolder().nameKeys.contains(nameKey))
+        return std::nullopt;
+    return std::string(name);
 }
 
 }  // namespace voicememo

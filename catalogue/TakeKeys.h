@@ -35,6 +35,11 @@ public:
     Look LookAt(std::string_view path);
     std::string KeyOf(std::string_view path) { return LookAt(path).key; }
 
+    // The name in our data folder that a path stands for when its own file
+    // is missing and a file of its name is there: a moved folder's, or
+    // another machine's. Nothing for any other path.
+    std::optional<std::string> MovedTake(std::string_view path);
+
     // The key of a take of our data/ of that name.
     std::string KeyOfName(std::string_view name);
     static bool IsTakeKey(std::string_view key);
@@ -46,9 +51,10 @@ private:
     // catalogue names few folders for many memos.
     struct FolderLook {
         bool ours = false;
+        bool calledData = false;                   // an absolute path's folder called data
         std::unordered_set<std::string> nameKeys;  // its files' names, as keys
     };
-    const FolderLook& LookAtFolder(const std::string& folder);
+    const FolderLook& LookAtFolder(std::string_view folder);
     const FolderLook& OurFolder();
     std::string NameKey(std::string_view name);
 

@@ -182,11 +182,11 @@ std::size_t VoiceStore::FollowMovedFolder(MemoTable& memos)
         // folder as we write it is passed over first.
         if (path.starts_with(folder_) && path.find(kPathSeparator, folder_.size()) == std::string_view::npos)
             continue;
-        const TakeKeys::Look look = keys.LookAt(path);
-        if (look.takeName.empty() || look.inOurFolder || !look.missing || !keys.InOurFolder(look.takeName))
+        const std::optional<std::string> take = keys.MovedTake(path);
+        if (!take)
             continue;
         VoiceMemo memo = memos.memo(row);
-        memo.FilePath = folder_ + look.takeName;
+        memo.FilePath = folder_ + *take;
         memos.set(row, memo);
         ++moved;
     }
