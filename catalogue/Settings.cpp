@@ -43,11 +43,25 @@ DialogSettings ReadDialogSettings(ProfileStore& profile, std::int32_t currentLef
     return settings;
 }
 
-void WriteDialogSettings(ProfileStore& profile, const DialogSettings& settings)
+bool WriteDialogSettings(ProfileStore& profile, const DialogSettings& settings)
 {
-    profile.WriteStrings({{kOptionSection, kShowHintKey, settings.showHint ? "1" : "0"},
-                          {kVoiceSection, kLeftKey, DecimalText(settings.left)},
-                          {kVoiceSection, kTopKey, DecimalText(settings.top)}});
+    // Held: there, and read as the value (a number's other spellings too).
+    // A value that is no number reads as each fallback, so never as both.
+    const auto holds = [&profile](const std::string& section, const std::string& key, std::int32_t value) {
+        return profile.ReadString(section, key) && ReadInteger(profile, section, key, 0) == value &&
+               ReadInteger(profile, section, key, 1) == value;
+    };
+    std::vector<ProfileStore::Entry> changed;
+    if (!profile.ReadString(kOptionSection, kShowHintKey) ||
+        ReadBool(profile, kOptionSection, kShowHintKey, true) != settings.showHint)
+        changed.push_back({kOptionSection, kShowHintKey, settings.showHint ? "1" : "0"});
+    for (const auto& [key, value] : {std::pair{kLeftKey, settings.left}, std::pair{kTopKey, settings.top}})
+        if (!holds(kVoiceSection, key, value))
+            changed.push_back({kVoiceSection, key, DecimalText(value)});
+    if (changed.empty())
+        return false;
+    profile.WriteStrings(changed);
+    return true;
 }
 
 bool ReadCalendarFeedSetting(ProfileStore& profile)

@@ -26,8 +26,12 @@ struct DialogSettings {
 
 // Reads ShowHint, Left and Top; the position defaults to the current one.
 DialogSettings ReadDialogSettings(ProfileStore& profile, std::int32_t currentLeft, std::int32_t currentTop);
-// Writes ShowHint, Left and Top with one replace of the file.
-void WriteDialogSettings(ProfileStore& profile, const DialogSettings& settings);
+// Writes those of ShowHint, Left and Top that the file lacks or reads as
+// other values ("yes" stays as the ShowHint it reads as), with one replace of
+// the file; false when it holds them all and nothing was written. Two
+// machines closing the window where it was then make no new version of the
+// shared file for a sync tool to set beside the other.
+bool WriteDialogSettings(ProfileStore& profile, const DialogSettings& settings);
 
 // [Voice] CalendarFeed: whether each save of the catalogue also writes the
 // calendar feed Voice.ics beside it. Off when missing.

@@ -25,6 +25,7 @@
 #include "ProfileFile.h"
 #include "RecorderLaunch.h"
 #include "Settings.h"
+#include "SettingsCopies.h"
 #include "StepFromShownEntry.h"
 #include "SyncNotices.h"
 #include "TextCodec.h"
@@ -65,6 +66,9 @@ void TForm1::FormShow()
     PlaceFrameAt(*this, placedAt_);
     catalogue_->Load();
     ShowFileSystemNotices(this, services_.files);
+    DiscardPlaceOnlySettingsCopies(services_.files, services_.exeDir);
+    if (takes_.AdoptStrayTakes(this, model_))
+        SaveCatalogue();
 }
 
 bool TForm1::FormCloseQuery()
@@ -77,7 +81,9 @@ bool TForm1::FormCloseQuery()
         }))
         return false;
     const auto writePlace = [this] {
-        ProfileFile profile(services_.files, SettingsPath());
+        // Written only where it changed: a sync tool would keep two machines'
+        // writes of one place as a conflict.
+        ProfileReadOnce profile(services_.files, SettingsPath());
         const QPoint at = KeptPosition(*this, placedAt_);
         WriteDialogSettings(profile, {tooltips_->enabled(), at.x(), at.y()});
     };
@@ -102,7 +108,10 @@ void TForm1::SaveCatalogue()
 {
     CommitEditingControls();
     const int selected = ui->ListView1->selectedRow();
-    FollowRowMoves(selected, catalogue_->Save());
+    const CatalogueKeeper::RowMoves moves = catalogue_->Save();
+    FollowRowMoves(selected, moves);
+    if (moves)
+        takes_.BringBackTrashedTakes(this, model_);
     ShowFileSystemNotices(this, services_.files);
     ShowSyncNotices(this, catalogue_->TakeSyncNotices());
 }
@@ -133,7 +142,12 @@ void TForm1::TakeInCatalogue()
         return;
     const int selected = ui->ListView1->selectedRow();
     try {
-        FollowRowMoves(selected, catalogue_->TakeIn());
+        const CatalogueKeeper::RowMoves moves = catalogue_->TakeIn();
+        FollowRowMoves(selected, moves);
+        if (moves)
+            takes_.BringBackTrashedTakes(this, model_);
+        if (takes_.AdoptStrayTakes(this, model_))
+            SaveCatalogue();
     } catch (const Error&) {
         // Tried again once the file changes; a save says what is wrong.
     }
@@ -488,7 +502,7 @@ void TForm1::BitBtn3Click()
     if (!AskYesNo(this, QStringLiteral("削除してもよろしいですか?")))
         return;
     const std::string path = model_.memo(selected).FilePath;
-    const Discard outcome = VoiceStore(services_.files, services_.exeDir).Remove(path, model_.filePaths(selected));
+    const Discard outcome = takes_.Remove(model_.memo(selected), model_.filePaths(selected));
     model_.removeMemo(selected);
     ui->ListView1->clearSelection();
     SetFieldBytes(ui->Edit1, "");

@@ -15,6 +15,7 @@
 #include "MemoListModel.h"
 #include "ProgramLauncher.h"
 #include "SoundPlayer.h"
+#include "TakeKeeper.h"
 #include "UnusedFileWalk.h"
 #include "VoicePlayback.h"
 
@@ -141,6 +142,7 @@ private:
 
     UnusedFileWalk walk_;
     VoicePlayback playback_{services_.files, services_.player};
+    TakeKeeper takes_{services_.files, services_.regional, services_.exeDir};
 
     int editIndex_ = -1;
     // What the editing controls took of that row's memo.

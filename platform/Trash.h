@@ -10,4 +10,13 @@ namespace voicememo {
 // file then stays where it is).
 std::optional<std::string> MoveToTrash(const std::string& diskPath);
 
+// Where this program's last move of the file at diskPath to the trash put
+// it, while the program runs; nothing when it moved none.
+std::optional<std::string> WhereTrashed(const std::string& diskPath);
+
+// Moves a file back from the trash (where, as MoveToTrash gave it) to
+// diskPath, never over a file there, and takes the trash's note of it away.
+// False when it stays where it is.
+bool TakeBackFromTrash(const std::string& where, const std::string& diskPath);
+
 }  // namespace voicememo

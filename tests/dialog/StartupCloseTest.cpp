@@ -185,10 +185,10 @@ void StartupCloseTest::storedSettingsAreApplied_data()
     QTest::addColumn<QByteArray>("written");
     QTest::newRow("hexadecimal and hints off")
         << QByteArray("[Voice]\r\nLeft=0x10\r\nTop=40\r\n[Option]\r\nShowHint=0\r\n") << QPoint(16, 40) << false
-        << QByteArray("[Voice]\r\nLeft=16\r\nTop=40\r\n[Option]\r\nShowHint=0\r\n");
+        << QByteArray("[Voice]\r\nLeft=0x10\r\nTop=40\r\n[Option]\r\nShowHint=0\r\n");
     QTest::newRow("not numbers give the defaults")
         << QByteArray("; calendar\r\n[OPTION]\r\nshowhint=yes\r\n[voice]\r\nleft=0x\r\ntop=abc\r\n") << QPoint(0, 0)
-        << true << QByteArray("; calendar\r\n[OPTION]\r\nshowhint=1\r\n[voice]\r\nleft=0\r\ntop=0\r\n");
+        << true << QByteArray("; calendar\r\n[OPTION]\r\nshowhint=yes\r\n[voice]\r\nleft=0\r\ntop=0\r\n");
     QTest::newRow("off the screen as read")
         << QByteArray("[Voice]\r\nLeft=-4\r\nTop=5000\r\n") << QPoint(-4, 5000) << true
         << QByteArray("[Voice]\r\nLeft=-4\r\nTop=5000\r\n[Option]\r\nShowHint=1\r\n");
