@@ -61,7 +61,8 @@ namespace {
 
 // The memos that name files in a data folder (any folder called data: the
 // folder may have been moved with its catalogue), the first of each name, by
-// the name's comparison key. Only names the wanted ones may be are keyed.
+// the name's comparison key. Only names that may be one of the wanted ones
+// are keyed, so a large catalogue costs few keys.
 class DataNames {
 public:
     DataNames(FileSystem& files, const MemoTable& memos, const std::vector<std::string>& wanted) : files_(files)
