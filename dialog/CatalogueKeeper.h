@@ -41,6 +41,10 @@ public:
     // nothing. Throws Error when the file cannot be read.
     RowMoves TakeIn();
 
+    // The catalogue could not be read at the last load; its memos are not
+    // in the list.
+    bool LoadFailed() const { return catalogue_.loadFailed(); }
+
     // An edit was made: settled is sent once the edits rest for a moment.
     void EditMade();
     bool EditPending() const { return settle_.isActive(); }

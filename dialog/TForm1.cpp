@@ -146,7 +146,8 @@ void TForm1::TakeInCatalogue()
         FollowRowMoves(selected, moves);
         if (moves)
             takes_.BringBackTrashedTakes(this, model_);
-        if (takes_.AdoptStrayTakes(this, model_))
+        // A catalogue that could not be read may name the takes found.
+        if (!catalogue_->LoadFailed() && takes_.AdoptStrayTakes(this, model_))
             SaveCatalogue();
     } catch (const Error&) {
         // Tried again once the file changes; a save says what is wrong.
