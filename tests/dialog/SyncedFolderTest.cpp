@@ -184,6 +184,9 @@ struct SyncedMachines {
     std::string initial;
     std::unique_ptr<SyncthingPair> pair;
     QWidget elsewhere;  // another program's window: going there saves
+    // A message either window shows is read and closed, as a person would;
+    // what it said goes with a failure.
+    BoxAnswerer boxes{QString(), true};
 
     SyncedMachines()
     {
@@ -248,6 +251,8 @@ struct SyncedMachines {
             for (const Expected& e : expected)
                 if (!std::filesystem::exists(m->h.exeDir + "data/" + e.take))
                     wrong << QStringLiteral("missing: %1").arg(QString::fromStdString(m->h.exeDir + "data/" + e.take));
+        if (!wrong.isEmpty() && boxes.seen)
+            wrong << QStringLiteral("the windows said: ") + (QStringList(boxes.text) + boxes.later).join(" / ");
         if (!wrong.isEmpty())
             for (const Machine* m : {&a, &b})
                 wrong << QStringLiteral("%1's Voice.dat:\n%2")
