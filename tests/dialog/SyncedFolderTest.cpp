@@ -60,6 +60,10 @@ public:
         return Hides(folder) ? std::vector<std::string>{} : PosixFileSystem::ListFiles(folder, prefix, suffix);
     }
     bool DeleteFile(const std::string& path) override { return !Hides(path) && PosixFileSystem::DeleteFile(path); }
+    std::optional<FolderIdentity> IdentityOfFolder(const std::string& folder) override
+    {
+        return Hides(folder) ? std::nullopt : PosixFileSystem::IdentityOfFolder(folder);
+    }
 
 private:
     bool Hides(const std::string& path) const { return !otherMachine.empty() && path.starts_with(otherMachine); }
