@@ -100,6 +100,10 @@ public:
 
     bool loadFailed() const { return loadFailed_; }
 
+    // Keeps, for the next start, what the reads and writes taught of the
+    // versions the machines share.
+    void KeepSharedVersions() { versions_.KeepForNextStart(); }
+
 private:
     struct Snapshot {
         MemoTable memos;

@@ -25,21 +25,36 @@ void SharedVersions::LoadKept()
             if (!digest.empty())
                 written_.push_back(std::move(digest));
     if (auto shared = files_.ReadKept(path_, kSharedName)) {
-        sharedDigest_ = files_.Digest(*shared);
+        sharedDigest_ = keptSharedDigest_ = files_.Digest(*shared);
         shared_ = std::make_shared<const std::string>(std::move(*shared));
     }
 }
 
 void SharedVersions::Wrote(const std::string& text)
 {
-    Settle();
+    LoadKept();
     written_.push_back(files_.Digest(text));
     if (written_.size() > kWritesKept)
         written_.erase(written_.begin());
+    changed_ = true;
+}
+
+// Kept once, when the window is done with the file, not at each save: a
+// save in a loop, or of a large catalogue, pays for none of it.
+void SharedVersions::KeepForNextStart()
+{
+    Settle();
+    if (!changed_)
+        return;
+    changed_ = false;
     std::string kept;
     for (const std::string& digest : written_)
         kept += digest + "\n";
     files_.Keep(path_, kWrittenName, kept);
+    if (shared_ && sharedDigest_ != keptSharedDigest_) {
+        files_.Keep(path_, kSharedName, *shared_);
+        keptSharedDigest_ = sharedDigest_;
+    }
 }
 
 bool SharedVersions::WroteItself(const std::string& text)
@@ -63,7 +78,7 @@ void SharedVersions::Settle()
         return;
     shared_ = read;
     sharedDigest_ = digest;
-    files_.Keep(path_, kSharedName, *read);
+    changed_ = true;
 }
 
 std::shared_ptr<const std::string> SharedVersions::Shared()

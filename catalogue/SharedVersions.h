@@ -26,6 +26,8 @@ public:
     void Read(std::shared_ptr<const std::string> text);
     // The version both machines had; nothing when none is known.
     std::shared_ptr<const std::string> Shared();
+    // Keeps what was learnt for the next start.
+    void KeepForNextStart();
 
 private:
     void LoadKept();
@@ -37,6 +39,8 @@ private:
     std::vector<std::string> written_;  // digests, the newest last
     std::shared_ptr<const std::string> shared_;
     std::string sharedDigest_;
+    std::string keptSharedDigest_;
+    bool changed_ = false;
     std::shared_ptr<const std::string> pending_;  // read, not yet judged
 };
 

@@ -34,6 +34,13 @@ CatalogueKeeper::CatalogueKeeper(FileSystem& files, std::string exeDir, MemoList
     connect(&look_, &QTimer::timeout, this, &CatalogueKeeper::lookDue);
 }
 
+CatalogueKeeper::~CatalogueKeeper()
+{
+    if (readAhead_.valid())
+        readAhead_.wait();
+    catalogue_.KeepSharedVersions();
+}
+
 MemoTable CatalogueKeeper::Read() { return catalogue_.LoadTable(); }
 
 void CatalogueKeeper::Load()

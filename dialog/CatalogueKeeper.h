@@ -28,6 +28,7 @@ public:
     // Starts reading the catalogue on a thread of its own, where one can be
     // had.
     CatalogueKeeper(FileSystem& files, std::string exeDir, MemoListModel& model, QObject* parent = nullptr);
+    ~CatalogueKeeper() override;
 
     // The memos read into the model (a memo of a moved folder follows it).
     // Throws the error the read met.
