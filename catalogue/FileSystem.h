@@ -87,6 +87,18 @@ public:
     // the system's message ("不正なﾌｧｲﾙ名です" for a missing folder, ...).
     virtual void CreateEmptyFile(const std::string& path) = 0;
 
+    // Creates an empty file only where nothing has the name yet: false,
+    // and the file there left as it is, when one does (a file that just
+    // arrived, a link). A folder of that name throws as CreateEmptyFile
+    // does.
+    virtual bool CreateNewFile(const std::string& path)
+    {
+        if (FileExists(path))
+            return false;
+        CreateEmptyFile(path);
+        return true;
+    }
+
     // Deletes the file when one exists; false when nothing was deleted.
     virtual bool DeleteFile(const std::string& path) = 0;
 

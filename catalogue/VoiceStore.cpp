@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string_view>
 #include <unordered_set>
+#include <utility>
 
 #include "ByteText.h"
 #include "CatalogueText.h"
@@ -157,7 +158,20 @@ void VoiceStore::TakeNamesIn(NameIndex& index, const std::vector<std::string>& t
     }
 }
 
-void VoiceStore::Reserve(const std::string& path) { files_.CreateEmptyFile(path); }
+bool VoiceStore::Reserve(const std::string& path) { return files_.CreateNewFile(path); }
+
+std::string VoiceStore::ReserveNext(const std::vector<std::string>& memoPaths)
+{
+    // A name lost is counted as taken: what took it may not look like a
+    // file (a link leading nowhere).
+    std::vector<std::string> taken = memoPaths;
+    for (;;) {
+        std::string path = NextVoiceFileName(taken);
+        if (Reserve(path))
+            return path;
+        taken.push_back(std::move(path));
+    }
+}
 
 Discard VoiceStore::Remove(const std::string& path, const std::vector<std::string>& otherMemoPaths)
 {

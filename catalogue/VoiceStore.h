@@ -25,9 +25,15 @@ public:
     // Throws Error when all are taken (an existing file is never reused).
     std::string NextVoiceFileName(const std::vector<std::string>& memoPaths);
 
-    // Creates an empty file there for the recorder to fill; throws Error
-    // with the system's message when it cannot.
-    void Reserve(const std::string& path);
+    // Creates an empty file there for the recorder to fill, only while the
+    // name is free: false when a file took it meanwhile (a sync tool's
+    // download), which is left as it is. Throws Error with the system's
+    // message when it cannot (a folder of that name, no data folder).
+    bool Reserve(const std::string& path);
+
+    // The next free name, reserved: where a file takes a name between the
+    // look and the reservation, the name after it.
+    std::string ReserveNext(const std::vector<std::string>& memoPaths);
 
     // Discards a deleted memo's voice file, only when it is the folder's
     // own (FileSystem::DiscardFileIn) and no other memo names its take,

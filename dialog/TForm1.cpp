@@ -465,8 +465,7 @@ void TForm1::BitBtn1Click()
     editIndex_ = -1;
     ui->ListView1->clearSelection();
     VoiceStore store(services_.files, services_.exeDir);
-    const std::string path = store.NextVoiceFileName(model_.filePaths());
-    store.Reserve(path);
+    const std::string path = store.ReserveNext(model_.filePaths());
     // Not checked: the row is added all the same.
     StartRecorder(services_.files, services_.launcher, services_.exeDir, path);
     AddMemoRow(ExtractFileName(path), path);

@@ -186,6 +186,24 @@ void PosixFileSystem::CreateEmptyFile(const std::string& path)
     ::close(fd);
 }
 
+bool PosixFileSystem::CreateNewFile(const std::string& path)
+{
+    auto disk = ResolveDiskPath(path);
+    if (!disk)
+        throw Error(std::string(messages::kInvalidFileName));
+    const int fd = ::open(disk->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd >= 0) {
+        ::close(fd);
+        return true;
+    }
+    const int error = errno;
+    // A folder (or a link to one) is no file that arrived: refused as
+    // opening it for writing always was.
+    if (error == EEXIST)
+        return IsFolder(*disk) ? throw Error(ErrnoMessage(EISDIR, false)) : false;
+    throw Error(ErrnoMessage(error, !IsFolder(ParentOf(*disk))));
+}
+
 bool PosixFileSystem::DeleteFile(const std::string& path)
 {
     // A link stays: the file it leads to is deleted, and the link left

@@ -32,6 +32,8 @@ public:
     std::optional<std::string> ReadFileStart(const std::string& path, std::size_t count) override;
     WriteResult ReplaceFile(const std::string& path, const std::string& bytes) override;
     void CreateEmptyFile(const std::string& path) override;
+    // O_EXCL: a file that arrives at the last moment is never emptied.
+    bool CreateNewFile(const std::string& path) override;
     bool DeleteFile(const std::string& path) override;
     // The trash is the desktop's (freedesktop) trash, QFile::moveToTrash.
     Discard DiscardFileIn(const std::string& path, const std::string& folder) override;

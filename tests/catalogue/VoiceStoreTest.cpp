@@ -4,8 +4,10 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <unistd.h>
+#include <utility>
 
 #include "AsUser.h"
 #include "ByteText.h"
@@ -98,15 +100,76 @@ TEST_F(VoiceStoreTest, ReservingWithoutDataFolderIsAnInvalidFileName)
     EXPECT_FALSE(folder.Exists("data"));
 }
 
-TEST_F(VoiceStoreTest, ReserveEmptiesTheFileAndRemoveDeletesIt)
+TEST_F(VoiceStoreTest, ReserveKeepsAFileThereAndRemoveDeletesIt)
 {
     folder.Write("data/Voice5.wav", "RIFF....");
-    store.Reserve(Data("voice5.wav"));
-    EXPECT_EQ(folder.Read("data/Voice5.wav"), "");
+    EXPECT_FALSE(store.Reserve(Data("voice5.wav")));
+    EXPECT_EQ(folder.Read("data/Voice5.wav"), "RIFF....");
     EXPECT_FALSE(folder.Exists("data/voice5.wav"));
     store.Remove(Data("VOICE5.WAV"), {});
     EXPECT_FALSE(folder.Exists("data/Voice5.wav"));
     store.Remove(Data("Voice5.wav"), {});  // already gone: nothing happens
+}
+
+// A sync tool's download lands in data/ between the look for a free name
+// and the reservation: it is never emptied, and the next name is taken.
+TEST_F(VoiceStoreTest, WhatArrivesAtTheReservedNameIsKept)
+{
+    enum Arrival { Wav, WavOtherCase, DanglingLink, Folder };
+    struct Row {
+        Arrival arrival;
+        std::string reserved;  // or the error's message
+    };
+    const std::vector<Row> rows = {
+        {Wav, "Voice2.wav"},
+        {WavOtherCase, "Voice2.wav"},
+        {DanglingLink, "Voice2.wav"},
+        {Folder, std::string(messages::kAccessDenied)},
+    };
+    for (const Row& row : rows) {
+        TempFolder here;
+        here.MakeFolder("data");
+        struct ArrivingFiles : PosixFileSystem {
+            std::function<void()> arrive;
+            bool CreateNewFile(const std::string& path) override
+            {
+                if (auto now = std::exchange(arrive, nullptr))
+                    now();
+                return PosixFileSystem::CreateNewFile(path);
+            }
+        } files;
+        const std::string wav = "RIFF\x24\0\0\0WAVEfmt "s;
+        files.arrive = [&] {
+            switch (row.arrival) {
+            case Wav:
+                return here.Write("data/Voice1.wav", wav);
+            case WavOtherCase:
+                return here.Write("data/VOICE1.WAV", wav);
+            case DanglingLink:
+                return std::filesystem::create_symlink("nowhere.wav", here.path("data/Voice1.wav"));
+            case Folder:
+                return here.MakeFolder("data/Voice1.wav");
+            }
+        };
+        VoiceStore store(files, here.dir());
+        std::string reserved;
+        try {
+            reserved = ExtractFileName(store.ReserveNext({}));
+        } catch (const Error& error) {
+            reserved = error.message();
+        }
+        EXPECT_EQ(reserved, row.reserved) << row.arrival;
+        if (row.arrival == Wav || row.arrival == WavOtherCase) {
+            EXPECT_EQ(here.Read(row.arrival == Wav ? "data/Voice1.wav" : "data/VOICE1.WAV"), wav);
+            EXPECT_EQ(here.Entries("data"), Names({row.arrival == Wav ? "Voice1.wav" : "VOICE1.WAV", "Voice2.wav"}));
+        }
+        if (row.arrival == DanglingLink) {
+            EXPECT_TRUE(std::filesystem::is_symlink(here.path("data/Voice1.wav")));
+        }
+        if (row.reserved == "Voice2.wav") {
+            EXPECT_EQ(here.Read("data/Voice2.wav"), "");
+        }
+    }
 }
 
 TEST_F(VoiceStoreTest, AllNamesTakenIsRefusedWithoutTouchingAFile)
