@@ -48,16 +48,21 @@ std::string FormatCatalogue(const std::vector<VoiceMemo>& memos)
     return content;
 }
 
-void ReplaceOrThrow(FileSystem& files, const std::string& path, const std::string& bytes)
+bool ReplaceOrThrow(FileSystem& files, const std::string& path, const std::string& bytes,
+                    const std::function<bool()>& stillSo)
 {
-    switch (files.ReplaceFile(path, bytes)) {
+    const auto result = stillSo ? files.ReplaceFileIf(path, bytes, stillSo) : files.ReplaceFile(path, bytes);
+    if (!result)
+        return false;
+    switch (*result) {
     case WriteResult::Done:
-        return;
+        return true;
     case WriteResult::CannotCreate:
         throw Error(FormatMessage(messages::kCannotCreate, path));
     case WriteResult::WriteFailed:
         throw Error(std::string(messages::kStreamWriteError));
     }
+    return true;  // every result is handled above
 }
 
 CatalogueFile::CatalogueFile(FileSystem& files, const std::string& exeDir, std::chrono::milliseconds othersCopyWait)
@@ -80,6 +85,9 @@ MemoTable CatalogueFile::Mapped(MemoTable memos)
 
 MemoTable CatalogueFile::LoadTable()
 {
+    // Watched from the first read on: a writer in place is seen from its
+    // first write.
+    writers_.Watch(files_, path_);
     // Counted as loaded only once everything below has succeeded: whatever
     // fails on the way (a read, memory for the memos), the close must not
     // take the empty list for the catalogue.
@@ -118,16 +126,35 @@ CatalogueSync CatalogueFile::SaveTable(const MemoTable& memos)
 {
     if (!known_) {
         CatalogueSync saved;
-        saved.written = Put(memos.Written());
+        saved.written = Put(memos.Written()).value_or(false);
         return saved;
     }
+    // Another program's write between the merge's read and the rename is
+    // read and merged again; one that writes on and on is said.
+    constexpr int kAttempts = 4;
+    const OtherWriters::Hold hold(writers_);
+    for (int attempt = 0; attempt < kAttempts; ++attempt)
+        if (auto saved = SaveOnce(memos))
+            return std::move(*saved);
+    throw Error(FormatMessage(messages::kCatalogueBeingRewritten, path_));
+}
+
+std::optional<CatalogueSync> CatalogueFile::SaveOnce(const MemoTable& memos)
+{
     bool copiesBeside = false;
     std::vector<SyncNotice> notices;
     std::vector<Copy> copies = ReadyCopies(copiesBeside, notices);
     const auto now = files_.StampOf(path_);
+    if (!writers_.MayTouch(now, Unchanged(now), notices)) {
+        CatalogueSync deferred;
+        deferred.deferred = !(memos == Base());
+        deferred.notices = std::move(notices);
+        return deferred;
+    }
     if (copies.empty() && Unchanged(now)) {
-        CatalogueSync saved = WriteOver(memos);
-        saved.notices = std::move(notices);
+        auto saved = WriteOver(memos, now);
+        if (saved)
+            saved->notices = std::move(notices);
         return saved;
     }
     Snapshot file;
@@ -138,15 +165,16 @@ CatalogueSync CatalogueFile::SaveTable(const MemoTable& memos)
         read = ReadOutcome::Rewritten;
     if (read != ReadOutcome::Read) {
         if (memos == Base())
-            return {};
+            return CatalogueSync{};
         throw Error(
             FormatMessage(read == ReadOutcome::Unreadable ? messages::kCannotOpen : messages::kCatalogueBeingRewritten,
                           path_));
     }
     if (copies.empty() && SameBytesAsBase(file)) {
         baseStamp_ = file.stamp;
-        CatalogueSync saved = WriteOver(memos);
-        saved.notices = std::move(notices);
+        auto saved = WriteOver(memos, file.stamp);
+        if (saved)
+            saved->notices = std::move(notices);
         return saved;
     }
     if (!copiesBeside)
@@ -168,6 +196,11 @@ CatalogueSync CatalogueFile::TakeInChanges(const MemoTable& memos)
         return nothing;
     if (copiesBeside && now && !now->exists)
         return nothing;  // the winning version is still to come
+    const OtherWriters::Hold hold(writers_);
+    if (!writers_.MayTouch(now, Unchanged(now), nothing.notices)) {
+        nothing.deferred = true;
+        return nothing;
+    }
     Snapshot file;
     if (ReadAsItStands(now, file) != ReadOutcome::Read) {
         unreadableStamp_ = now;
@@ -182,7 +215,9 @@ CatalogueSync CatalogueFile::TakeInChanges(const MemoTable& memos)
     // A conflict copy merged in is written at once: the copy goes only
     // once the file holds what it held.
     const bool write = !copies.empty();
-    return MergeIn(memos, std::move(file), write, std::move(copies), std::move(notices));
+    if (auto merged = MergeIn(memos, std::move(file), write, std::move(copies), std::move(notices)))
+        return std::move(*merged);
+    return nothing;  // written meanwhile: taken in at the next look
 }
 
 std::vector<CatalogueFile::Copy> CatalogueFile::ReadyCopies(bool& present, std::vector<SyncNotice>& notices)
@@ -287,7 +322,7 @@ CatalogueFile::ReadOutcome CatalogueFile::ReadAsItStands(std::optional<FileStamp
 }
 
 // The file is as last read or written.
-CatalogueSync CatalogueFile::WriteOver(const MemoTable& memos)
+std::optional<CatalogueSync> CatalogueFile::WriteOver(const MemoTable& memos, const std::optional<FileStamp>& read)
 {
     CatalogueSync saved;
     MemoTable written = memos.Written();
@@ -296,13 +331,15 @@ CatalogueSync CatalogueFile::WriteOver(const MemoTable& memos)
     // fields, lone LFs), from one this class wrote they cannot.
     if (written.text() == BaseText() || (!baseAsWritten_ && memos == Base()))
         files_.RemoveWriteLeftovers(path_);  // as a save that writes would
+    else if (const auto put = Put(std::move(written), &read))
+        saved.written = *put;
     else
-        saved.written = Put(std::move(written));
+        return std::nullopt;
     return saved;
 }
 
-CatalogueSync CatalogueFile::MergeIn(const MemoTable& memos, Snapshot theirs, bool write, std::vector<Copy> copies,
-                                     std::vector<SyncNotice> notices)
+std::optional<CatalogueSync> CatalogueFile::MergeIn(const MemoTable& memos, Snapshot theirs, bool write,
+                                                    std::vector<Copy> copies, std::vector<SyncNotice> notices)
 {
     // The file as this machine reads it: another machine's paths are ours.
     MemoTable onDisk = Mapped(std::move(theirs.memos));
@@ -321,7 +358,10 @@ CatalogueSync CatalogueFile::MergeIn(const MemoTable& memos, Snapshot theirs, bo
                            lost.value});
     CatalogueSync sync;
     if (write && !(merged.memos == onDisk)) {
-        sync.written = Put(merged.memos);
+        const auto put = Put(merged.memos, &theirs.stamp);
+        if (!put)
+            return std::nullopt;  // written meanwhile: read and merged again
+        sync.written = *put;
     } else {
         // What the file holds becomes the base: the window's changes it
         // lacks stay changes against it.
@@ -341,14 +381,18 @@ CatalogueSync CatalogueFile::MergeIn(const MemoTable& memos, Snapshot theirs, bo
 // Writes memos that stand as the file will hold them (text() is the file's
 // text), or deletes the file when there are none; they become the base.
 // A failed deletion is not reported, and nothing is remembered then.
-bool CatalogueFile::Put(MemoTable written)
+std::optional<bool> CatalogueFile::Put(MemoTable written, const std::optional<FileStamp>* read)
 {
     std::optional<MemoTable> before = Base();
+    const auto stillAsRead = [this, read] { return StillAsRead(*read); };
     if (written.empty()) {
+        if (read && !stillAsRead())
+            return std::nullopt;
         if (!files_.DeleteFile(path_))
             return false;
-    } else {
-        ReplaceOrThrow(files_, path_, written.text());
+    } else if (!ReplaceOrThrow(files_, path_, written.text(),
+                               read ? std::function<bool()>(stillAsRead) : std::function<bool()>())) {
+        return std::nullopt;
     }
     // Another program's file there already (it wrote right after us):
     // looked at anew at the next save.
@@ -360,6 +404,15 @@ bool CatalogueFile::Put(MemoTable written)
     baseAsWritten_ = true;
     beforeLastSave_ = std::move(before);
     return true;
+}
+
+// Asked just before the rename. The hold on the file ends here, so that a
+// rewrite in place of our own never waits on it.
+bool CatalogueFile::StillAsRead(const std::optional<FileStamp>& read)
+{
+    const bool undisturbed = writers_.Undisturbed();
+    writers_.Release();
+    return undisturbed && files_.StampOf(path_) == read;
 }
 
 void CatalogueFile::Remember(MemoTable memos, std::optional<FileStamp> stamp)

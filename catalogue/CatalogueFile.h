@@ -3,6 +3,7 @@
 // each line ending in CR LF. The calendar reads the same file.
 #include <chrono>
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -12,6 +13,7 @@
 
 #include "FileSystem.h"
 #include "MemoTable.h"
+#include "OtherWriters.h"
 #include "SharedVersions.h"
 #include "SyncNotice.h"
 #include "VoiceMemo.h"
@@ -29,8 +31,10 @@ std::string FormatCatalogue(const std::vector<VoiceMemo>& memos);
 
 // Replaces the file atomically with the bytes, as a save does. Throws Error
 // "ﾌｧｲﾙ %s を作成できません" or "ｽﾄﾘｰﾑへの書き込みｴﾗｰ"; the old file then
-// stays as it was.
-void ReplaceOrThrow(FileSystem& files, const std::string& path, const std::string& bytes);
+// stays as it was. With stillSo, only when it says yes just before the
+// rename (FileSystem::ReplaceFileIf): false when it said no.
+bool ReplaceOrThrow(FileSystem& files, const std::string& path, const std::string& bytes,
+                    const std::function<bool()>& stillSo = {});
 
 // What a save or a take-in leaves for the window.
 struct CatalogueSync {
@@ -44,6 +48,9 @@ struct CatalogueSync {
     std::vector<std::ptrdiff_t> rowOf;
     // What the user is to be told of another machine's changes, once.
     std::vector<SyncNotice> notices;
+    // Another program is still writing the file in place: the window's
+    // changes were not written, and are to be saved once it has closed it.
+    bool deferred = false;
 };
 
 // The catalogue file as the window reads and writes it while other programs
@@ -90,13 +97,23 @@ public:
     // window's would be lost). Failures to write throw
     // "ﾌｧｲﾙ %s を作成できません" or "ｽﾄﾘｰﾑへの書き込みｴﾗｰ" and leave the old
     // file as it was. A save that throws changes nothing here either.
+    // A file another program writes between the merge's read and the
+    // rename is read and merged again, a few times, then
+    // kCatalogueBeingRewritten is thrown. While another program may still
+    // be writing the file in place (OtherWriters.h), nothing is read or
+    // written: the result says deferred.
     CatalogueSync SaveTable(const MemoTable& memos);
 
     // Takes in what other programs wrote since the last read or write: the
     // same merge as a save's, nothing written. One stat when the file did
     // not change. Nothing before the first load, nor while the file cannot
-    // be read or is being written (tried again once it changes).
+    // be read or is being written (tried again once it changes), nor while
+    // another program may still be writing it in place (deferred).
     CatalogueSync TakeInChanges(const MemoTable& memos);
+
+    // For tests: how long a file must hold still where no writer can be
+    // seen, and how long one may hold it open before the window says so.
+    void SetWriterWaits(OtherWriters::Waits waits) { writers_.SetWaits(waits); }
 
     bool loadFailed() const { return loadFailed_; }
 
@@ -125,10 +142,15 @@ private:
     bool Unchanged(const std::optional<FileStamp>& now) const;
     bool SameBytesAsBase(const Snapshot& file) const;
     ReadOutcome ReadAsItStands(std::optional<FileStamp> before, Snapshot& file);
-    CatalogueSync WriteOver(const MemoTable& memos);
-    CatalogueSync MergeIn(const MemoTable& memos, Snapshot theirs, bool write, std::vector<Copy> copies,
-                          std::vector<SyncNotice> notices);
-    bool Put(MemoTable written);
+    // The save, once: nothing when another program wrote the file between
+    // its read and the rename (it is read again then).
+    std::optional<CatalogueSync> SaveOnce(const MemoTable& memos);
+    std::optional<CatalogueSync> WriteOver(const MemoTable& memos, const std::optional<FileStamp>& read);
+    std::optional<CatalogueSync> MergeIn(const MemoTable& memos, Snapshot theirs, bool write, std::vector<Copy> copies,
+                                         std::vector<SyncNotice> notices);
+    // With read: only while the file is as read then (nothing otherwise).
+    std::optional<bool> Put(MemoTable written, const std::optional<FileStamp>* read = nullptr);
+    bool StillAsRead(const std::optional<FileStamp>& read);
     void Remember(MemoTable memos, std::optional<FileStamp> stamp);
     void RememberText(std::shared_ptr<const std::string> text, std::optional<FileStamp> stamp);
     const MemoTable& Base() const;
@@ -140,6 +162,7 @@ private:
     std::string path_;
     SharedVersions versions_;
     std::chrono::milliseconds othersCopyWait_;
+    OtherWriters writers_;
     std::map<std::string, std::chrono::steady_clock::time_point> othersCopiesSeen_;
     std::vector<std::string> toldUnreadable_;
     // The catalogue before the window's last save, while the base is what

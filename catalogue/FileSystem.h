@@ -4,12 +4,15 @@
 // Names compare without regard to ASCII case, as on the system whose files
 // the calendar shares with us.
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "ByteText.h"
+#include "WriterWatch.h"
 
 namespace voicememo {
 
@@ -82,6 +85,25 @@ public:
     // Replaces the file atomically with the bytes: on any failure the old
     // file stays exactly as it was.
     virtual WriteResult ReplaceFile(const std::string& path, const std::string& bytes) = 0;
+
+    // As ReplaceFile, but stillSo is asked just before the new file takes
+    // the old one's place: when it says no (another program wrote the file
+    // meanwhile), nothing is replaced, and nothing returned.
+    virtual std::optional<WriteResult> ReplaceFileIf(const std::string& path, const std::string& bytes,
+                                                     const std::function<bool()>& stillSo)
+    {
+        if (!stillSo())
+            return std::nullopt;
+        return ReplaceFile(path, bytes);
+    }
+
+    // What tells whether other programs hold the file open for writing;
+    // nothing where that cannot be watched at all.
+    virtual std::unique_ptr<WriterWatch> WatchWriters(const std::string& path)
+    {
+        (void)path;
+        return nullptr;
+    }
 
     // Creates an empty file, or empties the existing one. Throws Error with
     // the system's message ("不正なﾌｧｲﾙ名です" for a missing folder, ...).

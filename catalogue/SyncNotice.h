@@ -19,6 +19,7 @@ struct SyncNotice {
         MemoDropped,     // a memo added here in the last save is gone again (title)
         MemoBack,        // a memo removed here in the last save is back (title)
         ValueBack,       // a field changed here in the last save has its old value again (title, column, value)
+        HeldOpen,        // another program has held the catalogue open for writing a long while (file)
     };
     Kind kind;
     std::string file = {};  // the copy's name

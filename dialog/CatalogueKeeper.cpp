@@ -4,6 +4,8 @@
 #include <utility>
 
 #include "CalendarFeed.h"
+#include "Error.h"
+#include "Messages.h"
 
 namespace voicememo {
 
@@ -55,12 +57,28 @@ void CatalogueKeeper::Load()
 CatalogueKeeper::RowMoves CatalogueKeeper::Save()
 {
     settle_.stop();
-    RowMoves moves = Show(catalogue_.SaveTable(model_.memos()));
+    CatalogueSync sync = catalogue_.SaveTable(model_.memos());
+    savePending_ = sync.deferred;
+    RowMoves moves = Show(std::move(sync));
+    if (savePending_) {
+        if (closing_)
+            throw Error(FormatMessage(messages::kCatalogueBeingRewritten, catalogue_.path()));
+        return moves;
+    }
     WriteCalendarFeedAfterSave(files_, exeDir_, catalogue_, model_.memos());
     return moves;
 }
 
-CatalogueKeeper::RowMoves CatalogueKeeper::TakeIn() { return Show(catalogue_.TakeInChanges(model_.memos())); }
+CatalogueKeeper::RowMoves CatalogueKeeper::TakeIn()
+{
+    CatalogueSync sync = catalogue_.TakeInChanges(model_.memos());
+    // The writer has closed the file: the save that waited for it is due.
+    if (savePending_ && !sync.deferred) {
+        savePending_ = false;
+        QTimer::singleShot(0, this, &CatalogueKeeper::settled);
+    }
+    return Show(std::move(sync));
+}
 
 void CatalogueKeeper::EditMade() { settle_.start(); }
 

@@ -36,7 +36,9 @@ public:
 
     // Saves the list, merged with what others wrote; the calendar feed
     // follows where the user switched it on. Throws Error; the list and the
-    // file then stay as they were.
+    // file then stay as they were. While another program is still writing
+    // the file, the save waits for it to close it (settled is sent then);
+    // a close cannot wait, and is told so by kCatalogueBeingRewritten.
     RowMoves Save();
     // Takes in what others wrote since the last read or write; writes
     // nothing. Throws Error when the file cannot be read.
@@ -45,6 +47,18 @@ public:
     // The catalogue could not be read at the last load; its memos are not
     // in the list.
     bool LoadFailed() const { return catalogue_.loadFailed(); }
+
+    // While one lives, the window is closing.
+    class Closing {
+    public:
+        explicit Closing(CatalogueKeeper& keeper) : keeper_(keeper) { keeper_.closing_ = true; }
+        ~Closing() { keeper_.closing_ = false; }
+        Closing(const Closing&) = delete;
+        Closing& operator=(const Closing&) = delete;
+
+    private:
+        CatalogueKeeper& keeper_;
+    };
 
     // An edit was made: settled is sent once the edits rest for a moment.
     void EditMade();
@@ -73,6 +87,8 @@ private:
     QTimer settle_;
     QTimer look_;
     std::vector<SyncNotice> notices_;
+    bool savePending_ = false;  // a save waits for another program's write
+    bool closing_ = false;
 };
 
 }  // namespace voicememo

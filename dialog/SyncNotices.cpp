@@ -51,6 +51,10 @@ QString SyncNoticeText(const SyncNotice& notice)
     case SyncNotice::MemoBack:
         return QStringLiteral("ここで削除したボイスメモ「%1」が、別の場所で保存された一覧で元に戻りました。")
             .arg(title);
+    case SyncNotice::HeldOpen:
+        return QStringLiteral("別のプログラムが %1 を書き込み用に開いたまま1分以上たちました。"
+                              "そのプログラムが閉じるまで読み込みも保存もせず、この一覧をそのまま残します。")
+            .arg(file);
     case SyncNotice::ValueBack:
         return QStringLiteral(
                    "ボイスメモ「%1」の%2が、別の場所で保存された一覧で元に戻りました（ここで変えた値は「%3」）。")

@@ -77,6 +77,7 @@ bool TForm1::FormCloseQuery()
         return true;  // nothing was loaded, so nothing is saved over the files
     if (!Guarded(this, [this] {
             ListView1Click();
+            const CatalogueKeeper::Closing closing(*catalogue_);
             SaveCatalogue();
         }))
         return false;

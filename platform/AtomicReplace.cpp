@@ -67,7 +67,7 @@ void TakeOverOwner(int fd, const struct stat& replaced)
 }
 
 ReplaceOutcome ReplaceAtomically(const std::string& diskPath, const std::string& bytes, mode_t mode,
-                                 const struct stat* replaced)
+                                 const struct stat* replaced, const std::function<bool()>* beforeRename)
 {
     RemoveAbandonedTemporaries(diskPath);
     std::string temporary;
@@ -83,7 +83,8 @@ ReplaceOutcome ReplaceAtomically(const std::string& diskPath, const std::string&
     const int lockHolder = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
     bool written = lockHolder >= 0 && PWriteAll(fd, bytes, 0) && ::fsync(fd) == 0;
     written = (::close(fd) == 0) && written;
-    const bool renamed = written && ::rename(temporary.c_str(), diskPath.c_str()) == 0;
+    const bool renamed =
+        written && (!beforeRename || (*beforeRename)()) && ::rename(temporary.c_str(), diskPath.c_str()) == 0;
     if (!renamed)
         ::unlink(temporary.c_str());
     if (lockHolder >= 0)

@@ -9,6 +9,7 @@
 // locks do not work (NFS without its lock service), a replace goes on
 // without one, and a leftover is removed once it has not changed for a
 // while.
+#include <functional>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
@@ -26,9 +27,11 @@ struct ReplaceOutcome {
 
 // Replaces the file at diskPath (no link: the caller resolves those) with
 // bytes, the new file taking mode, and the owner and group of the file it
-// replaces (replaced, its status; none for a new file).
+// replaces (replaced, its status; none for a new file). beforeRename, when
+// given, is asked last: when it says no, nothing is replaced (CannotCreate).
 ReplaceOutcome ReplaceAtomically(const std::string& diskPath, const std::string& bytes, mode_t mode,
-                                 const struct stat* replaced = nullptr);
+                                 const struct stat* replaced = nullptr,
+                                 const std::function<bool()>* beforeRename = nullptr);
 
 // Gives the new file open at fd the owner and group of the file it is to
 // replace, as far as the user may: root gives both, so a file root saves in

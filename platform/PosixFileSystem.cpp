@@ -20,6 +20,7 @@
 #include "Messages.h"
 #include "RewriteJournal.h"
 #include "Trash.h"
+#include "WriterLease.h"
 
 namespace voicememo {
 
@@ -51,6 +52,9 @@ std::optional<std::string> TargetOf(const std::string& path)
     auto named = ResolveDiskPath(path);
     return named ? FollowLinks(*named) : std::nullopt;
 }
+
+// What ReplaceFileIf asks before the rename, for the ReplaceFile it calls.
+thread_local const std::function<bool()>* beforeRename = nullptr;
 
 }  // namespace
 
@@ -156,17 +160,40 @@ WriteResult PosixFileSystem::ReplaceFile(const std::string& path, const std::str
         ::umask(mask);
         mode = 0666 & ~mask;
     }
-    const ReplaceOutcome outcome = ReplaceAtomically(*disk, bytes, mode, exists ? &old : nullptr);
+    const ReplaceOutcome outcome = ReplaceAtomically(*disk, bytes, mode, exists ? &old : nullptr, beforeRename);
     // Nothing may be created in its folder (or on its disk), yet the file
     // itself may be written: rewrite it where it is, as the calendar's own
     // system would.
     const int error = outcome.temporaryError;
     if (outcome.result == WriteResult::CannotCreate && exists &&
         (error == EACCES || error == EPERM || error == EROFS)) {
+        if (beforeRename && !(*beforeRename)())
+            return WriteResult::CannotCreate;
         qCInfo(lcFiles, "フォルダーに書き込めないため、その場で書き直します: %s", disk->c_str());
         return RewriteInPlace(*disk, bytes);
     }
     return outcome.result;
+}
+
+std::optional<WriteResult> PosixFileSystem::ReplaceFileIf(const std::string& path, const std::string& bytes,
+                                                          const std::function<bool()>& stillSo)
+{
+    bool refused = false;
+    const std::function<bool()> ask = [&] { return !(refused = !stillSo()); };
+    beforeRename = &ask;
+    const WriteResult result = ReplaceFile(path, bytes);
+    beforeRename = nullptr;
+    return refused ? std::nullopt : std::optional(result);
+}
+
+std::unique_ptr<WriterWatch> PosixFileSystem::WatchWriters(const std::string& path)
+{
+    auto disk = TargetOf(path);
+    if (!disk)
+        disk = ResolveDiskPath(path);
+    if (!disk)
+        return nullptr;
+    return std::make_unique<WriterLease>(*disk, [path] { return TargetOf(path); });
 }
 
 void PosixFileSystem::CreateEmptyFile(const std::string& path)

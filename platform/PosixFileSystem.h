@@ -31,6 +31,13 @@ public:
     std::optional<std::string> ReadFile(const std::string& path) override;
     std::optional<std::string> ReadFileStart(const std::string& path, std::size_t count) override;
     WriteResult ReplaceFile(const std::string& path, const std::string& bytes) override;
+    // stillSo is asked after the new file is durable, right before the
+    // rename (or the rewrite in place).
+    std::optional<WriteResult> ReplaceFileIf(const std::string& path, const std::string& bytes,
+                                             const std::function<bool()>& stillSo) override;
+    // inotify on the file's folder and a read lease on the file
+    // (WriterLease.h).
+    std::unique_ptr<WriterWatch> WatchWriters(const std::string& path) override;
     void CreateEmptyFile(const std::string& path) override;
     // O_EXCL: a file that arrives at the last moment is never emptied.
     bool CreateNewFile(const std::string& path) override;
