@@ -19,6 +19,7 @@
 #include "Error.h"
 #include "ErrorBox.h"
 #include "FocusKeeper.h"
+#include "KilledTakes.h"
 #include "LineEditRules.h"
 #include "MnemonicKeys.h"
 #include "Pictures.h"
@@ -67,6 +68,7 @@ void TForm1::FormShow()
     catalogue_->Load();
     ShowFileSystemNotices(this, services_.files);
     DiscardPlaceOnlySettingsCopies(services_.files, services_.exeDir);
+    MendKilledTakes(services_.files, services_.exeDir);  // before a take beside its file is adopted
     if (takes_.AdoptStrayTakes(this, model_))
         SaveCatalogue();
 }

@@ -15,6 +15,7 @@
 
 #include "AccessibleRoles.h"
 #include "LevelMeter.h"
+#include "PlaybackKeys.h"
 #include "RecorderMessages.h"
 #include "SoundPlayer.h"
 #include "StatusArea.h"
@@ -115,6 +116,8 @@ RecorderWindow::RecorderWindow(const std::string& target, SoundPlayer& player, Q
     layout->addWidget(statusArea_);
     layout->addLayout(buttons);
 
+    playbackKeys_ = new PlaybackKeys(QKeySequence::mnemonic(stopButton_->text()), this);
+
     connect(recordButton_, &QPushButton::clicked, this, &RecorderWindow::RecordPressed);
     connect(pauseButton_, &QPushButton::clicked, this, &RecorderWindow::PauseTake);
     connect(resumeButton_, &QPushButton::clicked, this, &RecorderWindow::ResumeTake);
@@ -214,10 +217,12 @@ void RecorderWindow::PlayTake()
         statusArea_->ShowTime(kPlayPositionCaption, FormatPlayPosition(played.elapsed() / 1000.0, length));
     };
     showPosition();
+    playbackKeys_->setStop([this] { player_.Stop(); });
     player_.PlayToEnd(recorder_.target(), [&] {
         showPosition();
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     });
+    playbackKeys_->setStop({});
     playing_ = false;
     ShowStatus({});
     ShowTakeLength();

@@ -17,6 +17,7 @@ class QPushButton;
 namespace voicememo {
 
 class LevelMeter;
+class PlaybackKeys;
 class SoundPlayer;
 class StatusArea;
 
@@ -64,6 +65,7 @@ private:
     QPushButton* stopButton_;
     QPushButton* playButton_;
     QPushButton* closeButton_;
+    PlaybackKeys* playbackKeys_;
 };
 
 // A take's length as the window shows it: "m:ss.s".

@@ -14,6 +14,7 @@
 
 #include "AtomicReplace.h"
 #include "FileBytes.h"
+#include "KilledTakes.h"
 #include "Trash.h"
 #include "VoiceDecoder.h"
 
@@ -32,39 +33,6 @@ fs::path FolderOf(const std::string& target)
 // The system's error behind a libsndfile call that failed, errno having been
 // cleared before it; a failure of libsndfile's own counts as one of the disk.
 int SoundFileError() { return errno != 0 ? errno : EIO; }
-
-// ".Voice3.wav.take-XXXXXX": hidden, and tied to the one target it belongs
-// to; what a killed recorder left is swept as the file layer sweeps its own.
-constexpr std::string_view kTakeInfix = ".take-";
-
-std::string TakePrefix(const std::string& target)
-{
-    return "." + fs::path(target).filename().string() + std::string(kTakeInfix);
-}
-
-// Held by the recorders of one folder while a take file is created, swapped
-// into place, and while stale takes are swept: a file just swapped out of
-// the target's name sits unlocked under a take's name for a moment, and a
-// sweep must not take it for a killed recorder's take. A folder that cannot
-// be opened goes without.
-class FolderLock {
-public:
-    explicit FolderLock(const fs::path& folder) : fd_(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
-    {
-        if (fd_ >= 0)
-            while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {}
-    }
-    ~FolderLock()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    FolderLock(const FolderLock&) = delete;
-    FolderLock& operator=(const FolderLock&) = delete;
-
-private:
-    int fd_;
-};
 
 // The take gets the reserved file's owner, group and permissions, not
 // mkstemp's private 0600 and the recorder's user.
@@ -93,37 +61,6 @@ TakeProblem ReplaceProblem(const std::string& path, const std::optional<FileIden
     if (EntryIdentity(path) != replaceable)
         return TakeProblem::TargetChanged;
     return MayWriteFile(path) ? TakeProblem::None : TakeProblem::TargetReadOnly;
-}
-
-// Renames from to to unless to exists (errno EEXIST then). A file system
-// without RENAME_NOREPLACE gets a hard link, which never replaces either.
-bool RenameNoReplace(const std::string& from, const std::string& to)
-{
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-        return true;
-    if (errno != EINVAL)
-        return false;
-    return ::link(from.c_str(), to.c_str()) == 0 && ::unlink(from.c_str()) == 0;
-}
-
-// Moves the file at from beside besideOf as "<stem> (N)<extension>", the
-// first N from 2 that no file has; the name it got, or nothing (errno set).
-std::optional<std::string> MoveBeside(const std::string& from, const std::string& besideOf)
-{
-    constexpr int kMostTries = 10000;
-    const fs::path named(besideOf);
-    const std::string stem = named.stem().string();
-    const std::string extension = named.extension().string();
-    for (int number = 2; number < kMostTries; ++number) {
-        const std::string candidate =
-            (FolderOf(besideOf) / (stem + " (" + std::to_string(number) + ")" + extension)).string();
-        if (RenameNoReplace(from, candidate))
-            return candidate;
-        if (errno != EEXIST)
-            return std::nullopt;
-    }
-    errno = EEXIST;
-    return std::nullopt;
 }
 
 // A take the target held, on its way to the trash.
@@ -187,9 +124,8 @@ std::unique_ptr<TakeFile> TakeFile::Create(const std::string& target, int& error
         error = ELOOP;
         return nullptr;
     }
-    const fs::path folder = FolderOf(*landing);
-    FolderLock lock(folder);
-    std::string path = (folder / (TakePrefix(*landing) + "XXXXXX")).string();
+    TakeFolderLock lock(FolderOf(*landing).string());
+    std::string path = HiddenTakeTemplate(*landing);
     int fd = ::mkostemp(path.data(), O_CLOEXEC);
     if (fd < 0) {
         error = errno;
@@ -278,7 +214,7 @@ TakeOutcome TakeFile::Keep(HeldFile& replaceable, TakeProblem ending)
 // recorders' sweeps off the swapped-out one.
 TakeOutcome TakeFile::PutInPlace(const std::optional<FileIdentity>& replaceable)
 {
-    FolderLock lock(FolderOf(landing_));
+    TakeFolderLock lock(FolderOf(landing_).string());
     if (replaceable && HoldsTake(landing_))
         if (std::optional<TakeOutcome> replaced = ReplaceThroughTrash(replaceable))
             return *replaced;
@@ -382,11 +318,9 @@ void TakeFile::CloseAll()
     fd_ = -1;
 }
 
-void TakeFile::RemoveStale(const std::string& target)
+std::vector<MendedTake> TakeFile::MendKilled(const std::string& target)
 {
-    const std::string landing = FollowLinks(target).value_or(target);
-    FolderLock lock(FolderOf(landing));
-    RemoveAbandonedTemporaries(landing, kTakeInfix);
+    return MendKilledTakes(FolderOf(FollowLinks(target).value_or(target)).string());
 }
 
 }  // namespace voicememo

@@ -9,8 +9,10 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "FileIdentity.h"
+#include "KilledTakes.h"
 #include "TakeProblem.h"
 
 typedef struct sf_private_tag SNDFILE;
@@ -47,9 +49,10 @@ public:
 
     const std::string& path() const { return path_; }
 
-    // Removes the temporary files that killed recorders left for target. A
-    // take in progress holds a lock on its file, so it is left alone.
-    static void RemoveStale(const std::string& target);
+    // Mends the takes that killed recorders of this machine left in target's
+    // folder (see MendKilledTakes). A take in progress holds a lock on its
+    // file, so it is left alone.
+    static std::vector<MendedTake> MendKilled(const std::string& target);
 
 private:
     TakeFile(std::string target, std::string landing, std::string path, int fd, SNDFILE* sound);

@@ -47,7 +47,8 @@ int main(int argc, char* argv[])
     if (!FolderExists(command->target))
         return Refuse(QStringLiteral("保存先のフォルダーがありません。\n%1").arg(QString::fromUtf8(command->target)));
 
-    voicememo::TakeFile::RemoveStale(command->target);
+    // A take a killed recorder left is mended before a new one may replace it.
+    voicememo::TakeFile::MendKilled(command->target);
     voicememo::PulseSoundPlayer player;
     voicememo::RecorderWindow window(command->target, player);
     // The end of the session closes the window as its close box does: a take

@@ -2,9 +2,11 @@
 // and a recorder killed mid-take.
 #include <csignal>
 #include <gtest/gtest.h>
+#include <optional>
 #include <sstream>
 
 #include "CommandLine.h"
+#include "KilledTakes.h"
 #include "RecorderTestSupport.h"
 #include "TempFolder.h"
 
@@ -125,29 +127,55 @@ TEST(RecorderProgram, OnTheDesktopItsTitleNamesTheFileOnceBesideTheIcon)
     EXPECT_NE(icon.find("_NET_WM_ICON(CARDINAL) ="), std::string::npos) << "the window carries no icon: " << icon;
 }
 
-TEST(RecorderProgram, AKilledTakeLeavesTheReservedFileAndIsClearedAtTheNextStart)
+// SIGKILL mid-take, twice: at the next start the first take goes into the
+// file the window reserved, the second beside the first, each a WAV whose
+// header gives the sizes its file has.
+TEST(RecorderProgram, AKilledTakeIsMendedAtTheNextStart)
 {
     TestSoundServer server;
     TempFolder folder;
     folder.Write("my memos/ボイス 1.wav", "");
     const auto target = folder.path("my memos/ボイス 1.wav");
     const auto memos = folder.path("my memos");
+    // The killed take's name and length, or nothing when no take ran.
+    const auto killMidTake = [&]() -> std::optional<std::pair<std::string, std::string>> {
+        const pid_t recorder = SpawnProgram({RECORDER_PROGRAM, "--start", target.string()});
+        const bool running = WaitForRunningTake(memos);
+        ::kill(recorder, SIGKILL);
+        ::waitpid(recorder, nullptr, 0);
+        if (!running)
+            return std::nullopt;
+        const std::string name = HiddenFiles(memos).at(0);
+        return std::pair{name, ReadText((memos / name).string())};
+    };
+    const auto startAgainUntilMended = [&](const std::filesystem::path& into) {
+        const pid_t again = SpawnProgram({RECORDER_PROGRAM, target.string()});
+        const bool mended = WaitUntil([&] { return HiddenFiles(memos).empty() && SizeOf(into) > 0; }, 10s);
+        ::kill(again, SIGKILL);
+        ::waitpid(again, nullptr, 0);
+        return mended;
+    };
+    const auto expectMended = [](const std::filesystem::path& file, const std::string& killed) {
+        const std::string bytes = ReadText(file.string());
+        EXPECT_TRUE(HeaderSizesMatch(bytes)) << file;
+        const std::size_t sound = killed.find("data") + 8;
+        EXPECT_EQ(ReadWavFormat(file.string()).frames, static_cast<long long>((killed.size() - sound) / 2)) << file;
+        EXPECT_EQ(bytes.substr(sound), killed.substr(sound, bytes.size() - sound)) << file;
+    };
 
-    const pid_t recorder = SpawnProgram({RECORDER_PROGRAM, "--start", target.string()});
-    const bool takeRunning = WaitForRunningTake(memos);
-    ::kill(recorder, SIGKILL);
-    ::waitpid(recorder, nullptr, 0);
-    ASSERT_TRUE(takeRunning) << "the take never started";
+    const auto first = killMidTake();
+    ASSERT_TRUE(first) << "the take never started";
+    EXPECT_TRUE(first->first.starts_with(".ボイス 1.wav.take-" + ThisMachineId() + "-")) << first->first;
     EXPECT_EQ(SizeOf(target), 0u);
-    const std::string killedTake = HiddenFiles(memos)[0];
-    EXPECT_TRUE(killedTake.starts_with(".ボイス 1.wav.take-"));
+    ASSERT_TRUE(startAgainUntilMended(target)) << "the killed take was not mended into the reserved file";
+    expectMended(target, first->second);
 
-    // The file is still empty, so the next start begins a take of its own.
-    const pid_t again = SpawnProgram({RECORDER_PROGRAM, target.string()});
-    EXPECT_TRUE(WaitUntil([&] { return !std::filesystem::exists(memos / killedTake); }, 10s));
-    ::kill(again, SIGKILL);
-    ::waitpid(again, nullptr, 0);
-    EXPECT_EQ(SizeOf(target), 0u);
+    const auto second = killMidTake();
+    ASSERT_TRUE(second) << "the second take never started";
+    const auto beside = memos / "ボイス 1 (2).wav";
+    ASSERT_TRUE(startAgainUntilMended(beside)) << "the second killed take was not kept beside the first";
+    expectMended(target, first->second);
+    expectMended(beside, second->second);
 }
 
 TEST(RecorderProgram, TheEndOfTheSessionKeepsTheTakeThatRuns)

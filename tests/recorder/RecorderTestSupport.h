@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QThread>
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <sndfile.h>
 #include <string>
@@ -93,6 +94,24 @@ inline std::vector<std::string> HiddenFiles(const std::filesystem::path& folder)
         if (entry.path().filename().string().starts_with("."))
             names.push_back(entry.path().filename().string());
     return names;
+}
+
+// Whether a WAV's header gives exactly the sizes its file has, whole frames
+// of 16-bit mono: what a player that trusts the header needs (libsndfile
+// forgives a header that does not).
+inline bool HeaderSizesMatch(const std::string& bytes)
+{
+    const auto little32 = [&](std::size_t at) {
+        std::uint32_t value = 0;
+        for (std::size_t i = 4; i-- > 0;)
+            value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
+        return value;
+    };
+    const std::size_t data = bytes.find("data");
+    if (bytes.size() < 44 || data == std::string::npos || data + 8 > bytes.size())
+        return false;
+    const std::size_t sound = bytes.size() - data - 8;
+    return little32(4) == bytes.size() - 8 && little32(data + 4) == sound && sound % 2 == 0;
 }
 
 inline std::uintmax_t SizeOf(const std::filesystem::path& file)

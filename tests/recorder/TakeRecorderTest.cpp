@@ -7,6 +7,7 @@
 #include <system_error>
 #include <thread>
 
+#include "KilledTakes.h"
 #include "RecorderMessages.h"
 #include "RecorderTestSupport.h"
 #include "SmallDisk.h"
@@ -273,20 +274,25 @@ TEST_F(TakeRecorderTest, ACaptureThatThrowsKeepsWhatReachedTheFile)
     EXPECT_EQ(wav.frames, kChunksBeforeFailure * kChunkFrames);
 }
 
-TEST_F(TakeRecorderTest, StaleTakesGoButARunningTakeStays)
+TEST_F(TakeRecorderTest, KilledTakesAreMendedButARunningTakeStays)
 {
-    folder.Write(".Voice1.wav.take-Stale1", "RIFF");
-    folder.Write(".Voice2.wav.take-Other1", "RIFF");
+    // A header that says no sound, and 50 frames after it, as a recorder
+    // killed on Voice2.wav leaves them.
+    const std::string scratch = folder.path("scratch").string();
+    SF_INFO format{0, kTakeSampleRate, 1, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 0, 0};
+    sf_close(sf_open(scratch.c_str(), SFM_WRITE, &format));
+    folder.Write(".Voice2.wav.take-" + ThisMachineId() + "-Stale1", ReadText(scratch) + std::string(100, '\1'));
     TakeRecorder running(target);
     ASSERT_EQ(running.Start().problem, TakeProblem::None);
-    ASSERT_EQ(HiddenFiles(folder.path("")).size(), 3u);
+    ASSERT_EQ(HiddenFiles(folder.path("")).size(), 2u);
 
-    TakeFile::RemoveStale(target);
+    const std::vector<MendedTake> mended = TakeFile::MendKilled(target);
 
-    EXPECT_FALSE(folder.Exists(".Voice1.wav.take-Stale1"));
-    EXPECT_TRUE(folder.Exists(".Voice2.wav.take-Other1")) << "another file's take";
-    EXPECT_EQ(HiddenFiles(folder.path("")).size(), 2u) << "the running take must stay";
-    std::this_thread::sleep_for(300ms);
+    ASSERT_EQ(mended.size(), 1u);
+    EXPECT_EQ(mended[0].keptAs, folder.path("Voice2.wav").string());
+    EXPECT_EQ(ReadWavFormat(mended[0].keptAs).frames, 50);
+    EXPECT_EQ(HiddenFiles(folder.path("")).size(), 1u) << "the running take must stay";
+    ASSERT_TRUE(WaitUntil([&] { return running.Seconds() > 0.2; }, 10s));
     EXPECT_TRUE(running.Stop().saved);
     EXPECT_TRUE(IsTakeWav(ReadWavFormat(target)));
 }
