@@ -193,7 +193,12 @@ std::unique_ptr<WriterWatch> PosixFileSystem::WatchWriters(const std::string& pa
         disk = ResolveDiskPath(path);
     if (!disk)
         return nullptr;
-    return std::make_unique<WriterLease>(*disk, [path] { return TargetOf(path); });
+    // A rewrite of ours cut short is settled before the lease is taken: its
+    // rollback would wait on our own lease.
+    return std::make_unique<WriterLease>(*disk, [this, path]() -> std::optional<std::string> {
+        auto target = TargetOf(path);
+        return target && SettleJournal(*target) ? target : std::nullopt;
+    });
 }
 
 void PosixFileSystem::CreateEmptyFile(const std::string& path)

@@ -2,7 +2,10 @@
 // window on the folder (a second machine on a synced folder), a sync tool
 // rewriting the file while a title is being typed.
 #include <QTest>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "DialogHarness.h"
 #include "DialogTestMain.h"
@@ -18,6 +21,7 @@ class SharedCatalogueTest : public QObject {
 private slots:
     void twoWindowsOnOneFolderKeepEachOthersMemos();
     void anotherWritersChangesMeetTheWindowsEdits();
+    void aWriterInPlaceIsWaitedFor();
 };
 
 // Two copies on one folder (two machines on a synced folder, two users):
@@ -73,6 +77,49 @@ void SharedCatalogueTest::anotherWritersChangesMeetTheWindowsEdits()
     QCOMPARE(form.EditIndex(), 2);
     QCOMPARE(h.Find<MemoListView>("ListView1")->selectedRow(), 2);
     QCOMPARE(Text(h, "Edit1"), QStringLiteral("C2z"));
+    QVERIFY(form.close());
+}
+
+// Another program truncates the catalogue, writes one memo and pauses with
+// the file open (a text editor on a network disk): the window's edit waits
+// for it, a close meanwhile is refused, and once the file is closed the
+// edit is saved beside every memo the writer wrote.
+void SharedCatalogueTest::aWriterInPlaceIsWaitedFor()
+{
+    Harness h;
+    const std::vector<VoiceMemo> memos = {Memo("A", "/x/data/Voice1.wav"), Memo("B", "/x/data/Voice2.wav"),
+                                          Memo("C", "/x/data/Voice3.wav")};
+    WriteCatalogue(h, memos);
+    const std::string whole = h.folder.Read("Voice.dat");
+    const std::string path = h.folder.path("Voice.dat").string();
+    TForm1& form = h.Open();
+    QVERIFY(h.Activate());
+
+    const int writer = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    QVERIFY(writer >= 0);
+    const std::string first = whole.substr(0, whole.find('\n') + 1);
+    QCOMPARE(::write(writer, first.data(), first.size()), ssize_t(first.size()));
+    struct stat before {};
+    ::stat(path.c_str(), &before);
+    RetitleRow(h, 2, QStringLiteral("C2"));
+    {
+        BoxAnswerer answer;
+        QVERIFY(!form.close());
+        QVERIFY(answer.seen);
+        QVERIFY2(answer.text.contains(QStringLiteral("書き換えている途中")), qPrintable(answer.text));
+    }
+    struct stat after {};
+    ::stat(path.c_str(), &after);
+    QCOMPARE(after.st_ino, before.st_ino);
+    QCOMPARE(h.folder.Read("Voice.dat"), first);
+    QCOMPARE(form.Memos().count(), 3);
+
+    const std::string rest = whole.substr(first.size());
+    QCOMPARE(::write(writer, rest.data(), rest.size()), ssize_t(rest.size()));
+    ::close(writer);
+    std::string expected = whole;
+    expected.replace(expected.find("C\t"), 1, "C2");
+    QTRY_COMPARE_WITH_TIMEOUT(h.folder.Read("Voice.dat"), expected, 20000);
     QVERIFY(form.close());
 }
 
