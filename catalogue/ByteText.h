@@ -23,11 +23,12 @@ std::size_t LastCharacterStart(std::string_view text);
 constexpr bool EndsALine(char c) { return c == '\r' || c == '\n' || c == '\0'; }
 
 // Calls each with every line of the text without copying it: a line runs
-// up to the next CR, LF or NUL, and its end is a NUL, a CR and an LF, each
-// where present, in that order. So a NUL ends its line as a line break does
-// and the lines after it are read (one just before a line break adds no
-// empty line); a terminator at the very end adds no empty line. The catalogue and every
-// text file read whole are split so.
+// up to the next CR, LF or NUL, and its end is a run of NULs, a CR and an
+// LF, each where present, in that order. So a NUL ends its line as a line
+// break does and the lines after it are read (one just before a line break
+// adds no empty line), and the zeros a crashed writer leaves end one line
+// however many there are; a terminator at the very end adds no empty line.
+// The catalogue and every text file read whole are split so.
 template <typename Each>
 inline void ForEachLine(std::string_view content, Each each)
 {
@@ -52,7 +53,7 @@ inline void ForEachLine(std::string_view content, Each each)
         const char* stop = std::min({cr, lf, nul});
         each(std::string_view(pos, static_cast<std::size_t>(stop - pos)));
         pos = stop;
-        if (pos < end && *pos == '\0')
+        while (pos < end && *pos == '\0')
             ++pos;
         if (pos < end && *pos == '\r')
             ++pos;

@@ -115,13 +115,23 @@ SessionEnd::SessionEnd(TForm1* window) : QObject(window), window_(window)
             manager.cancel();
     });
 
-    new EndSignals([this] { closeWindow(); }, this);
+    new EndSignals([this] { endProgram(); }, this);
 }
 
-void SessionEnd::closeWindow()
+// A box left up would keep the program from its end for good (a save that
+// runs out of memory says so again at every close), so none is waited for.
+void SessionEnd::endProgram()
 {
-    if (window_->isVisible())
-        window_->close();
+    ended_ = true;
+    RefuseMessageBoxes();
+    try {
+        DismissMessageBoxes();
+        if (window_->isVisible() && !window_->close() && window_->ClosePending())
+            return;  // it closes, saving, as the command under way ends
+    } catch (...) {
+        // Out of memory, say: the program ends all the same.
+    }
+    QCoreApplication::exit(0);
 }
 
 }  // namespace voicememo

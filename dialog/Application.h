@@ -42,16 +42,20 @@ void BringToFront(QWidget& window, const QString& activationToken = {});
 
 // Closes the window through its close query when the desktop session ends
 // (a failed save cancels the log-off; a close that waits for the walk for
-// unused files does not) and on SIGTERM, SIGHUP, SIGINT or SIGQUIT.
+// unused files does not). On SIGTERM, SIGHUP, SIGINT or SIGQUIT the program
+// ends whatever box is up: it saves where it can and says nothing more.
 class SessionEnd : public QObject {
     Q_OBJECT
 public:
     explicit SessionEnd(TForm1* window);
+    // Ended from outside: the program goes, its window closed or not.
+    bool Ended() const { return ended_; }
 
 private:
-    void closeWindow();
+    void endProgram();
 
     TForm1* window_;
+    bool ended_ = false;
 };
 
 }  // namespace voicememo

@@ -1,6 +1,6 @@
 #include "CatalogueKeeper.h"
 
-#include <system_error>
+#include <exception>
 #include <utility>
 
 #include "CalendarFeed.h"
@@ -24,10 +24,12 @@ CatalogueKeeper::CatalogueKeeper(FileSystem& files, std::string exeDir, MemoList
       model_(model),
       catalogue_(files, exeDir_)
 {
-    // Without a thread to spare, the catalogue is read when the window shows.
+    // Without a thread to spare (or the memory for one, under an address
+    // space limit), the catalogue is read when the window shows.
     try {
         readAhead_ = std::async(std::launch::async, [this] { return Read(); });
-    } catch (const std::system_error&) {
+    } catch (const std::exception&) {
+        readAhead_ = {};
     }
     settle_.setSingleShot(true);
     settle_.setInterval(kEditRestMs);

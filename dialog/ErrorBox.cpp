@@ -21,12 +21,15 @@ namespace {
 const char16_t* const kOutOfMemory = u"メモリが不足しています";
 const char16_t* const kInternalError = u"内部エラーが発生しました";
 
+bool boxesRefused = false;
+
 void ShowErrorText(QWidget* owner, const QString& shown)
 {
     QMessageBox box(QMessageBox::Critical, QString::fromUtf8(kApplicationTitle), shown, QMessageBox::NoButton, owner);
     box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     box.setWindowModality(Qt::ApplicationModal);
-    box.exec();
+    if (!boxesRefused)
+        box.exec();
 }
 
 }  // namespace
@@ -55,14 +58,15 @@ bool AskYesNo(QWidget* owner, const QString& text)
     box.setDefaultButton(QMessageBox::Yes);
     box.setWindowModality(Qt::ApplicationModal);
     // Anything but Yes (Esc, the box closed or taken down) is No.
-    return box.exec() == QMessageBox::Yes;
+    return !boxesRefused && box.exec() == QMessageBox::Yes;
 }
 
 void ShowNotice(QWidget* owner, const QString& text)
 {
     QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kApplicationTitle), text, QMessageBox::Ok, owner);
     box.setWindowModality(Qt::ApplicationModal);
-    box.exec();
+    if (!boxesRefused)
+        box.exec();
 }
 
 QString UnusableFolderMessage(const UnusableFolder& error)
@@ -88,6 +92,8 @@ void DismissMessageBoxes()
         if (auto* box = qobject_cast<QMessageBox*>(window); box && box->isVisible())
             box->done(QMessageBox::No);
 }
+
+void RefuseMessageBoxes() { boxesRefused = true; }
 
 bool Guarded(QWidget* owner, const std::function<void()>& handler)
 {

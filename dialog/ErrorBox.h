@@ -36,6 +36,9 @@ QString UnusableFolderMessage(const UnusableFolder& error);
 // Takes down every message box that is up; a question counts as answered
 // No.
 void DismissMessageBoxes();
+// From now on no box is shown (a question counts as answered No): the
+// program was ended from outside and goes, whatever it would have said.
+void RefuseMessageBoxes();
 
 // Runs the handler; an error is shown in the error box: an Error's own
 // message, for anything else a Japanese one ("メモリが不足しています" when

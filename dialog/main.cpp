@@ -1,6 +1,9 @@
 // ボイスメモ: the voice-memo manager's entry. It takes no arguments; all its
 // files lie beside the program.
+#include <malloc.h>
+
 #include <QApplication>
+#include <QTimer>
 
 #include "Application.h"
 #include "EndSignals.h"
@@ -13,8 +16,28 @@
 #include "PulseSoundPlayer.h"
 #include "TForm1.h"
 
+namespace {
+
+// Said once at a start that cannot tell whether another copy runs on the
+// folder: the user then keeps to one copy.
+QString UncheckedFolderNotice(const QString& sharedRuntimeFolder)
+{
+    const QString why =
+        sharedRuntimeFolder.isEmpty()
+            ? QStringLiteral("実行時フォルダーに目印を置けないため、")
+            : QStringLiteral("実行時フォルダー %1 が自分専用のフォルダーではないため、").arg(sharedRuntimeFolder);
+    return why + QStringLiteral("同じフォルダーのボイスメモがほかに起動していても確かめられません。\n"
+                                "ボイスメモは一つずつ起動してください。");
+}
+
+}  // namespace
+
 int main(int argc, char* argv[])
 {
+    // Under an address space limit (ulimit -v) every thread's own malloc
+    // arena would hold 64 MB of it, and a thread Qt paints with could then
+    // not start: its painting waited for it for good.
+    mallopt(M_ARENA_MAX, 1);
     voicememo::PreferX11Platform();
     const bool styleChosen = voicememo::UserChoseStyle(argc, argv);
     QApplication app(argc, argv);
@@ -38,10 +61,11 @@ int main(int argc, char* argv[])
     // and ends, so only one list of the catalogue is ever kept.
     voicememo::TForm1* window = nullptr;
     voicememo::FolderInstance instance(exeDir);
-    if (instance.claim([&window](const QString& token) {
-            if (window)
-                voicememo::BringToFront(*window, token);
-        }) == voicememo::FolderInstance::Claim::AnotherRuns)
+    const auto claim = instance.claim([&window](const QString& token) {
+        if (window)
+            voicememo::BringToFront(*window, token);
+    });
+    if (claim == voicememo::FolderInstance::Claim::AnotherRuns)
         return 0;
 
     voicememo::PosixFileSystem files;
@@ -53,7 +77,12 @@ int main(int argc, char* argv[])
     window = &form;
     voicememo::SessionEnd sessionEnd(&form);
     form.show();
-    if (form.Closed())
+    if (form.Closed() || sessionEnd.Ended())
         return 0;  // ended while a start-up message was up
+    // Said from the event loop, which an end from outside leaves at once.
+    if (claim == voicememo::FolderInstance::Claim::Unchecked)
+        QTimer::singleShot(0, &form, [&form, &instance] {
+            voicememo::ShowNotice(&form, UncheckedFolderNotice(instance.sharedRuntimeFolder()));
+        });
     return app.exec();
 }

@@ -1,6 +1,7 @@
 #include "FolderInstance.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -8,9 +9,10 @@
 
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
-#include <QStandardPaths>
 #include <QThread>
+#include <QTimer>
 #include <cerrno>
 #include <cstring>
 #include <optional>
@@ -25,16 +27,47 @@ constexpr int kReachMs = 5000;
 constexpr int kRetryPauseMs = 50;
 // A request is one short line; anything longer is no request of ours.
 constexpr qsizetype kMostRequestBytes = 4096;
+// A later start sends its line as soon as it is connected: a connection
+// that sends none in this time is dropped.
+constexpr int kRequestDeadlineMs = 1000;
+// Requests read at once, and connections the system holds waiting beyond
+// them: a flood of connections costs the window a few files and nothing
+// more, and a later start waits its turn (it tries for kReachMs).
+constexpr int kMostOpenRequests = 4;
+constexpr int kMostWaitingConnections = 4;
+
+// Whether the folder is ours alone: a real folder (no link), owned by us,
+// that no one else may enter. Another user's folder of that name, made
+// first in the shared temporary folder, could take our lock away.
+bool Private(const QByteArray& path)
+{
+    struct stat st {};
+    return ::lstat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() &&
+           (st.st_mode & (S_IRWXG | S_IRWXO)) == 0;
+}
 
 // The runtime folder is the user's own, on local storage and emptied at each
 // log-in, so a lock is never shared with another user's copy or left over
 // from another session; the program's folder itself may be read-only.
-QString PathFor(const std::string& folder, const char* suffix)
+// Without XDG_RUNTIME_DIR the folder Qt falls back to in the temporary
+// folder is made, 0700.
+QString RuntimeFolder()
+{
+    QByteArray path = qgetenv("XDG_RUNTIME_DIR");
+    if (path.isEmpty()) {
+        const passwd* user = ::getpwuid(::geteuid());
+        path = QFile::encodeName(QDir::tempPath()) + "/runtime-" +
+               (user ? QByteArray(user->pw_name) : QByteArray::number(::geteuid()));
+        ::mkdir(path.constData(), S_IRWXU);
+    }
+    return QFile::decodeName(path);
+}
+
+QString PathFor(const QString& runtime, const std::string& folder, const char* suffix)
 {
     const QByteArray key =
         QCryptographicHash::hash(QByteArray::fromStdString(folder), QCryptographicHash::Sha256).toHex().left(32);
-    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) + QStringLiteral("/voicememo-") +
-           QString::fromLatin1(key) + QString::fromLatin1(suffix);
+    return runtime + QStringLiteral("/voicememo-") + QString::fromLatin1(key) + QString::fromLatin1(suffix);
 }
 
 std::optional<sockaddr_un> SocketAddress(const QString& path)
@@ -73,7 +106,9 @@ bool AskToRaise(const QString& serverPath)
     const QByteArray request = "raise " + qgetenv("XDG_ACTIVATION_TOKEN").trimmed() + "\n";
     const QDeadlineTimer deadline(kReachMs);
     while (!deadline.hasExpired()) {
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        // Not blocking: while the first's queue is full, connect says so
+        // and is tried again, up to the deadline.
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
         if (fd < 0)
             return false;
         if (::connect(fd, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) == 0) {
@@ -87,7 +122,8 @@ bool AskToRaise(const QString& serverPath)
     return false;
 }
 
-// One later start's request, read as it comes; its socket closes with it.
+// One later start's request, read as it comes; its socket closes with it,
+// at the latest at its deadline.
 class Request : public QObject {
 public:
     Request(int fd, QObject* parent, std::function<void(const QByteArray& line)> answer)
@@ -97,6 +133,12 @@ public:
           answer_(std::move(answer))
     {
         connect(&notifier_, &QSocketNotifier::activated, this, &Request::readSome);
+        deadline_.setSingleShot(true);
+        connect(&deadline_, &QTimer::timeout, this, [this] {
+            notifier_.setEnabled(false);
+            deleteLater();
+        });
+        deadline_.start(kRequestDeadlineMs);
     }
     ~Request() override { ::close(fd_); }
 
@@ -112,6 +154,7 @@ private:
         if (lineEnd < 0 && !ended && received_.size() <= kMostRequestBytes)
             return;  // the rest of the line is still to come
         notifier_.setEnabled(false);
+        deadline_.stop();
         deleteLater();
         if (lineEnd >= 0)
             answer_(received_.left(lineEnd).trimmed());
@@ -119,6 +162,7 @@ private:
 
     int fd_;
     QSocketNotifier notifier_;
+    QTimer deadline_;
     std::function<void(const QByteArray& line)> answer_;
     QByteArray received_;
 };
@@ -126,8 +170,10 @@ private:
 }  // namespace
 
 FolderInstance::FolderInstance(const std::string& folder)
-    : lockPath_(PathFor(folder, ".lock")),
-      serverPath_(PathFor(folder, ".socket")),
+    : runtime_(RuntimeFolder()),
+      private_(Private(QFile::encodeName(runtime_))),
+      lockPath_(private_ ? PathFor(runtime_, folder, ".lock") : QString()),
+      serverPath_(private_ ? PathFor(runtime_, folder, ".socket") : QString()),
       lock_(lockPath_)
 {
     // Held for as long as the program runs: stale only when its process is
@@ -146,6 +192,8 @@ FolderInstance::~FolderInstance()
 
 FolderInstance::Claim FolderInstance::claim(std::function<void(const QString& token)> raise)
 {
+    if (!private_)
+        return Claim::Unchecked;
     if (!lock_.tryLock(0)) {
         if (lock_.error() != QLockFile::LockFailedError)
             return Claim::Unchecked;
@@ -170,7 +218,7 @@ void FolderInstance::Listen()
     // A socket left by a copy that was killed goes; we hold the lock.
     ::unlink(address->sun_path);
     if (::bind(fd, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) != 0 ||
-        ::chmod(address->sun_path, S_IRUSR | S_IWUSR) != 0 || ::listen(fd, SOMAXCONN) != 0) {
+        ::chmod(address->sun_path, S_IRUSR | S_IWUSR) != 0 || ::listen(fd, kMostWaitingConnections) != 0) {
         ::close(fd);
         return;
     }
@@ -182,22 +230,37 @@ void FolderInstance::Listen()
 
 void FolderInstance::TakeRequests()
 {
-    for (;;) {
+    // At the most requests the rest wait in the system's queue, unread, so
+    // the socket wakes the window no more until one of them ends; a full
+    // queue turns further connections away.
+    while (requests_.children().size() < kMostOpenRequests) {
         const int fd = ::accept4(serverFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0) {
             if (errno == EINTR)
                 continue;
-            return;  // none waiting any more
+            if (errno == EAGAIN || errno == EWOULDBLOCK) {
+                serverNotifier_->setEnabled(true);
+                return;  // none waiting any more
+            }
+            // Out of files, say: the socket would wake the window at once
+            // again, so it is looked at again only in a while.
+            serverNotifier_->setEnabled(false);
+            QTimer::singleShot(kRequestDeadlineMs, serverNotifier_.get(), [this] { TakeRequests(); });
+            return;
         }
         // The request's line: "raise", and the token after a space when
         // the later start was given one.
-        new Request(fd, &requests_, [this](const QByteArray& line) {
+        auto* request = new Request(fd, &requests_, [this](const QByteArray& line) {
             const qsizetype space = line.indexOf(' ');
             if (line.left(space < 0 ? line.size() : space) != "raise")
                 return;
             raise_(space < 0 ? QString() : QString::fromUtf8(line.mid(space + 1)).trimmed());
         });
+        // Those that waited are taken once this request has gone.
+        QObject::connect(request, &QObject::destroyed, serverNotifier_.get(),
+                         [this] { QTimer::singleShot(0, serverNotifier_.get(), [this] { TakeRequests(); }); });
     }
+    serverNotifier_->setEnabled(false);
 }
 
 }  // namespace voicememo

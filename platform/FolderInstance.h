@@ -16,7 +16,8 @@ namespace voicememo {
 // user's runtime folder and listens on a local socket beside it; a later
 // start finds the lock held, asks the first to bring its window to the front
 // and ends. The lock of a program that was killed is taken over: the lock
-// file names its process, which is gone.
+// file names its process, which is gone. A flood of connections to the
+// socket holds a few files and never keeps the window from its work.
 class FolderInstance {
 public:
     explicit FolderInstance(const std::string& folder);
@@ -27,16 +28,21 @@ public:
     enum class Claim {
         First,        // this start holds the folder
         AnotherRuns,  // another copy holds it and was asked to come forward
-        Unchecked,    // no lock could be made (no runtime folder): run anyway
+        Unchecked,    // no lock could be made (no runtime folder of our own): run anyway
     };
     // As the first, calls raise whenever a later start asks, with the
     // activation token the later start was given (empty when none).
     Claim claim(std::function<void(const QString& token)> raise);
+    // The runtime folder when it is no private folder of ours (it holds no
+    // lock then), else empty.
+    QString sharedRuntimeFolder() const { return private_ ? QString() : runtime_; }
 
 private:
     void Listen();
     void TakeRequests();
 
+    QString runtime_;
+    bool private_;  // the runtime folder is ours alone, so the lock may stand there
     QString lockPath_;
     QString serverPath_;
     QLockFile lock_;

@@ -25,7 +25,9 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"EmptyLinesBetween", "a\r\n\r\n\nb\r\n", {"a", "", "", "b"}}, LineCase{"OnlyLineEnd", "\r\n", {""}},
         LineCase{"NulEndsItsLineOnly", "a\r\nb\0c\r\nd"s, {"a", "b", "c", "d"}},
         LineCase{"NulAtLineStart", "a\r\n\0b"s, {"a", "", "b"}}, LineCase{"NulBeforeCrLf", "a\0\r\nb"s, {"a", "b"}},
-        LineCase{"NulAfterCr", "a\r\0b\0"s, {"a", "", "b"}}, LineCase{"NulsInARow", "\0\0a"s, {"", "", "a"}},
+        LineCase{"NulAfterCr", "a\r\0b\0"s, {"a", "", "b"}},
+        LineCase{"NulRunEndsOneLine", "\0\0a\0\0\0\r\nb"s, {"", "a", "b"}},
+        LineCase{"OnlyNuls", std::string(5000, '\0'), {""}}, LineCase{"NulRunThenLf", "a\0\0\n\0b"s, {"a", "", "b"}},
         LineCase{"ShiftJisBytesKept", "\x94\x83\x82\xa2\x95\xa8\r\n", {"\x94\x83\x82\xa2\x95\xa8"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
