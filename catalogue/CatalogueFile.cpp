@@ -59,8 +59,13 @@ bool ReplaceOrThrow(FileSystem& files, const std::string& path, const std::strin
         return true;
     case WriteResult::CannotCreate:
         throw Error(FormatMessage(messages::kCannotCreate, path));
-    case WriteResult::WriteFailed:
-        throw Error(std::string(messages::kStreamWriteError));
+    case WriteResult::WriteFailed: {
+        // The inherited text stays the first line; the second says which
+        // file and why, which it never did.
+        const std::string why = files.WhyWriteFailed();
+        throw Error(std::string(messages::kStreamWriteError) +
+                    (why.empty() ? "" : "\n" + FormatMessage(messages::kCannotWriteBecause, path, why)));
+    }
     }
     return true;  // every result is handled above
 }
@@ -231,8 +236,11 @@ std::vector<CatalogueFile::Copy> CatalogueFile::ReadyCopies(bool& present, std::
     for (const std::string& name : files_.ListFiles(folder_, "Voice", ".dat")) {
         if (!IsConflictCopyOf(name, kCatalogueFileName))
             continue;
-        present = true;
         const std::string path = folder_ + name;
+        if (const auto kept = keptCopies_.find(name);
+            kept != keptCopies_.end() && files_.StampOf(path) == std::optional(kept->second))
+            continue;  // merged in already: as if it had gone
+        present = true;
         auto content = files_.ReadFile(path);
         if (!content) {
             if (std::find(toldUnreadable_.begin(), toldUnreadable_.end(), name) == toldUnreadable_.end()) {
@@ -367,9 +375,13 @@ std::optional<CatalogueSync> CatalogueFile::MergeIn(const MemoTable& memos, Snap
         // lacks stay changes against it.
         Remember(std::move(onDisk), theirs.stamp);
     }
-    // The copies go once the file holds what they held.
-    for (const Copy& copy : copies)
-        files_.DiscardFileIn(copy.path, folder_);
+    // The copies go once the file holds what they held; where no trash can
+    // take them, they stay, never deleted for good.
+    for (const Copy& copy : copies) {
+        const auto stamp = files_.StampOf(copy.path);
+        if (files_.DiscardFileIn(copy.path, folder_) == Discard::NoTrash && stamp)
+            keptCopies_[copy.name] = *stamp;
+    }
     if (!merged.sameAsOurs) {
         sync.memos = std::move(merged.memos);
         sync.rowOf = std::move(merged.rowOfOurs);

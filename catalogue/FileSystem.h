@@ -19,7 +19,8 @@ namespace voicememo {
 // What became of a voice file that a deleted memo named.
 enum class Discard {
     Trashed,         // moved to the desktop's trash, from where it can be taken back
-    Deleted,         // deleted: no trash could be had there, or it was a link (removed, its target kept)
+    Deleted,         // deleted: it was a link (removed, its target kept), or deleted for good when asked to
+    NoTrash,         // kept: no safe trash could be had there; only DeleteForGoodIn deletes it then
     Missing,         // nothing was there
     OutsideFolder,   // kept: it is not in our folder (links resolved), or the path is not absolute
     NotRegularFile,  // kept: a folder, a FIFO, a device ...
@@ -85,6 +86,10 @@ public:
     // Replaces the file atomically with the bytes: on any failure the old
     // file stays exactly as it was.
     virtual WriteResult ReplaceFile(const std::string& path, const std::string& bytes) = 0;
+    // Why this thread's last ReplaceFile gave WriteFailed, in the user's
+    // words (code page 932): "ディスクがいっぱいです"; empty when it cannot
+    // be told.
+    virtual std::string WhyWriteFailed() { return {}; }
 
     // As ReplaceFile, but stillSo is asked just before the new file takes
     // the old one's place: when it says no (another program wrote the file
@@ -126,10 +131,19 @@ public:
 
     // Discards the file the absolute path names only when it is the
     // folder's own: a regular file whose real location (links resolved) is
-    // in the folder goes to the trash (deleted where none can be had); a
-    // link in the folder is removed itself, never its target. Anything else
-    // is kept. A file system that cannot tell keeps everything.
+    // in the folder goes to the trash (kept where none can be had); a link
+    // in the folder is removed itself, never its target. Anything else is
+    // kept. A file system that cannot tell keeps everything.
     virtual Discard DiscardFileIn(const std::string& path, const std::string& folder)
+    {
+        (void)path;
+        (void)folder;
+        return Discard::OutsideFolder;
+    }
+
+    // As DiscardFileIn, but deletes for good what no trash could take: only
+    // once the user has agreed to lose it.
+    virtual Discard DeleteForGoodIn(const std::string& path, const std::string& folder)
     {
         (void)path;
         (void)folder;

@@ -173,14 +173,14 @@ std::string VoiceStore::ReserveNext(const std::vector<std::string>& memoPaths)
     }
 }
 
-Discard VoiceStore::Remove(const std::string& path, const std::vector<std::string>& otherMemoPaths)
+Discard VoiceStore::Remove(const std::string& path, const std::vector<std::string>& otherMemoPaths, bool forGood)
 {
     TakeKeys keys(files_, folder_);
     const std::string key = keys.KeyOf(path);
     for (const std::string& other : otherMemoPaths)
         if (keys.KeyOf(other) == key)
             return Discard::NamedElsewhere;
-    return files_.DiscardFileIn(path, folder_);
+    return forGood ? files_.DeleteForGoodIn(path, folder_) : files_.DiscardFileIn(path, folder_);
 }
 
 // A path that names a missing file is mapped onto a file of our data

@@ -37,8 +37,9 @@ public:
 
     // Discards a deleted memo's voice file, only when it is the folder's
     // own (FileSystem::DiscardFileIn) and no other memo names its take,
-    // however spelt.
-    Discard Remove(const std::string& path, const std::vector<std::string>& otherMemoPaths);
+    // however spelt. Where no trash can take it, it is kept, or deleted
+    // for good when the user agreed to that (forGood).
+    Discard Remove(const std::string& path, const std::vector<std::string>& otherMemoPaths, bool forGood = false);
 
     // A memo whose file is missing and whose path ends in data/<name> names
     // <name> in our own data folder instead, where one is there: the folder

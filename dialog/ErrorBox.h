@@ -26,6 +26,9 @@ void ShowErrorBox(QWidget* owner, const QString& message);
 // A question with Yes and No, Yes first and the default, no icon; true
 // only when Yes was pressed.
 bool AskYesNo(QWidget* owner, const QString& text);
+// The same, for a question whose はい loses something for good: いいえ is
+// the default, so that Enter keeps it.
+bool AskYesNoDefaultNo(QWidget* owner, const QString& text);
 // A notice with an OK button and no icon.
 void ShowNotice(QWidget* owner, const QString& text);
 

@@ -78,13 +78,13 @@ bool TakeKeeper::AdoptStrayTakes(QWidget* owner, MemoListModel& model)
     return true;
 }
 
-Discard TakeKeeper::Remove(const VoiceMemo& memo, const std::vector<std::string>& otherMemoPaths)
+Discard TakeKeeper::Remove(const VoiceMemo& memo, const std::vector<std::string>& otherMemoPaths, bool forGood)
 {
     // Where it really lies is what the trash notes.
     std::error_code error;
     const auto disk = files_.DiskPath(memo.FilePath);
     const std::string real = disk ? std::filesystem::canonical(*disk, error).string() : std::string();
-    const Discard outcome = VoiceStore(files_, exeDir_).Remove(memo.FilePath, otherMemoPaths);
+    const Discard outcome = VoiceStore(files_, exeDir_).Remove(memo.FilePath, otherMemoPaths, forGood);
     if (outcome != Discard::Trashed || real.empty())
         return outcome;
     if (auto where = WhereTrashed(real))

@@ -33,7 +33,7 @@ public:
 
     // Discards a deleted memo's take as VoiceStore::Remove does, noting
     // where in the trash it went.
-    Discard Remove(const VoiceMemo& memo, const std::vector<std::string>& otherMemoPaths);
+    Discard Remove(const VoiceMemo& memo, const std::vector<std::string>& otherMemoPaths, bool forGood = false);
 
     // Brings back the take of each memo of the list that this window moved
     // to the trash and that data/ lacks, under its own name when that is

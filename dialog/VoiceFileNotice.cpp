@@ -22,6 +22,9 @@ QString KeptVoiceFileNotice(Discard outcome, const std::string& path)
     case Discard::NamedElsewhere:
         why = QStringLiteral("はほかのボイスメモも使っているため、削除しませんでした。");
         break;
+    case Discard::NoTrash:
+        why = QStringLiteral("はゴミ箱に移せないため、そのまま残しました。");
+        break;
     case Discard::Failed:
         why = QStringLiteral("を削除できなかったため、そのまま残しました。");
         break;

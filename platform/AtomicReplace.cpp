@@ -82,7 +82,11 @@ ReplaceOutcome ReplaceAtomically(const std::string& diskPath, const std::string&
     // the file in between.
     const int lockHolder = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
     bool written = lockHolder >= 0 && PWriteAll(fd, bytes, 0) && ::fsync(fd) == 0;
-    written = (::close(fd) == 0) && written;
+    int writeError = written ? 0 : errno;
+    if (::close(fd) != 0 && written) {
+        written = false;
+        writeError = errno;
+    }
     const bool renamed =
         written && (!beforeRename || (*beforeRename)()) && ::rename(temporary.c_str(), diskPath.c_str()) == 0;
     if (!renamed)
@@ -90,7 +94,7 @@ ReplaceOutcome ReplaceAtomically(const std::string& diskPath, const std::string&
     if (lockHolder >= 0)
         ::close(lockHolder);
     if (!written)
-        return {WriteResult::WriteFailed, 0};
+        return {WriteResult::WriteFailed, 0, writeError};
     if (!renamed)
         return {WriteResult::CannotCreate, 0};
     SyncFolder(ParentOf(diskPath));

@@ -23,6 +23,7 @@ namespace voicememo {
 struct ReplaceOutcome {
     WriteResult result = WriteResult::Done;
     int temporaryError = 0;  // errno when no temporary file could be made
+    int writeError = 0;      // errno when the bytes could not be written (WriteFailed)
 };
 
 // Replaces the file at diskPath (no link: the caller resolves those) with

@@ -179,10 +179,16 @@ std::optional<WriteResult> PosixFileSystem::ReplaceFileIf(const std::string& pat
                                                           const std::function<bool()>& stillSo)
 {
     bool refused = false;
-    const std::function<bool()> ask = [&] { return !(refused = !stillSo()); };
-    beforeRename = &ask;
+    const std::function<bool()> ask = [&] {
+        refused = !stillSo();
+        return !refused;
+    };
+    // Unset however ReplaceFile ends: a later replace must never ask it.
+    struct Asking {
+        explicit Asking(const std::function<bool()>& question) { beforeRename = &question; }
+        ~Asking() { beforeRename = nullptr; }
+    } asking(ask);
     const WriteResult result = ReplaceFile(path, bytes);
-    beforeRename = nullptr;
     return refused ? std::nullopt : std::optional(result);
 }
 

@@ -31,6 +31,7 @@ public:
     std::optional<std::string> ReadFile(const std::string& path) override;
     std::optional<std::string> ReadFileStart(const std::string& path, std::size_t count) override;
     WriteResult ReplaceFile(const std::string& path, const std::string& bytes) override;
+    std::string WhyWriteFailed() override;
     // stillSo is asked after the new file is durable, right before the
     // rename (or the rewrite in place).
     std::optional<WriteResult> ReplaceFileIf(const std::string& path, const std::string& bytes,
@@ -42,8 +43,9 @@ public:
     // O_EXCL: a file that arrives at the last moment is never emptied.
     bool CreateNewFile(const std::string& path) override;
     bool DeleteFile(const std::string& path) override;
-    // The trash is the desktop's (freedesktop) trash, QFile::moveToTrash.
+    // The trash is the desktop's (freedesktop) trash, as Trash.h takes it.
     Discard DiscardFileIn(const std::string& path, const std::string& folder) override;
+    Discard DeleteForGoodIn(const std::string& path, const std::string& folder) override;
     // One stat when the file is there as written; a link is followed.
     std::optional<FileStamp> StampOf(const std::string& path) override;
     void RemoveWriteLeftovers(const std::string& path) override;
@@ -72,6 +74,7 @@ private:
     // Settles a rewrite in place that was cut short, before the file is
     // touched; false when the file must not be.
     bool SettleJournal(const std::string& diskPath);
+    Discard DiscardIn(const std::string& path, const std::string& folder, bool forGood);
 
     std::mutex noticesMutex_;
     std::vector<std::string> notices_;

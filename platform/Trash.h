@@ -5,9 +5,11 @@
 
 namespace voicememo {
 
-// Moves the file (a disk path) to the trash, which notes where it lay;
-// returns where it went there, or nothing when no trash can be had (the
-// file then stays where it is).
+// Moves the file (an absolute disk path) to the trash, which notes where it
+// lay; returns where it went there, or nothing when no safe trash can be had
+// on its file system (the file then stays where it is). Only a trash that no
+// one else may enter is used: the user's own, or a top folder's trash that
+// is ours and private.
 std::optional<std::string> MoveToTrash(const std::string& diskPath);
 
 // Where this program's last move of the file at diskPath to the trash put

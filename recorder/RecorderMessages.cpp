@@ -115,6 +115,10 @@ QString DescribeProblem(const TakeOutcome& outcome)
     case TakeProblem::TargetReadOnly:
         return QStringLiteral("ファイルは読み取り専用です。録音は「%1」として保存しました。")
             .arg(FileNameOf(outcome.keptAs));
+    case TakeProblem::NoTrash:
+        return QStringLiteral(
+                   "前の録音をごみ箱に移せないため、録音を「%1」として保存しました。ファイルは元のままです。")
+            .arg(FileNameOf(outcome.keptAs));
     }
     return {};
 }

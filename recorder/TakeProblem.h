@@ -20,6 +20,8 @@ enum class TakeProblem {
     TargetChanged,    // the target is no longer the file the recorder was
                       // started on; the take is kept beside it (keptAs)
     TargetReadOnly,   // the target may not be written; the take is kept beside it
+    NoTrash,          // the target's take could not go to a trash, where it could be
+                      // taken back: it stays, and the new take is kept beside it
 };
 
 // Who reported what lies behind a problem, with the reporter's own code:

@@ -181,6 +181,37 @@ TEST(SyncedCatalogueTest, ConflictCopiesAreMergedAndCleared)
     }
 }
 
+// Where no trash can take a copy merged in, it stays beside the file, and is
+// not merged again: a memo deleted since stays deleted, and nothing is told
+// twice.
+TEST(SyncedCatalogueTest, ACopyNoTrashTakesIsMergedOnce)
+{
+    struct NoTrashFiles : PosixFileSystem {
+        Discard DiscardFileIn(const std::string&, const std::string&) override { return Discard::NoTrash; }
+    } files;
+    Folder f;
+    const std::string d = f.dir.dir();
+    const std::string a = Line("A", d + "data/Voice1.wav"), b = Line("B", d + "data/Voice2.wav"),
+                      c = Line("C", d + "data/Voice3.wav");
+    const std::string copyName = "Voice.sync-conflict-20261208-095432-O4QUNXO.dat";
+    f.dir.Write("Voice.dat", a + b);
+    CatalogueFile catalogue(files, d, std::chrono::milliseconds(0));
+    catalogue.LoadTable();
+    f.dir.Write(copyName, a + c);
+    const CatalogueSync merged = catalogue.TakeInChanges(MemoTable::FromCatalogueText(a + b));
+    ASSERT_EQ(merged.notices.size(), 1u);
+    EXPECT_EQ(merged.notices[0].kind, SyncNotice::CopyTakenIn);
+    EXPECT_EQ(f.dir.Read("Voice.dat"), a + b + c);
+    EXPECT_EQ(f.dir.Read(copyName), a + c);
+
+    const CatalogueSync saved = catalogue.SaveTable(MemoTable::FromCatalogueText(a + b));  // C deleted here
+    EXPECT_TRUE(saved.notices.empty());
+    EXPECT_EQ(f.dir.Read("Voice.dat"), a + b);
+    EXPECT_TRUE(catalogue.TakeInChanges(MemoTable::FromCatalogueText(a + b)).notices.empty());
+    EXPECT_EQ(f.dir.Read("Voice.dat"), a + b);
+    EXPECT_TRUE(f.dir.Exists(copyName));
+}
+
 // Another machine's copy is left a while for that machine; a copy that
 // cannot be read stays, and is told of once.
 TEST(SyncedCatalogueTest, OthersCopiesWaitAndUnreadableOnesStay)

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QRadioButton>
+#include <QToolTip>
 #include <csignal>
 #include <filesystem>
 
@@ -25,6 +26,8 @@ class EditingTest : public QObject {
 private slots:
     void pastedLineBreaksNeverSplitTheCatalogue();
     void titlesOfAnyLengthSurvive();
+    void charactersTheCatalogueCannotHoldAreRefused_data();
+    void charactersTheCatalogueCannotHoldAreRefused();
     void yearBoxKeepsWhatIsTyped();
     void monthListOpensOnTheMonthShown();
     void arrowsStepFromTheEntryShown_data();
@@ -79,6 +82,75 @@ void EditingTest::pastedLineBreaksNeverSplitTheCatalogue()
     QCOMPARE(h.Find<QLineEdit>("Edit2")->text(), QStringLiteral("5"));
     QVERIFY(form.close());
     QCOMPARE(h.folder.Read("Voice.dat"), "d\t/x/data/Voice1.wav\t2001/04/05\t09:12:30\tDAILY\t4/12/5\r\n" + kOther);
+}
+
+void EditingTest::charactersTheCatalogueCannotHoldAreRefused_data()
+{
+    QTest::addColumn<bool>("inList");
+    QTest::newRow("title box") << false;
+    QTest::newRow("rename box in the list") << true;
+}
+
+// An emoji or "€" (code page 932 has neither; "①" and "ｱ" it has) entered
+// as an input method or emoji picker enters text is refused at once, and
+// the box says so once per edit, in a tooltip and to a screen reader.
+void EditingTest::charactersTheCatalogueCannotHoldAreRefused()
+{
+    QFETCH(bool, inList);
+    Harness h;
+    h.folder.Write("Voice.dat", kDated);
+    TForm1& form = h.Open();
+    QVERIFY(h.Activate());
+    QAbstractItemView* view = h.Find<MemoListView>("ListView1")->currentView();
+    // The box the user types into: the title box, or the editor F2 opens.
+    const auto startEdit = [&](bool click) {
+        if (click)
+            h.ClickRow(0);
+        if (!inList) {
+            h.Find<QLineEdit>("Edit1")->setFocus();
+            return h.Find<QLineEdit>("Edit1");
+        }
+        QTest::keyClick(view, Qt::Key_F2);
+        return view->findChild<QLineEdit*>();
+    };
+    const auto enter = [](QLineEdit* edit, const QString& text) {
+        QInputMethodEvent commit;
+        commit.setCommitString(text);
+        QApplication::sendEvent(edit, &commit);
+    };
+    const QString hint = QStringLiteral("「😀€」は Shift_JIS で表せないため、タイトルに使えません。");
+
+    QLineEdit* edit = startEdit(true);
+    QVERIFY(edit && edit->hasFocus());
+    edit->selectAll();
+    enter(edit, QStringLiteral("a😀b€c①ｱ"));
+    QCOMPARE(edit->text(), QStringLiteral("abc①ｱ"));
+    QCOMPARE(edit->cursorPosition(), 5);
+    QVERIFY(QToolTip::isVisible());
+    QCOMPARE(QToolTip::text(), hint);
+    QCOMPARE(edit->accessibleDescription(), hint);
+    // Once per edit: the next refusal refuses without a word.
+    QToolTip::showText(edit->mapToGlobal(QPoint()), QStringLiteral("another tip"), edit);
+    enter(edit, QStringLiteral("😀"));
+    QCOMPARE(edit->text(), QStringLiteral("abc①ｱ"));
+    QCOMPARE(QToolTip::text(), QStringLiteral("another tip"));
+    QTest::keyClick(edit, Qt::Key_Return);
+    if (inList)
+        QTRY_VERIFY(!view->findChild<QLineEdit*>());
+    else
+        view->setFocus();
+
+    // The next edit is told again.
+    edit = startEdit(!inList);
+    QVERIFY(edit && edit->hasFocus());
+    QVERIFY(edit->accessibleDescription().isEmpty());
+    edit->end(false);
+    enter(edit, QStringLiteral("€😀"));
+    QCOMPARE(edit->text(), QStringLiteral("abc①ｱ"));
+    QCOMPARE(QToolTip::text(), QStringLiteral("「€😀」は Shift_JIS で表せないため、タイトルに使えません。"));
+    QTest::keyClick(edit, Qt::Key_Return);
+    QVERIFY(form.close());
+    QCOMPARE(h.folder.Read("Voice.dat"), "abc\x87\x40\xb1" + kDated.substr(1));
 }
 
 void EditingTest::titlesOfAnyLengthSurvive()

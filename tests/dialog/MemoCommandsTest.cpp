@@ -29,6 +29,7 @@ private slots:
     void recordWithEveryNameTakenChangesNoFile();
     void deleteAsksFirst();
     void deleteKeepsAFileThatIsNotOurs();
+    void deleteWithoutATrashAsksAgain();
     void closeDuringTheDeleteQuestionDeletesNothing();
     void deleteQuestionEndedWithoutYesDeletesNothing_data();
     void deleteQuestionEndedWithoutYesDeletesNothing();
@@ -214,6 +215,55 @@ void MemoCommandsTest::deleteKeepsAFileThatIsNotOurs()
     QCOMPARE(h.folder.Read("thesis.odt"), "thesis"s);
 }
 
+// Where no trash can take the take back (another user's trash on a shared
+// disk, none at all), it is lost for good only after a second question whose
+// default keeps it; いいえ keeps the memo too.
+void MemoCommandsTest::deleteWithoutATrashAsksAgain()
+{
+    struct NoTrashFiles : PosixFileSystem {
+        int deletedForGood = 0;
+        Discard DiscardFileIn(const std::string&, const std::string&) override { return Discard::NoTrash; }
+        Discard DeleteForGoodIn(const std::string& path, const std::string& folder) override
+        {
+            ++deletedForGood;
+            return PosixFileSystem::DeleteForGoodIn(path, folder);
+        }
+    } files;
+    Harness h;
+    h.folder.Write("data/Voice1.wav", "one");
+    WriteCatalogue(h, {Memo("A", h.exeDir + "data/Voice1.wav")});
+    h.form = std::make_unique<TForm1>(DialogServices{files, h.clock, h.regional, h.player, h.launcher, h.exeDir});
+    h.form->show();
+    const QString question =
+        QStringLiteral("ゴミ箱に移せないため、ボイスファイル %1data/Voice1.wav を完全に削除します。よろしいですか？")
+            .arg(QString::fromStdString(h.exeDir));
+    h.ClickRow(0);
+    {
+        // The second box is answered by its default button.
+        BoxAnswerer box(QStringLiteral("はい(&Y)"), true);
+        Click(h, "BitBtn3");
+        QCOMPARE(box.text, QStringLiteral("削除してもよろしいですか?"));
+        QCOMPARE(box.later, QStringList(question));
+    }
+    QCOMPARE(h.form->Memos().count(), 1);
+    QCOMPARE(h.folder.Read("data/Voice1.wav"), "one"s);
+    QCOMPARE(files.deletedForGood, 0);
+
+    h.ClickRow(0);
+    {
+        // Each answers one box with はい, whichever comes first.
+        BoxAnswerer first(QStringLiteral("はい(&Y)"));
+        BoxAnswerer second(QStringLiteral("はい(&Y)"));
+        Click(h, "BitBtn3");
+        QVERIFY(first.seen && second.seen);
+        QCOMPARE(QSet<QString>({first.text, second.text}),
+                 QSet<QString>({QStringLiteral("削除してもよろしいですか?"), question}));
+    }
+    QCOMPARE(h.form->Memos().count(), 0);
+    QVERIFY(!h.folder.Exists("data/Voice1.wav"));
+    QCOMPARE(files.deletedForGood, 1);
+}
+
 void MemoCommandsTest::closeDuringTheDeleteQuestionDeletesNothing()
 {
     Harness h;
@@ -357,7 +407,9 @@ void MemoCommandsTest::addUnusedWithUnreadableSettingsStops()
     h.folder.Write("data/Voice1.wav", "x");
     h.folder.MakeUnreadable("sorvane.ini");
     WriteCatalogue(h, {Memo("A", h.exeDir + "data/Voice5.wav")});
+    BoxAnswerer startUp;  // a link out of the folder: said at start
     TForm1& form = h.Open();
+    QTRY_VERIFY(startUp.text.endsWith(QStringLiteral("ウィンドウの位置は保存されません。")));
     h.ClickRow(0);
     {
         BoxAnswerer box;

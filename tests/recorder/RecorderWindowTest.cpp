@@ -375,7 +375,7 @@ TEST(RecorderMessages, HoldNoLatinLetters)
         return std::any_of(text.begin(), text.end(),
                            [](QChar c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); });
     };
-    for (int problem = 0; problem <= static_cast<int>(TakeProblem::TargetReadOnly); ++problem) {
+    for (int problem = 0; problem <= static_cast<int>(TakeProblem::NoTrash); ++problem) {
         const TakeOutcome outcome{static_cast<TakeProblem>(problem), false, {}, "/データ/ボイス1 (2)"};
         EXPECT_FALSE(DescribeProblem(outcome).isEmpty()) << problem;
         EXPECT_FALSE(hasLatinLetter(DescribeProblem(outcome))) << problem;

@@ -5,11 +5,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <vector>
 
 #include "AsUser.h"
+#include "SmallDisk.h"
 #include "TakeFile.h"
 #include "TempFolder.h"
 
@@ -42,6 +44,8 @@ std::string DescribeOutcome(const TakeOutcome& outcome)
         return "changed" + kept;
     case TakeProblem::TargetReadOnly:
         return "read-only" + kept;
+    case TakeProblem::NoTrash:
+        return "no trash" + kept;
     case TakeProblem::InputLost:
         return (outcome.saved ? "input lost, saved" : "input lost") + kept;
     default:
@@ -160,6 +164,34 @@ INSTANTIATE_TEST_SUITE_P(
         KeepCase{"ACutTakeWithoutSamplesIsNoFile", [](auto& f) { f.Write("Voice1.wav", "older take"); }, kNothing,
                  false, false, "input lost | Voice1.wav=older take", 0, TakeProblem::InputLost}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A disk with no trash of ours (its .Trash-<uid> no folder, the home trash on
+// another disk): the take the file holds is never deleted for good; it
+// stays, and the new take is kept beside it.
+TEST(TakeFileTest, AnOldTakeNoTrashCanTakeStays)
+{
+    TempFolder disk;
+    TempFolder home;
+    const std::string top = fs::path(disk.dir()).parent_path().string();
+    const auto report = RunOnSmallDisk(top, 1024, [&] {
+        disk.Write(".Trash-" + std::to_string(::geteuid()), "not a folder");
+        disk.Write("Voice1.wav", "older take");
+        ::setenv("XDG_DATA_HOME", home.path("share").c_str(), 1);
+        const std::string target = disk.path("Voice1.wav").string();
+        HeldFile startedOn = HeldFile::Open(target);
+        int error = 0;
+        auto take = TakeFile::Create(target, error);
+        const std::vector<std::int16_t> sound(2205, 1000);
+        if (!take || !take->Append(sound.data(), sound.size(), error))
+            return "cannot record: " + std::to_string(error);
+        const std::string outcome = DescribeOutcome(take->Keep(startedOn, TakeProblem::None));
+        return outcome + " | " + DescribeFolder(disk);
+    });
+    if (!report)
+        GTEST_SKIP() << "no right to mount a disk of the test's own";
+    EXPECT_EQ(*report, "no trash, kept as Voice1 (2).wav | .Trash-0=not a folder; Voice1 (2).wav=take; "
+                       "Voice1.wav=older take");
+}
 
 TEST(TakeFileTest, ATakeRecordedByRootKeepsTheFilesOwnerAndGroup)
 {

@@ -10,6 +10,7 @@
 
 #include "AsUser.h"
 #include "CatalogueFile.h"
+#include "Codepage.h"
 #include "Error.h"
 #include "Messages.h"
 #include "PosixFileSystem.h"
@@ -85,6 +86,13 @@ std::string SaveWithoutRoomThenWithRoom(const TempFolder& folder, const std::str
 
 std::string CannotWrite(const std::string& path) { return FormatMessage(messages::kCannotWrite, path); }
 
+// The catalogue's failed save: the inherited line, then the file and why.
+std::string StreamWriteError(const std::string& path, const std::string& why)
+{
+    return std::string(messages::kStreamWriteError) + "\n" +
+           FormatMessage(messages::kCannotWriteBecause, path, Utf8ToCp932(why));
+}
+
 // Fills the disk of a folder to the last byte.
 void Fill(const fs::path& file)
 {
@@ -109,7 +117,8 @@ TEST(FullDiskTest, SaveOnAFullDiskKeepsTheOldFilesAndSavesOnceThereIsRoom)
     });
     if (!report)
         GTEST_SKIP() << "no small disk can be mounted here; FileSizeLimitTest stands in";
-    EXPECT_EQ(*report, std::string(messages::kStreamWriteError) + "|" + CannotWrite(folder.dir() + "app/sorvane.ini") +
+    EXPECT_EQ(*report, StreamWriteError(folder.dir() + "app/Voice.dat", "ディスクがいっぱいです") + "|" +
+                           CannotWrite(folder.dir() + "app/sorvane.ini") +
                            "|catalogue kept, settings kept|Voice.dat,filler,sorvane.ini|ok|ok|saved, noted");
 }
 
@@ -124,10 +133,10 @@ TEST(FileSizeLimitTest, WriteThatCannotGrowTheFileKeepsTheOldFiles)
         return SaveWithoutRoomThenWithRoom(folder, "", [] {});
     });
     ASSERT_TRUE(report);
-    EXPECT_EQ(*report, std::string(messages::kStreamWriteError) + "|" + CannotWrite(folder.dir() + "sorvane.ini") +
-                           "|catalogue kept, settings kept|Voice.dat,sorvane.ini|" +
-                           std::string(messages::kStreamWriteError) + "|" + CannotWrite(folder.dir() + "sorvane.ini") +
-                           "|not saved, not noted");
+    const std::string tooLarge = StreamWriteError(folder.dir() + "Voice.dat", "ファイルが大きすぎます");
+    EXPECT_EQ(*report, tooLarge + "|" + CannotWrite(folder.dir() + "sorvane.ini") +
+                           "|catalogue kept, settings kept|Voice.dat,sorvane.ini|" + tooLarge + "|" +
+                           CannotWrite(folder.dir() + "sorvane.ini") + "|not saved, not noted");
 }
 
 TEST(FileSizeLimitTest, RewriteInPlaceThatCannotGrowTheFileKeepsTheOldFiles)
