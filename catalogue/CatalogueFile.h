@@ -164,6 +164,9 @@ private:
     std::chrono::milliseconds othersCopyWait_;
     OtherWriters writers_;
     std::map<std::string, std::chrono::steady_clock::time_point> othersCopiesSeen_;
+    // Copies merged in that no trash could take, as they stood then: left
+    // beside the file, they are not merged again while they stay so.
+    std::map<std::string, FileStamp> keptCopies_;
     std::vector<std::string> toldUnreadable_;
     // The catalogue before the window's last save, while the base is what
     // that save wrote: tells what a take-in undid of it.

@@ -51,15 +51,23 @@ void ShowErrorBox(QWidget* owner, const QString& message)
     ShowErrorText(owner, ErrorBoxText(lastBytes) == lastBytes ? message : message + u'.');
 }
 
-bool AskYesNo(QWidget* owner, const QString& text)
+namespace {
+
+bool Ask(QWidget* owner, const QString& text, QMessageBox::StandardButton byDefault)
 {
     QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kApplicationTitle), text, QMessageBox::Yes | QMessageBox::No,
                     owner);
-    box.setDefaultButton(QMessageBox::Yes);
+    box.setDefaultButton(byDefault);
     box.setWindowModality(Qt::ApplicationModal);
     // Anything but Yes (Esc, the box closed or taken down) is No.
     return !boxesRefused && box.exec() == QMessageBox::Yes;
 }
+
+}  // namespace
+
+bool AskYesNo(QWidget* owner, const QString& text) { return Ask(owner, text, QMessageBox::Yes); }
+
+bool AskYesNoDefaultNo(QWidget* owner, const QString& text) { return Ask(owner, text, QMessageBox::No); }
 
 void ShowNotice(QWidget* owner, const QString& text)
 {

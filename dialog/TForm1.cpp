@@ -505,7 +505,14 @@ void TForm1::BitBtn3Click()
     if (!AskYesNo(this, QStringLiteral("削除してもよろしいですか?")))
         return;
     const std::string path = model_.memo(selected).FilePath;
-    const Discard outcome = takes_.Remove(model_.memo(selected), model_.filePaths(selected));
+    Discard outcome = takes_.Remove(model_.memo(selected), model_.filePaths(selected));
+    if (outcome == Discard::NoTrash) {
+        // No trash could take it back: lost for good only when the user says so.
+        if (!AskYesNoDefaultNo(this, QStringLiteral("ゴミ箱に移せないため、ボイスファイル %1 を完全に削除します。よろしいですか？")
+                                         .arg(Decode(path))))
+            return;
+        outcome = takes_.Remove(model_.memo(selected), model_.filePaths(selected), true);
+    }
     model_.removeMemo(selected);
     ui->ListView1->clearSelection();
     SetFieldBytes(ui->Edit1, "");

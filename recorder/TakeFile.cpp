@@ -216,8 +216,7 @@ TakeOutcome TakeFile::PutInPlace(const std::optional<FileIdentity>& replaceable)
 {
     TakeFolderLock lock(FolderOf(landing_).string());
     if (replaceable && HoldsTake(landing_))
-        if (std::optional<TakeOutcome> replaced = ReplaceThroughTrash(replaceable))
-            return *replaced;
+        return ReplaceThroughTrash(replaceable);
     if (!replaceable) {
         // There was no file: the take may only create one.
         if (!RenameNoReplace(path_, landing_))
@@ -257,15 +256,15 @@ TakeOutcome TakeFile::PutInPlace(const std::optional<FileIdentity>& replaceable)
 // A take the target holds goes to the trash before the new one takes its
 // name, for the trash to note that name and put the take back there. For
 // that moment the target is missing; should the new take fail to take its
-// name, the old one goes back. Nothing when no trash can be had: the old
-// take is then replaced and deleted as an empty file is.
-std::optional<TakeOutcome> TakeFile::ReplaceThroughTrash(const std::optional<FileIdentity>& replaceable)
+// name, the old one goes back. Where no trash can be had the old take
+// stays, never deleted for good, and the new one is kept beside it.
+TakeOutcome TakeFile::ReplaceThroughTrash(const std::optional<FileIdentity>& replaceable)
 {
     if (const TakeProblem problem = ReplaceProblem(landing_, replaceable); problem != TakeProblem::None)
         return KeepBeside(problem);
     const TrashedTake old = TrashOldTake(landing_, replaceable);
     if (old.state == TrashedTake::State::NoTrash)
-        return std::nullopt;
+        return KeepBeside(TakeProblem::NoTrash);
     if (old.state == TrashedTake::State::Changed)
         return KeepBeside(TakeProblem::TargetChanged);
     if (!RenameNoReplace(path_, landing_)) {

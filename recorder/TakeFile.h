@@ -57,7 +57,7 @@ public:
 private:
     TakeFile(std::string target, std::string landing, std::string path, int fd, SNDFILE* sound);
     TakeOutcome PutInPlace(const std::optional<FileIdentity>& replaceable);
-    std::optional<TakeOutcome> ReplaceThroughTrash(const std::optional<FileIdentity>& replaceable);
+    TakeOutcome ReplaceThroughTrash(const std::optional<FileIdentity>& replaceable);
     TakeOutcome KeepBeside(TakeProblem why);
     TakeOutcome Failed(int error);
     void CloseAll();

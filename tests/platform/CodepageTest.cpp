@@ -81,6 +81,7 @@ TEST(CodepageTest, MessagesDecodeToTheirJapaneseText)
              {messages::kCannotCreate, "ﾌｧｲﾙ %s を作成できません"},
              {messages::kStreamWriteError, "ｽﾄﾘｰﾑへの書き込みｴﾗｰ"},
              {messages::kCannotWrite, "%s に書き込めません"},
+             {messages::kCannotWriteBecause, "%s に書き込めません（%s）"},
              {messages::kInvalidFileName, "不正なﾌｧｲﾙ名です"},
              {messages::kFileNotFound, "ﾌｧｲﾙが見つかりません"},
              {messages::kTooManyOpenFiles, "ｵｰﾌﾟﾝしたﾌｧｲﾙが多すぎます"},
