@@ -139,8 +139,43 @@ std::optional<std::string> ReadOnlyPosixFileSystem::ReadFileStart(const std::str
     return std::move(read.content);
 }
 
+namespace {
+
+// errno of this thread's last replace that could not write its bytes.
+thread_local int lastWriteError = 0;
+
+// What the system said, in the user's words.
+std::string SystemReason(int error)
+{
+    switch (error) {
+    case ENOSPC:
+        return "ディスクがいっぱいです";
+    case EDQUOT:
+        return "ディスクの使用量が上限に達しています";
+    case EFBIG:
+        return "ファイルが大きすぎます";
+    case EIO:
+        return "ディスクの読み書きに失敗しました";
+    case EROFS:
+        return "読み取り専用のドライブです";
+    case EACCES:
+    case EPERM:
+        return "アクセスが拒否されました";
+    default:
+        return "システムエラー、エラー番号 " + std::to_string(error);
+    }
+}
+
+}  // namespace
+
+std::string PosixFileSystem::WhyWriteFailed()
+{
+    return lastWriteError == 0 ? std::string() : Utf8ToCp932(SystemReason(lastWriteError));
+}
+
 WriteResult PosixFileSystem::ReplaceFile(const std::string& path, const std::string& bytes)
 {
+    lastWriteError = 0;
     // A link stays a link: the file it leads to is the one replaced, and
     // the rules below apply to that file.
     auto disk = TargetOf(path);
@@ -170,8 +205,15 @@ WriteResult PosixFileSystem::ReplaceFile(const std::string& path, const std::str
         if (beforeRename && !(*beforeRename)())
             return WriteResult::CannotCreate;
         qCInfo(lcFiles, "フォルダーに書き込めないため、その場で書き直します: %s", disk->c_str());
-        return RewriteInPlace(*disk, bytes);
+        const WriteResult rewritten = RewriteInPlace(*disk, bytes);
+        // The journal's own steps follow the failed write: only an errno
+        // that a write alone gives is surely the cause.
+        const int cause = errno;
+        const bool told = cause == ENOSPC || cause == EDQUOT || cause == EFBIG || cause == EIO;
+        lastWriteError = rewritten == WriteResult::WriteFailed && told ? cause : 0;
+        return rewritten;
     }
+    lastWriteError = outcome.writeError;
     return outcome.result;
 }
 
@@ -272,6 +314,16 @@ std::optional<std::string> RealLocation(const std::string& diskPath)
 
 Discard PosixFileSystem::DiscardFileIn(const std::string& path, const std::string& folder)
 {
+    return DiscardIn(path, folder, false);
+}
+
+Discard PosixFileSystem::DeleteForGoodIn(const std::string& path, const std::string& folder)
+{
+    return DiscardIn(path, folder, true);
+}
+
+Discard PosixFileSystem::DiscardIn(const std::string& path, const std::string& folder, bool forGood)
+{
     // A relative path would be taken from wherever the program was started.
     auto disk = path.starts_with(kPathSeparator) ? ResolveDiskPath(path) : std::nullopt;
     auto diskFolder = ResolveDiskPath(folder);
@@ -295,6 +347,8 @@ Discard PosixFileSystem::DiscardFileIn(const std::string& path, const std::strin
         return Discard::Failed;
     if (MoveToTrash(*real))
         return Discard::Trashed;
+    if (!forGood)
+        return Discard::NoTrash;
     qCInfo(lcFiles, "ゴミ箱がないため、ボイスファイルを削除します: %s", real->c_str());
     return ::unlink(real->c_str()) == 0 ? Discard::Deleted : Discard::Failed;
 }
