@@ -98,6 +98,7 @@ MemoTable CatalogueFile::LoadTable()
     // take the empty list for the catalogue.
     known_ = true;
     loadFailed_ = true;
+    linkLeadingOut_ = files_.LinkLeadingOut(path_);
     baseText_.reset();
     baseTable_.reset();
     baseStamp_.reset();
@@ -129,6 +130,16 @@ MemoTable CatalogueFile::LoadTable()
 
 CatalogueSync CatalogueFile::SaveTable(const MemoTable& memos)
 {
+    // Looked at anew each time: a link planted since the load is said once,
+    // and a link the user replaced with the catalogue itself is written again.
+    const bool wasOut = linkLeadingOut_.has_value();
+    if ((linkLeadingOut_ = files_.LinkLeadingOut(path_))) {
+        if (!wasOut)
+            throw Error(FormatMessage(messages::kLinkLeadsOut, path_, *linkLeadingOut_));
+        if (loadFailed_ && !(memos == Base()))
+            throw Error(FormatMessage(messages::kCannotOpen, path_));  // as for any file that cannot be read
+        return TakeInChanges(memos);  // only read: the list follows the file, the window keeps its edits
+    }
     if (!known_) {
         CatalogueSync saved;
         saved.written = Put(memos.Written()).value_or(false);
@@ -229,6 +240,8 @@ std::vector<CatalogueFile::Copy> CatalogueFile::ReadyCopies(bool& present, std::
 {
     std::vector<Copy> ready;
     present = false;
+    if (linkLeadingOut_)
+        return ready;  // merging one in would write through the link
     const auto now = std::chrono::steady_clock::now();
     std::map<std::string, std::chrono::steady_clock::time_point> stillThere;
     // Listed in name order: two machines merging the same copies merge them
@@ -395,6 +408,10 @@ std::optional<CatalogueSync> CatalogueFile::MergeIn(const MemoTable& memos, Snap
 // A failed deletion is not reported, and nothing is remembered then.
 std::optional<bool> CatalogueFile::Put(MemoTable written, const std::optional<FileStamp>* read)
 {
+    // A link planted since the save's own look (a take-in merging a
+    // conflict copy looks no sooner): said, and from then on only read.
+    if ((linkLeadingOut_ = files_.LinkLeadingOut(path_)))
+        throw Error(FormatMessage(messages::kLinkLeadsOut, path_, *linkLeadingOut_));
     std::optional<MemoTable> before = Base();
     const auto stillAsRead = [this, read] { return StillAsRead(*read); };
     if (written.empty()) {

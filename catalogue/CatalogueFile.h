@@ -117,6 +117,14 @@ public:
 
     bool loadFailed() const { return loadFailed_; }
 
+    // Voice.dat is a link that leads out of the folder (to a shell start-up
+    // file, say: FileSystem::LinkLeadingOut), as the load or the last save
+    // found it: the file it leads to. The catalogue is then only read: a
+    // save takes in what the file holds and writes nothing (the first save
+    // that finds such a link throws kLinkLeadsOut), conflict copies are
+    // left beside it.
+    const std::optional<std::string>& linkLeadingOut() const { return linkLeadingOut_; }
+
     // Keeps, for the next start, what the reads and writes taught of the
     // versions the machines share.
     void KeepSharedVersions() { versions_.KeepForNextStart(); }
@@ -173,6 +181,7 @@ private:
     std::optional<MemoTable> beforeLastSave_;
     bool known_ = false;  // loaded, or written, once
     bool loadFailed_ = false;
+    std::optional<std::string> linkLeadingOut_;
     // The memos last read or written, as the file held them; empty after a
     // failed load. A load keeps their text alone, shared with the table it
     // returns, and Base() makes their table from it when a comparison or a

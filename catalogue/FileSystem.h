@@ -210,6 +210,13 @@ public:
         return false;
     }
 
+    // When the file is a symbolic link that leads out of its folder (to
+    // neither a file within that folder nor one bearing the link's own
+    // name), the file it leads to (code page 932): the catalogue and
+    // the settings are then read, never written through it. Nothing for a
+    // file that is no link, or a link that may be written through.
+    virtual std::optional<std::string> LinkLeadingOut(const std::string&) { return std::nullopt; }
+
     // What the files did on their own that the user is to be told of (a
     // rollback journal that did not fit its file, set aside), as messages
     // in code page 932, each given once: the ones not taken before.

@@ -50,11 +50,23 @@ inline constexpr std::string_view kNoFreeVoiceName =
     "C\x83X\x83\x81\x83\x82\x82\xf0\x8d\xed\x8f\x9c\x82\xb5\x82\xc4\x82\xad\x82\xbe\x82"
     "\xb3\x82\xa2";
 // Our own: voicememo-today --ics and the feed beside the catalogue write
-// over nothing but a calendar feed.
-// "%s は iCalendar ファイルではないため、上書きしません"
+// over nothing but a calendar feed of ours (a link may lead to the user's
+// own calendar).
+// "%s はボイスメモが書き出した iCalendar ファイルではないため、上書きしません"
 inline constexpr std::string_view kNotACalendarFeed =
-    "%s \x82\xcd iCalendar \x83\x74\x83\x40\x83\x43\x83\x8b\x82\xc5\x82\xcd\x82\xc8\x82\xa2\x82"
-    "\xbd\x82\xdf\x81\x41\x8f\xe3\x8f\x91\x82\xab\x82\xb5\x82\xdc\x82\xb9\x82\xf1";
+    "%s \x82\xcd\x83{\x83"
+    "C\x83X\x83\x81\x83\x82\x82\xaa\x8f\x91\x82\xab\x8fo\x82\xb5\x82\xbd iCalendar "
+    "\x83t\x83@\x83"
+    "C\x83\x8b\x82\xc5\x82\xcd\x82\xc8\x82\xa2\x82\xbd\x82\xdf\x81"
+    "A\x8f\xe3\x8f\x91\x82\xab\x82"
+    "\xb5\x82\xdc\x82\xb9\x82\xf1";
+// Our own: Voice.dat became a link that leads out of the folder while the
+// window was open: the link, then the file it leads to.
+// "%s はフォルダーの外の %s へのリンクのため、書き込みません"
+inline constexpr std::string_view kLinkLeadsOut =
+    "%s \x82\xcd\x83t\x83H\x83\x8b\x83_\x81[\x82\xcc\x8aO\x82\xcc %s \x82\xd6\x82\xcc\x83\x8a\x83\x93\x83N"
+    "\x82\xcc\x82\xbd\x82\xdf\x81"
+    "A\x8f\x91\x82\xab\x8d\x9e\x82\xdd\x82\xdc\x82\xb9\x82\xf1";
 // Our own: the feed is written with libical, loaded when first needed.
 // "カレンダーのファイルを書くための libical を読み込めません"
 inline constexpr std::string_view kCalendarLibraryMissing =

@@ -47,6 +47,9 @@ public:
     // The catalogue could not be read at the last load; its memos are not
     // in the list.
     bool LoadFailed() const { return catalogue_.loadFailed(); }
+    // Voice.dat is a link that leads out of the folder: the file it leads
+    // to. The catalogue is then only read (CatalogueFile::linkLeadingOut).
+    const std::optional<std::string>& LinkLeadingOut() const { return catalogue_.linkLeadingOut(); }
 
     // While one lives, the window is closing.
     class Closing {

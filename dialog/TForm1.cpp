@@ -21,6 +21,7 @@
 #include "FocusKeeper.h"
 #include "KilledTakes.h"
 #include "LineEditRules.h"
+#include "LinkNotice.h"
 #include "MnemonicKeys.h"
 #include "Pictures.h"
 #include "ProfileFile.h"
@@ -66,10 +67,13 @@ void TForm1::FormShow()
     placedAt_ = QPoint(settings.left, settings.top);
     PlaceFrameAt(*this, placedAt_);
     catalogue_->Load();
+    if (const QString links = OutwardLinksNotice(services_.files, services_.exeDir, catalogue_->LinkLeadingOut());
+        !links.isEmpty())
+        ShowNotice(this, links);
     ShowFileSystemNotices(this, services_.files);
     DiscardPlaceOnlySettingsCopies(services_.files, services_.exeDir);
     MendKilledTakes(services_.files, services_.exeDir);  // before a take beside its file is adopted
-    if (takes_.AdoptStrayTakes(this, model_))
+    if (!catalogue_->LinkLeadingOut() && takes_.AdoptStrayTakes(this, model_))
         SaveCatalogue();
 }
 
@@ -83,6 +87,8 @@ bool TForm1::FormCloseQuery()
             SaveCatalogue();
         }))
         return false;
+    if (services_.files.LinkLeadingOut(SettingsPath()))
+        return true;  // read, never written through: said at start
     const auto writePlace = [this] {
         // Written only where it changed: a sync tool would keep two machines'
         // writes of one place as a conflict.
@@ -150,7 +156,7 @@ void TForm1::TakeInCatalogue()
         if (moves)
             takes_.BringBackTrashedTakes(this, model_);
         // A catalogue that could not be read may name the takes found.
-        if (!catalogue_->LoadFailed() && takes_.AdoptStrayTakes(this, model_))
+        if (!catalogue_->LoadFailed() && !catalogue_->LinkLeadingOut() && takes_.AdoptStrayTakes(this, model_))
             SaveCatalogue();
     } catch (const Error&) {
         // Tried again once the file changes; a save says what is wrong.

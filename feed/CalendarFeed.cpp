@@ -3,6 +3,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include <QCryptographicHash>
 #include <QString>
@@ -27,8 +28,12 @@ namespace voicememo {
 
 namespace {
 
-// How every feed's text begins.
+// How every feed's text begins, and the product that tells our feeds from
+// other calendars.
 constexpr std::string_view kFeedStart = "BEGIN:VCALENDAR";
+constexpr const char* kFeedProduct = "-//voicememo//voicememo-today//JA";
+// Enough of a file to hold a feed's own properties, before its first event.
+constexpr std::size_t kFeedHeadBytes = 4096;
 
 struct ComponentFree {
     void operator()(icalcomponent* component) const { Ical()->icalcomponent_free(component); }
@@ -106,6 +111,26 @@ std::string WithoutStamps(std::string_view feed)
     return kept;
 }
 
+// A feed we wrote: our product named among the calendar's own properties,
+// before any event (an event's text could name anything).
+bool IsOurFeed(std::string_view head)
+{
+    bool first = true;
+    bool ours = false;
+    bool inHead = true;
+    ForEachLine(head, [&](std::string_view line) {
+        if (std::exchange(first, false))
+            inHead = line == kFeedStart;
+        else if (!inHead)
+            return;
+        else if (line.starts_with("BEGIN:"))
+            inHead = false;
+        else if (line == std::string("PRODID:") + kFeedProduct)
+            ours = true;
+    });
+    return ours;
+}
+
 }  // namespace
 
 std::string FormatCalendarFeed(const std::vector<VoiceMemo>& memos, const std::string& catalogueDir,
@@ -116,7 +141,7 @@ std::string FormatCalendarFeed(const std::vector<VoiceMemo>& memos, const std::s
     const IcalCalls& ical = *Ical();
     Component calendar(ical.icalcomponent_new_vcalendar());
     ical.icalcomponent_add_property(calendar.get(), ical.icalproperty_new_version("2.0"));
-    ical.icalcomponent_add_property(calendar.get(), ical.icalproperty_new_prodid("-//voicememo//voicememo-today//JA"));
+    ical.icalcomponent_add_property(calendar.get(), ical.icalproperty_new_prodid(kFeedProduct));
     icalproperty* name = ical.icalproperty_new_x("ボイスメモ");
     ical.icalproperty_set_x_name(name, "X-WR-CALNAME");
     ical.icalcomponent_add_property(calendar.get(), name);
@@ -159,14 +184,15 @@ std::string FormatCalendarFeed(const std::vector<VoiceMemo>& memos, const std::s
 void WriteCalendarFeed(FileSystem& files, const std::string& feedPath, const std::vector<VoiceMemo>& memos,
                        const std::string& catalogueDir)
 {
-    // A feed replaces nothing but a feed: a path completed to the catalogue,
-    // the settings or a voice file must not lose that file.
+    // A feed replaces nothing but a feed of ours: a path completed to the
+    // catalogue, the settings or a voice file must not lose that file, nor
+    // a Voice.ics planted as a link to the user's own calendar.
     const bool exists = files.FileExists(feedPath);
     if (exists) {
-        const auto start = files.ReadFileStart(feedPath, kFeedStart.size());
-        if (!start)
+        const auto head = files.ReadFileStart(feedPath, kFeedHeadBytes);
+        if (!head)
             throw Error(FormatMessage(messages::kCannotOpen, feedPath));
-        if (*start != kFeedStart)
+        if (!IsOurFeed(*head))
             throw Error(FormatMessage(messages::kNotACalendarFeed, feedPath));
     }
     TakeKeys keys(files, VoiceStore(files, catalogueDir).folder());
@@ -193,7 +219,7 @@ void SwitchCalendarFeedOn(FileSystem& files, const std::string& catalogueDir, co
 bool WriteCalendarFeedAfterSave(FileSystem& files, const std::string& exeDir, const CatalogueFile& catalogue,
                                 const MemoTable& memos)
 {
-    if (catalogue.loadFailed())
+    if (catalogue.loadFailed() || catalogue.linkLeadingOut())
         return false;
     ProfileFile profile(files, exeDir + kSettingsFileName);
     if (!ReadCalendarFeedSetting(profile))

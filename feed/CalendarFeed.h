@@ -33,8 +33,9 @@ std::string FormatCalendarFeed(const std::vector<VoiceMemo>& memos, const std::s
 
 // Replaces the file at feedPath (code page 932) with the feed, atomically,
 // as the catalogue is saved: only a file that is not there yet or holds a
-// feed (its text begins "BEGIN:VCALENDAR"). Throws Error
-// "%s は iCalendar ファイルではないため、上書きしません" for any other file,
+// feed we wrote (our PRODID before its first event). Throws Error
+// "%s はボイスメモが書き出した iCalendar ファイルではないため、上書きしません"
+// for any other file (another calendar's too),
 // "ﾌｧｲﾙ %s は開けません" for one that cannot be read to tell, or
 // "ﾌｧｲﾙ %s を作成できません" or "ｽﾄﾘｰﾑへの書き込みｴﾗｰ"; the old file then
 // stays as it was.
@@ -52,9 +53,10 @@ void SwitchCalendarFeedOn(FileSystem& files, const std::string& catalogueDir, co
 // After a save of the catalogue in exeDir: writes Voice.ics beside it when
 // the user has switched the feed on ([Voice] CalendarFeed in sorvane.ini).
 // Nothing is written while the catalogue's load has failed (the memos are
-// not all known). A feed that cannot be written is left as it was and not
-// reported: the catalogue is saved, and voicememo-today --ics makes the
-// feed again. True when a feed was written.
+// not all known), nor while it is only read (a link leading out). A feed
+// that cannot be written is left as it was and not reported: the catalogue
+// is saved, and voicememo-today --ics makes the feed again. True when a
+// feed was written.
 bool WriteCalendarFeedAfterSave(FileSystem& files, const std::string& exeDir, const CatalogueFile& catalogue,
                                 const MemoTable& memos);
 

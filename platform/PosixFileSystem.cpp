@@ -18,6 +18,7 @@
 #include "FileBytes.h"
 #include "FileIdentity.h"
 #include "Messages.h"
+#include "OutwardLinks.h"
 #include "RewriteJournal.h"
 #include "Trash.h"
 #include "WriterLease.h"
@@ -423,6 +424,13 @@ std::vector<std::string> PosixFileSystem::ListFiles(const std::string& folder, c
 }
 
 std::optional<std::string> PosixFileSystem::DiskPath(const std::string& path) { return ResolveDiskPath(path); }
+
+std::optional<std::string> PosixFileSystem::LinkLeadingOut(const std::string& path)
+{
+    const auto disk = ResolveDiskPath(path);
+    const auto target = disk ? OutwardLinkTarget(*disk) : std::nullopt;
+    return target ? std::optional(Utf8ToCp932(*target)) : std::nullopt;
+}
 
 std::string PosixFileSystem::ComparisonKey(std::string_view text) { return LowerAscii(Cp932ToUtf8(text)); }
 

@@ -63,6 +63,8 @@ public:
     void Keep(const std::string& path, std::string_view name, const std::string& bytes) override;
     std::string Digest(std::string_view bytes) override;
     bool RenameNoReplace(const std::string& from, const std::string& to) override;
+    // OutwardLinkTarget (OutwardLinks.h) of the file the path names.
+    std::optional<std::string> LinkLeadingOut(const std::string& path) override;
     // Each journal set aside (RewriteJournal.h), once; safe from any thread.
     std::vector<std::string> TakeNotices() override;
 

@@ -30,6 +30,9 @@ void ProfileFile::WriteString(const std::string& section, const std::string& key
 
 void ProfileFile::WriteStrings(const std::vector<Entry>& entries)
 {
+    // A link out of the folder is read, never written through (OutwardLinks.h).
+    if (files_.LinkLeadingOut(path_))
+        throw Error(FormatMessage(messages::kCannotWrite, path_));
     const bool exists = files_.FileExists(path_);
     std::string oldContent;
     if (exists) {

@@ -21,7 +21,8 @@ public:
     std::optional<std::string> ReadContent() const;
 
     // Throws Error "%s に書き込めません" when the file exists but cannot be
-    // read (it is then left alone) or cannot be replaced.
+    // read (it is then left alone) or cannot be replaced, or is a link that
+    // leads out of its folder (FileSystem::LinkLeadingOut).
     void WriteString(const std::string& section, const std::string& key, const std::string& value) override;
     // One read and one replace of the file for all of them; every other
     // byte, keys the calendar wrote meanwhile among them, stays.

@@ -42,7 +42,7 @@ const char* const kUsage =
     "  --folder フォルダー  プログラムと同じフォルダーではなく、指定したフォルダーの Voice.dat を読みます\n"
     "  --notify             表示の代わりにデスクトップ通知を一件送ります (メモがなければ送りません)\n"
     "  --ics ファイル       表示の代わりにすべてのメモを iCalendar ファイルに書き出します\n"
-    "                       (既にあるファイルは iCalendar ファイルのときだけ上書きします)\n"
+    "                       (既にあるファイルはボイスメモが書き出したものだけ上書きします)\n"
     "  --feed-on            表示の代わりに Voice.dat の隣に Voice.ics を書き出し、ボイスメモの\n"
     "                       保存のたびに書き出されるようにします (sorvane.ini の [Voice] CalendarFeed=1)\n";
 

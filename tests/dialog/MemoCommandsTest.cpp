@@ -407,7 +407,9 @@ void MemoCommandsTest::addUnusedWithUnreadableSettingsStops()
     h.folder.Write("data/Voice1.wav", "x");
     h.folder.MakeUnreadable("sorvane.ini");
     WriteCatalogue(h, {Memo("A", h.exeDir + "data/Voice5.wav")});
+    BoxAnswerer startUp;  // a link out of the folder: said at start
     TForm1& form = h.Open();
+    QTRY_VERIFY(startUp.text.endsWith(QStringLiteral("ウィンドウの位置は保存されません。")));
     h.ClickRow(0);
     {
         BoxAnswerer box;

@@ -91,7 +91,9 @@ TEST(CodepageTest, MessagesDecodeToTheirJapaneseText)
               "ボイスファイルの番号（1～999）がすべて使われています。不要なボイスメモを削除してください"},
              {messages::kCatalogueBeingRewritten, "%s は別のプログラムが書き換えている途中のため、"
                                                   "保存しませんでした。一覧はそのまま残し、後で保存します"},
-             {messages::kNotACalendarFeed, "%s は iCalendar ファイルではないため、上書きしません"},
+             {messages::kNotACalendarFeed,
+              "%s はボイスメモが書き出した iCalendar ファイルではないため、上書きしません"},
+             {messages::kLinkLeadsOut, "%s はフォルダーの外の %s へのリンクのため、書き込みません"},
              {messages::kJournalSetAside, "%s を書き直す前の内容の記録が見つかりましたが、ファイルは"
                                           "途中で止まった書き直しの跡とは違うため、元に戻しません"
                                           "でした。記録は %s に残してあります"},

@@ -235,14 +235,18 @@ TEST(TodayProgramTest, AJournalThatDoesNotFitIsToldOfOnceAndTheCatalogueShownAsI
     EXPECT_EQ(scratch.Read("Voice.dat"), edited);
 }
 
-// --ics writes a feed only where none is yet, or over a feed: a name the
-// shell completed to the catalogue, the settings or a voice file is refused
-// and that file kept.
-TEST(TodayProgramTest, TheFeedIsWrittenOnlyOverNothingOrAFeed)
+// --ics writes a feed only where none is yet, or over a feed of ours: a
+// name the shell completed to the catalogue, the settings, a voice file or
+// another program's calendar is refused and that file kept.
+TEST(TodayProgramTest, TheFeedIsWrittenOnlyOverNothingOrOurFeed)
 {
     TempFolder scratch;
     const std::string catalogue = MemoLine("買い物", "/v/1.wav", "TODO", "");
-    const std::string feed = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nEND:VCALENDAR\r\n";
+    const std::string feed = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//voicememo//voicememo-today//JA\r\n"
+                             "END:VCALENDAR\r\n";
+    // Ours in name only: an event's text may say anything.
+    scratch.Write("other.ics", "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\n"
+                               "PRODID:-//voicememo//voicememo-today//JA\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
     scratch.Write("Voice.dat", catalogue);
     scratch.Write("sorvane.ini", "[Voice]\r\nLeft=1\r\n");
     scratch.Write("data/Voice1.wav", "RIFF\x24\0\0\0WAVE");
@@ -260,6 +264,7 @@ TEST(TodayProgramTest, TheFeedIsWrittenOnlyOverNothingOrAFeed)
                                                                           {"data/Voice1.wav", "data/Voice1.wav", false},
                                                                           {"empty.ics", "empty.ics", false},
                                                                           {"link.ics", "Voice.dat", false},
+                                                                          {"other.ics", "other.ics", false},
                                                                           {"Voice.ics", "Voice.ics", true},
                                                                           {"new.ics", "new.ics", true}}) {
         SCOPED_TRACE(given);
@@ -271,11 +276,52 @@ TEST(TodayProgramTest, TheFeedIsWrittenOnlyOverNothingOrAFeed)
             EXPECT_NE(scratch.Read(file).find("SUMMARY:買い物"), std::string::npos);
         } else {
             EXPECT_EQ(run.status, 1);
-            EXPECT_NE(run.output.find(scratch.dir() + given + " は iCalendar ファイルではないため、上書きしません"),
+            EXPECT_NE(run.output.find(scratch.dir() + given +
+                                      " はボイスメモが書き出した iCalendar ファイルではないため、上書きしません"),
                       std::string::npos)
                 << run.output;
             EXPECT_EQ(scratch.Read(file), before);
         }
     }
     EXPECT_TRUE(std::filesystem::is_symlink(scratch.path("link.ics")));
+}
+
+// A Voice.ics planted as a link to the user's own calendar (a synced folder
+// can carry one) is left byte for byte by --feed-on and --ics, and the feed
+// stays off; a link to a feed of ours is written through.
+TEST(TodayProgramTest, APlantedLinkToTheUsersCalendarIsNeverWritten)
+{
+    TempFolder home;
+    const std::string calendarFile = ".local/share/evolution/calendar/system/calendar.ics";
+    const std::string calendar = "BEGIN:VCALENDAR\r\nPRODID:-//GNOME//Evolution//EN\r\nVERSION:2.0\r\n"
+                                 "BEGIN:VEVENT\r\nSUMMARY:Dentist\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+    home.Write(calendarFile, calendar);
+    home.Write("app/Voice.dat", MemoLine("買い物", "/v/1.wav", "TODO", ""));
+    const std::string folder = home.dir() + "app/";
+    std::filesystem::create_symlink(home.path(calendarFile), home.path("app/Voice.ics"));
+    ::setenv("HOME", home.path("").c_str(), 1);
+    ::setenv("XDG_DATA_HOME", home.path(".local/share").c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", home.path(".config").c_str(), 1);
+    for (const std::vector<std::string>& arguments :
+         std::initializer_list<std::vector<std::string>>{{"--folder", folder, "--feed-on"},
+                                                         {"--folder", folder, "--ics", folder + "Voice.ics"}}) {
+        SCOPED_TRACE(arguments.back());
+        const ProgramRun run = RunToday(home, arguments);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.output.find("Voice.ics はボイスメモが書き出した iCalendar ファイルではないため、上書きしません"),
+                  std::string::npos)
+            << run.output;
+        EXPECT_EQ(home.Read(calendarFile), calendar);
+        EXPECT_TRUE(std::filesystem::is_symlink(home.path("app/Voice.ics")));
+        EXPECT_FALSE(home.Exists("app/sorvane.ini"));
+    }
+    // The feed a user keeps in another folder, which we wrote.
+    ASSERT_EQ(RunToday(home, {"--folder", folder, "--ics", home.dir() + "feed.ics"}).status, 0);
+    std::filesystem::remove(home.path("app/Voice.ics"));
+    std::filesystem::create_symlink(home.path("feed.ics"), home.path("app/Voice.ics"));
+    home.Write("app/Voice.dat", MemoLine("会議", "/v/2.wav", "TODO", ""));
+    const ProgramRun run = RunToday(home, {"--folder", folder, "--feed-on"});
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(home.Read("feed.ics").find("SUMMARY:会議"), std::string::npos);
+    EXPECT_NE(home.Read("app/sorvane.ini").find("CalendarFeed=1"), std::string::npos);
 }
