@@ -511,7 +511,9 @@ void TForm1::BitBtn3Click()
     if (!AskYesNo(this, QStringLiteral("削除してもよろしいですか?")))
         return;
     const std::string path = model_.memo(selected).FilePath;
-    Discard outcome = takes_.Remove(model_.memo(selected), model_.filePaths(selected));
+    // Only read (a link out of the folder): the file keeps the memo, and so its take.
+    Discard outcome = catalogue_->LinkLeadingOut() ? Discard::Missing
+                                                   : takes_.Remove(model_.memo(selected), model_.filePaths(selected));
     if (outcome == Discard::NoTrash) {
         // No trash could take it back: lost for good only when the user says so.
         if (!AskYesNoDefaultNo(this, QStringLiteral("ゴミ箱に移せないため、ボイスファイル %1 を完全に削除します。よろしいですか？")

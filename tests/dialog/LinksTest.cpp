@@ -20,6 +20,7 @@ class LinksTest : public QObject {
 private slots:
     void linksAreWrittenThroughOnlyIntoTheFolderOrTheirOwnName_data();
     void linksAreWrittenThroughOnlyIntoTheFolderOrTheirOwnName();
+    void aDeletedMemoKeepsItsTakeWhileTheCatalogueIsOnlyRead();
 };
 
 namespace {
@@ -159,6 +160,31 @@ void LinksTest::linksAreWrittenThroughOnlyIntoTheFolderOrTheirOwnName()
     QCOMPARE(std::filesystem::is_symlink(h.folder.path("sorvane.ini")), !settingsTo.isEmpty());
     // Nothing was made or left beside the files the links lead to.
     QCOMPARE(Listing(home), homeBefore);
+}
+
+// The file the link leads to keeps the memo, so its take must stay too.
+void LinksTest::aDeletedMemoKeepsItsTakeWhileTheCatalogueIsOnlyRead()
+{
+    Harness h;
+    TempFolder home;
+    qputenv("HOME", home.path("").c_str());
+    const std::string catalogue = "a\t" + h.exeDir + "data/Voice1.wav\t2025/01/02\t09:08:07\tTODO\t\r\n";
+    Plant(home, h, "Voice.dat", QStringLiteral("home/memos.txt"), catalogue);
+    h.folder.Write("data/Voice1.wav", "RIFF");
+    BoxAnswerer startUp;
+    TForm1& form = h.Open();
+    QTRY_VERIFY(startUp.text.contains(QStringLiteral("読み取り専用")));
+    h.ClickRow(0);
+    {
+        BoxAnswerer yes(QStringLiteral("はい(&Y)"), true);
+        QTest::mouseClick(h.Find<QAbstractButton>("BitBtn3"), Qt::LeftButton);
+        QVERIFY(yes.seen);
+        QVERIFY2(yes.later.isEmpty(), qPrintable(yes.later.join(u'|')));
+    }
+    QCOMPARE(form.Memos().count(), 0);
+    QCOMPARE(h.folder.Read("data/Voice1.wav"), std::string("RIFF"));
+    QVERIFY(form.close());
+    QCOMPARE(ReadAll(home.path("memos.txt")), catalogue);
 }
 
 VOICEMEMO_DIALOG_TEST_MAIN(LinksTest)
