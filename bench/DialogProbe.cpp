@@ -2,11 +2,18 @@
 // for the benchmarks. It prints one line, "elapsed <ns>":
 //   dialog_probe load <folder>        times showing the dialog up to its first paint
 //   dialog_probe add-unused <folder>  times Add unused, from the click to its message
+//   dialog_probe take-in <folder>     once painted, another writer adds a memo to the
+//                                     catalogue: times it until the list shows it (the
+//                                     file is put back as it was after)
+#include <unistd.h>
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
 #include <QToolButton>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 
 #include "Application.h"
@@ -37,7 +44,7 @@ protected:
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: dialog_probe load|add-unused <folder>\n");
+    std::fprintf(stderr, "usage: dialog_probe load|add-unused|take-in <folder>\n");
     return 2;
 }
 
@@ -48,7 +55,7 @@ int main(int argc, char* argv[])
     if (argc != 3)
         return Usage();
     const std::string mode = argv[1];
-    if (mode != "load" && mode != "add-unused")
+    if (mode != "load" && mode != "add-unused" && mode != "take-in")
         return Usage();
     std::string exeDir = argv[2];
     if (!exeDir.ends_with('/'))
@@ -75,6 +82,25 @@ int main(int argc, char* argv[])
         painted = std::make_unique<FirstPaint>(&form, [&start] {
             std::printf("elapsed %lld\n", voicememo::bench::MonotonicNow() - start);
             QApplication::exit(0);
+        });
+    } else if (mode == "take-in") {
+        painted = std::make_unique<FirstPaint>(&form, [&] {
+            const std::string path = exeDir + "Voice.dat";
+            const auto size = std::filesystem::file_size(path);
+            const int before = form.Memos().count();
+            std::ofstream(path, std::ios::app | std::ios::binary)
+                << "taken in\t" << exeDir << "data/Voice999999.wav\t2001/04/05\t09:12:30\tTODO\t\r\n";
+            const long long written = voicememo::bench::MonotonicNow();
+            // The window looks at the file every few seconds while idle.
+            auto* look = new QTimer(&form);
+            QObject::connect(look, &QTimer::timeout, &form, [&, path, size, before, written] {
+                if (form.Memos().count() <= before)
+                    return;
+                std::printf("elapsed %lld\n", voicememo::bench::MonotonicNow() - written);
+                std::filesystem::resize_file(path, size);
+                QApplication::exit(0);
+            });
+            look->start(20);
         });
     } else {
         painted = std::make_unique<FirstPaint>(&form, [&] {

@@ -14,6 +14,7 @@
 #include "FileSystem.h"
 #include "MemoTable.h"
 #include "OtherWriters.h"
+#include "RowMap.h"
 #include "SharedVersions.h"
 #include "SyncNotice.h"
 #include "VoiceMemo.h"
@@ -45,7 +46,7 @@ struct CatalogueSync {
     std::optional<MemoTable> memos;
     // With memos: where each row of the window's list now stands in them;
     // -1 for a memo that another program removed.
-    std::vector<std::ptrdiff_t> rowOf;
+    RowMap rowOf;
     // What the user is to be told of another machine's changes, once.
     std::vector<SyncNotice> notices;
     // Another program is still writing the file in place: the window's

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "MemoTable.h"
+#include "RowMap.h"
 
 namespace voicememo {
 
@@ -48,7 +49,7 @@ struct LostValue {
 struct MergedCatalogue {
     MemoTable memos;  // read from the text the file is to hold
     // For each row of ours, its row in memos; -1 where it was removed.
-    std::vector<std::ptrdiff_t> rowOfOurs;
+    RowMap rowOfOurs;
     bool sameAsOurs = false;
     bool sameAsTheirs = false;
     std::vector<LostValue> lost;
@@ -56,5 +57,8 @@ struct MergedCatalogue {
 
 MergedCatalogue MergeCatalogues(const MemoTable& base, const MemoTable& ours, const MemoTable& theirs,
                                 const FileKey& keyOf, MergeRules rules = {});
+// The same merge where ours is the base itself, unchanged: theirs as it is
+// (its memos are then theirs' own table, not one read from written text).
+MergedCatalogue TakenAsItStands(const MemoTable& ours, MemoTable theirs, const FileKey& keyOf);
 
 }  // namespace voicememo

@@ -29,8 +29,14 @@ MemoTable MemoTable::FromCatalogueText(std::shared_ptr<const std::string> conten
 {
     MemoTable table;
     table.text_ = std::move(content);
+    table.pristine_ = true;
     std::string_view whole = *table.text_;
-    table.rows_.reserve(whole.size() / 64);  // a guess at the lines; the vector grows past it if need be
+    // The lines counted first, so the rows take what they need and no more:
+    // a vector grown by doubling held up to twice that, and three times
+    // while it moved (a catalogue of blank lines is mostly rows).
+    std::size_t lines = 0;
+    ForEachLine(whole, [&lines](std::string_view) { ++lines; });
+    table.rows_.reserve(lines);
     const char* const base = whole.data();
     // A line's fields are found when they are asked for, so a load costs
     // little more than finding the lines.
@@ -170,10 +176,15 @@ MemoTable::Row MemoTable::Write(const VoiceMemo& memo)
     return {static_cast<std::uint32_t>(written_.size() - 1), 0, 1};
 }
 
-void MemoTable::append(const VoiceMemo& memo) { rows_.push_back(Write(memo)); }
+void MemoTable::append(const VoiceMemo& memo)
+{
+    pristine_ = false;
+    rows_.push_back(Write(memo));
+}
 
 void MemoTable::insert(std::size_t row, const std::vector<VoiceMemo>& memos)
 {
+    pristine_ = false;
     std::vector<Row> added;
     added.reserve(memos.size());
     for (const VoiceMemo& memo : memos)
@@ -181,9 +192,17 @@ void MemoTable::insert(std::size_t row, const std::vector<VoiceMemo>& memos)
     rows_.insert(rows_.begin() + static_cast<std::ptrdiff_t>(row), added.begin(), added.end());
 }
 
-void MemoTable::set(std::size_t row, const VoiceMemo& memo) { rows_.at(row) = Write(memo); }
+void MemoTable::set(std::size_t row, const VoiceMemo& memo)
+{
+    pristine_ = false;
+    rows_.at(row) = Write(memo);
+}
 
-void MemoTable::erase(std::size_t row) { rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(row)); }
+void MemoTable::erase(std::size_t row)
+{
+    pristine_ = false;
+    rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(row));
+}
 
 namespace {
 

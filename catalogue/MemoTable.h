@@ -43,6 +43,9 @@ public:
     bool SameLine(std::size_t row, const MemoTable& other, std::size_t otherRow) const;
     // The same memos in the same order.
     bool operator==(const MemoTable& other) const;
+    // Every row is still the line of the text it was read from, in order:
+    // nothing was changed, added or removed since FromCatalogueText.
+    bool Pristine() const { return pristine_; }
 
     // The text the table was read from (or written as, by Written); the
     // memos changed or added since stand elsewhere.
@@ -88,6 +91,7 @@ private:
 
     std::shared_ptr<const std::string> text_;
     bool whole_ = false;  // each line of the text holds all its fields (a Builder's)
+    bool pristine_ = false;
     std::string block_;
     std::vector<Row> rows_;
     std::vector<WrittenRow> written_;

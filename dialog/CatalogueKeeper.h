@@ -23,7 +23,7 @@ class CatalogueKeeper : public QObject {
 public:
     // Where each row of the list went when the list was replaced by the
     // merged catalogue; -1 for a memo another program removed.
-    using RowMoves = std::optional<std::vector<std::ptrdiff_t>>;
+    using RowMoves = std::optional<RowMap>;
 
     // Starts reading the catalogue on a thread of its own, where one can be
     // had.
