@@ -512,19 +512,15 @@ void TForm1::BitBtn3Click()
         return;
     const std::string path = model_.memo(selected).FilePath;
     // Only read (a link out of the folder): the file keeps the memo, and so its take.
-    Discard outcome =
-        catalogue_->LinkLeadingOut()
-            ? Discard::Missing
-            : takes_.Remove(model_.memo(selected), model_.filePaths(selected));
+    Discard outcome = catalogue_->LinkLeadingOut() ? Discard::Missing
+                                                   : takes_.Remove(model_.memo(selected), model_.filePaths(selected));
     if (outcome == Discard::NoTrash) {
-      // No trash could take it back: lost for good only when the user says so.
-      if (!AskYesNoDefaultNo(
-              this, QStringLiteral("ゴミ箱に移せないため、ボイスファイル %1 "
-                                   "を完全に削除します。よろしいですか？")
-                        .arg(Decode(path))))
-        return;
-      outcome = takes_.Remove(model_.memo(selected), model_.filePaths(selected),
-                              true);
+        // No trash could take it back: lost for good only when the user says so.
+        if (!AskYesNoDefaultNo(this, QStringLiteral(
+                                         "ゴミ箱に移せないため、ボイスファイル %1 を完全に削除します。よろしいですか？")
+                                         .arg(Decode(path))))
+            return;
+        outcome = takes_.Remove(model_.memo(selected), model_.filePaths(selected), true);
     }
     model_.removeMemo(selected);
     ui->ListView1->clearSelection();
