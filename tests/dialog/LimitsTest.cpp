@@ -92,7 +92,7 @@ void LimitsTest::endSignalEndsUnderAMemoryLimit_data()
     // Read near the limit: the threads Qt paints with must still start.
     QTest::newRow("catalogue near the limit") << 160 << 400 << 8;
     // Too little to read the catalogue: the out-of-memory message is up.
-    QTest::newRow("catalogue too large") << 160 << 300 << 8;
+    QTest::newRow("catalogue too large") << 160 << 250 << 8;
 }
 
 // Under an address space limit the window or the out-of-memory message
