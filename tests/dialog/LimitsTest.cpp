@@ -18,10 +18,12 @@
 #include <unistd.h>
 
 #include "AsUser.h"
+#include "EndSignalCaught.h"
 #include "FolderInstance.h"
 #include "TempFolder.h"
 
 using voicememo::FolderInstance;
+using voicememo::testing::CatchesEndSignal;
 using voicememo::testing::TempFolder;
 
 class LimitsTest : public QObject {
@@ -35,15 +37,6 @@ private slots:
 };
 
 namespace {
-
-bool CatchesEndSignal(const QProcess& process)
-{
-    std::ifstream status("/proc/" + std::to_string(process.processId()) + "/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("SigCgt:", 0) == 0)
-            return (std::stoull(line.substr(7), nullptr, 16) >> (SIGTERM - 1)) & 1U;
-    return false;
-}
 
 // The main thread waits in the event loop for what comes, the window or a
 // box up: not stuck on a lock or a thread that never started.

@@ -10,9 +10,11 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include "EndSignalCaught.h"
 #include "FolderInstance.h"
 #include "TempFolder.h"
 
+using voicememo::testing::CatchesEndSignal;
 using voicememo::testing::TempFolder;
 
 class ProgramTest : public QObject {
@@ -42,17 +44,6 @@ bool Start(QProcess& process, const std::filesystem::path& program, const TempFo
     process.setProcessEnvironment(environment);
     process.start(QString::fromStdString(program.string()), {});
     return process.waitForStarted();
-}
-
-// True once the process catches SIGTERM: it has set up its end from outside
-// and is waiting for the user.
-bool CatchesEndSignal(const QProcess& process)
-{
-    std::ifstream status("/proc/" + std::to_string(process.processId()) + "/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("SigCgt:", 0) == 0)
-            return (std::stoull(line.substr(7), nullptr, 16) >> (SIGTERM - 1)) & 1U;
-    return false;
 }
 
 // Ends the program from outside and waits for its end.
